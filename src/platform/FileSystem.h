@@ -1,0 +1,53 @@
+// What the core asks of the file system outside the walk and the hashing hot paths: existence,
+// attributes, folder listings, the home folder. FileSystem::standard() is the Linux implementation;
+// tests may install a replacement with setStandard(). Thread-safe: implementations keep no state.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/Status.h"
+
+enum class FileKind { None, Regular, Folder, SymbolicLink, Other };
+
+struct FileAttributes {
+    FileKind kind = FileKind::None;
+    std::uint64_t size = 0;           // logical size in bytes
+    std::uint64_t allocatedSize = 0;  // blocks × 512
+    std::int64_t modificationSeconds = 0;
+    std::int64_t modificationNanoseconds = 0;
+    std::uint32_t linkCount = 0;
+    std::uint32_t mode = 0;
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    bool immutable = false;   // FS_IMMUTABLE_FL
+    bool appendOnly = false;  // FS_APPEND_FL
+};
+
+class FileSystem {
+public:
+    virtual ~FileSystem() = default;
+
+    static FileSystem& standard();
+    // Replaces the process-wide instance (tests); pass nullptr to restore the Linux one.
+    static void setStandard(std::shared_ptr<FileSystem> fileSystem);
+
+    // Attributes of the entry itself; a symbolic link is reported as a link, never followed.
+    virtual Status attributes(const std::string& path, FileAttributes& out) const = 0;
+    virtual Status listFolder(const std::string& path, std::vector<std::string>& names) const = 0;
+    virtual bool isWritable(const std::string& path) const = 0;
+    virtual std::string homeFolder() const = 0;
+
+    bool exists(const std::string& path) const;
+    bool isFolder(const std::string& path) const;  // a real folder, not a link to one
+};
+
+class LinuxFileSystem : public FileSystem {
+public:
+    Status attributes(const std::string& path, FileAttributes& out) const override;
+    Status listFolder(const std::string& path, std::vector<std::string>& names) const override;
+    bool isWritable(const std::string& path) const override;
+    std::string homeFolder() const override;
+};

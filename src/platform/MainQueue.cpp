@@ -1,0 +1,36 @@
+#include "platform/MainQueue.h"
+
+#include <QCoreApplication>
+#include <QMetaObject>
+#include <QThread>
+#include <QTimer>
+
+#include <future>
+
+void MainQueue::async(std::function<void()> task) {
+    QCoreApplication* app = QCoreApplication::instance();
+    if (!app) return;
+    QMetaObject::invokeMethod(app, std::move(task), Qt::QueuedConnection);
+}
+
+void MainQueue::asyncAfter(std::chrono::milliseconds delay, std::function<void()> task) {
+    async([delay, task = std::move(task)] { QTimer::singleShot(delay, QCoreApplication::instance(), task); });
+}
+
+void MainQueue::sync(const std::function<void()>& task) {
+    if (isCurrent()) {
+        task();
+        return;
+    }
+    std::promise<void> done;
+    async([&] {
+        task();
+        done.set_value();
+    });
+    done.get_future().wait();
+}
+
+bool MainQueue::isCurrent() const {
+    QCoreApplication* app = QCoreApplication::instance();
+    return app && QThread::currentThread() == app->thread();
+}

@@ -1,0 +1,13 @@
+// The user's folders: home, the XDG configuration and data folders, the application's own folder.
+// Read from the environment on every call, so tests can point them at a temporary folder. Thread-safe.
+#pragma once
+
+#include <string>
+
+namespace user_paths {
+std::string home();            // FileSystem::standard().homeFolder()
+std::string configHome();      // $XDG_CONFIG_HOME, else ~/.config
+std::string dataHome();        // $XDG_DATA_HOME, else ~/.local/share
+std::string applicationData(); // dataHome()/Dorvane
+std::string settingsFile();    // configHome()/dorvane/settings.json
+}  // namespace user_paths

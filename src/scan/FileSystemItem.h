@@ -1,0 +1,96 @@
+// A scanned file: its own name (never its path), weak parent, sizes and flags. Folders and roots
+// derive from it. Items are built by the walk's workers (each folder's children by one worker only)
+// and afterwards used by one queue at a time; the tree has no locks. Items are created with
+// FileSystemItem::create… so that the name lives in the same allocation as the item.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+class FolderSystemItem;
+class VolumeSystemItem;
+class DuplicateItem;
+
+class FileSystemItem {
+public:
+    static constexpr std::uint8_t kHiddenTimeCodeBit = 32;
+
+    virtual ~FileSystemItem() = default;
+    FileSystemItem(const FileSystemItem&) = delete;
+    FileSystemItem& operator=(const FileSystemItem&) = delete;
+    static void operator delete(void* p) noexcept { ::operator delete(p); }
+
+    // The file is added to the parent's children unless addToParent is false (the caller adds it).
+    static FileSystemItem* createFile(std::string_view name, FolderSystemItem* parent, std::int64_t allocatedSize,
+                                      std::uint8_t timeCode, bool hidden, std::int64_t logicalSize,
+                                      bool addToParent = true);
+
+    // Identity and navigation.
+    std::string_view relativePath() const { return {m_pName, m_nNameLength}; }
+    std::string_view name() const;
+    std::string path() const;
+    std::string fullPath() const { return path(); }
+    std::string displayName() const { return std::string(name()); }
+    FolderSystemItem* parent() const { return m_pParent; }
+    VolumeSystemItem* topParent() const;
+    int getLevel() const;
+    virtual bool isDir() const { return false; }
+    virtual bool isVol() const { return false; }
+    bool isHidden() const { return false; }
+    bool isHiddenFlag() const { return m_nTimeCode & kHiddenTimeCodeBit; }
+    bool isTopHiddenFlag() const;
+    virtual bool isPackage() { return false; }
+    bool isInPackage() const;
+
+    // Sizes.
+    std::int64_t logicalSize() const { return m_nSelfLogicalSize; }
+    std::int64_t gettotalsize() const { return m_nSelfSize; }
+    virtual std::int64_t getWholeItemSize() const { return m_nSelfSize; }
+    virtual std::int64_t calctotalsize();
+    std::int64_t calctotalsizeex() { return calctotalsize(); }
+
+    // Read from the disk now.
+    bool getFileItemLastModificationDate(std::int64_t& secondsSinceEpoch) const;
+    bool canBeDeleted() const;
+
+    bool isCheckedForDuplicates() const { return m_bIsCheckedForDuplicates; }
+    void setIsCheckedForDuplicates(bool checked) { m_bIsCheckedForDuplicates = checked; }
+
+    // Links to the results model (weak): see FileSystemItemLinks.cpp.
+    void setDuplicateItem(DuplicateItem* item);
+    DuplicateItem* getDuplicateItem() const { return m_pDuplicateItem; }
+    void clearDuplicateItemLink() { m_pDuplicateItem = nullptr; }
+    virtual void updateAssociatedDuplicateFolderTo(DuplicateItem* folderItem);
+    virtual void updateDuplicateItemSelection();
+    DuplicateItem* findParentDuplicateFolder() const;
+
+protected:
+    FileSystemItem(const char* name, std::size_t nameLength, FolderSystemItem* parent, std::int64_t allocatedSize,
+                   std::uint8_t timeCode, bool hidden, std::int64_t logicalSize);
+
+    // Allocates T with room for the name right behind it; the name is copied there.
+    template <class T, class... Args>
+    static T* allocateWithName(std::string_view name, Args&&... args);
+
+    const char* m_pName;
+    FolderSystemItem* m_pParent;          // weak: the parent owns this item
+    DuplicateItem* m_pDuplicateItem = nullptr;  // weak: cleared by the DuplicateItem when it lets go
+    std::int64_t m_nSelfSize;             // allocated bytes (mnselfsize)
+    std::int64_t m_nSelfLogicalSize;      // logical bytes (mnselfLogicalSize)
+    std::uint16_t m_nNameLength;
+    std::uint8_t m_nTimeCode;             // bit 5 is the hidden flag (mntimeCode)
+    bool m_bIsCheckedForDuplicates = false;
+
+    friend class FolderSystemItem;
+};
+
+template <class T, class... Args>
+T* FileSystemItem::allocateWithName(std::string_view name, Args&&... args) {
+    void* memory = ::operator new(sizeof(T) + name.size() + 1);
+    char* text = static_cast<char*>(memory) + sizeof(T);
+    name.copy(text, name.size());
+    text[name.size()] = '\0';
+    return new (memory) T(text, name.size(), std::forward<Args>(args)...);
+}
