@@ -1,0 +1,15 @@
+// One folder to enumerate: its full path and the tree node to fill. Filled by exactly one worker.
+#pragma once
+
+#include <string>
+
+#include "scan/FolderSystemItem.h"
+#include "scan/ObjectTask.h"
+
+class FolderScanTask : public ObjectTask {
+public:
+    FolderScanTask(std::string path, FolderSystemItem* folderItem) : path(std::move(path)), item(folderItem) {}
+
+    std::string path;
+    FolderSystemItem* item;  // owned by the tree, which outlives the walk
+};

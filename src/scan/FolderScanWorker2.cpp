@@ -1,0 +1,118 @@
+#include "scan/FolderScanWorker2.h"
+
+#include <cstring>
+
+namespace {
+bool isSkippedFileName(std::string_view name) {
+    return name == ".DS_Store" || name == "Thumbs.db" || name == ".localized";
+}
+}  // namespace
+
+FolderScanWorker2::FolderScanWorker2(std::unique_ptr<FolderScanWorkerFilesCollector> filesCollector,
+                                     std::shared_ptr<FolderScanCounters> counters)
+    : _filesCollector(std::move(filesCollector)), m_pCounters(std::move(counters)) {
+    m_entries.reserve(512);
+}
+
+void FolderScanWorker2::processTask(ObjectTask& task, const SubtaskCreator& subtaskCreator,
+                                    const Completion& completion) {
+    _taskCreator = &subtaskCreator;
+    _stackCollection.clear();
+    auto& root = static_cast<FolderScanTask&>(task);
+    scan(root);
+    while (!_stackCollection.empty() && !isCanceled()) {
+        auto next = std::move(_stackCollection.back());
+        _stackCollection.pop_back();
+        scan(*next);
+    }
+    _stackCollection.clear();
+    _taskCreator = nullptr;
+    completion();  // last: the pool may let this worker go once it hears of the completion
+}
+
+void FolderScanWorker2::scan(FolderScanTask& task) {
+    if (!m_reader.open(task.path)) {
+        // An unreadable folder stays an empty folder of the tree, marked as dealt with.
+        task.item->setIsCheckedForDuplicates(true);
+        return;
+    }
+    while (m_reader.readBatch(m_entries) > 0) {
+        for (const auto& entry : m_entries) processDirEntry(entry, task);
+        if (isCanceled()) break;
+        _filesCollector->updateForced(false);
+    }
+    m_reader.close();
+}
+
+bool FolderScanWorker2::isLargeFolder(const DirectoryEntry& entry) {
+    // Linux cannot tell a folder's entry count before it is read. A folder with subfolders of its
+    // own (link count above 2 on ext4/xfs) or a directory file past one block holds enough work to
+    // be worth sharing; everything else stays on this worker's stack.
+    return entry.linkCount > 2 || entry.size > 4096;
+}
+
+bool FolderScanWorker2::isValidUtf8(std::string_view text) {
+    const auto* s = reinterpret_cast<const unsigned char*>(text.data());
+    std::size_t n = text.size(), i = 0;
+    while (i < n) {
+        unsigned char c = s[i];
+        if (c < 0x80) {
+            ++i;
+            continue;
+        }
+        int extra;
+        std::uint32_t cp;
+        if ((c & 0xE0) == 0xC0) extra = 1, cp = c & 0x1F;
+        else if ((c & 0xF0) == 0xE0) extra = 2, cp = c & 0x0F;
+        else if ((c & 0xF8) == 0xF0) extra = 3, cp = c & 0x07;
+        else return false;
+        if (i + static_cast<std::size_t>(extra) >= n) return false;
+        for (int k = 1; k <= extra; ++k) {
+            unsigned char cc = s[i + k];
+            if ((cc & 0xC0) != 0x80) return false;
+            cp = (cp << 6) | (cc & 0x3F);
+        }
+        // Overlong forms, surrogates and values past U+10FFFF are not UTF-8.
+        if ((extra == 1 && cp < 0x80) || (extra == 2 && cp < 0x800) || (extra == 3 && cp < 0x10000) ||
+            (cp >= 0xD800 && cp <= 0xDFFF) || cp > 0x10FFFF)
+            return false;
+        i += static_cast<std::size_t>(extra) + 1;
+    }
+    return true;
+}
+
+void FolderScanWorker2::processDirEntry(const DirectoryEntry& entry, FolderScanTask& task) {
+    if (entry.statFailed) return;  // vanished while the folder was read
+    if (entry.type == DirectoryEntryType::SymbolicLink || entry.type == DirectoryEntryType::Other) return;
+    if (entry.type == DirectoryEntryType::Folder && entry.mountPoint) return;
+    std::string_view name = entry.name;
+    if (!isValidUtf8(name)) {
+        m_pCounters->invalidNames.fetch_add(1, std::memory_order_relaxed);
+        return;
+    }
+    bool hidden = !name.empty() && name[0] == '.';
+    FolderSystemItem* parent = task.item;
+
+    if (entry.type == DirectoryEntryType::Folder) {
+        bool package = name.size() > 4 && name.ends_with(".app");
+        FolderSystemItem* folder =
+            FolderSystemItem::createFolder(name, parent, 0, package, 0, hidden, 0, /*addToParent*/ true);
+        std::string path;
+        path.reserve(task.path.size() + 1 + name.size());
+        path.append(task.path);
+        if (path.empty() || path.back() != '/') path.push_back('/');
+        path.append(name);
+        auto sub = std::make_unique<FolderScanTask>(std::move(path), folder);
+        if (!isLargeFolder(entry)) {
+            _stackCollection.push_back(std::move(sub));
+        } else if (_taskCreator && *_taskCreator) {
+            (*_taskCreator)(std::move(sub));
+        }
+        return;
+    }
+
+    if (isSkippedFileName(name)) return;
+    FileSystemItem* file = FileSystemItem::createFile(name, parent, static_cast<std::int64_t>(entry.allocatedSize), 0,
+                                                      hidden, static_cast<std::int64_t>(entry.size), true);
+    _filesCollector->addItem(file);
+}

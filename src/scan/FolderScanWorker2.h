@@ -1,0 +1,41 @@
+// The worker core that enumerates folders: reads each folder in bulk, adds a node per kept entry,
+// walks small subfolders itself (depth first, on its own stack) and hands large ones to the pool.
+// Runs on its worker's queue only.
+#pragma once
+
+#include <atomic>
+#include <memory>
+#include <vector>
+
+#include "platform/DirectoryReader.h"
+#include "scan/FolderScanTask.h"
+#include "scan/FolderScanWorkerFilesCollector.h"
+#include "scan/ObjectWorkerCore.h"
+
+struct FolderScanCounters {
+    // Written by every worker of a walk and read by the scan screen's timer.
+    std::atomic<std::uint64_t> invalidNames{0};
+};
+
+class FolderScanWorker2 : public ObjectWorkerCore {
+public:
+    FolderScanWorker2(std::unique_ptr<FolderScanWorkerFilesCollector> filesCollector,
+                      std::shared_ptr<FolderScanCounters> counters);
+
+    void processTask(ObjectTask& task, const SubtaskCreator& subtaskCreator, const Completion& completion) override;
+    void scan(FolderScanTask& task);
+
+    // A subfolder is shared with the other workers when it looks large (see the .cpp).
+    static bool isLargeFolder(const DirectoryEntry& entry);
+    static bool isValidUtf8(std::string_view text);
+
+private:
+    void processDirEntry(const DirectoryEntry& entry, FolderScanTask& task);
+
+    DirectoryReader m_reader;
+    std::vector<DirectoryEntry> m_entries;
+    std::vector<std::unique_ptr<FolderScanTask>> _stackCollection;
+    const SubtaskCreator* _taskCreator = nullptr;
+    std::unique_ptr<FolderScanWorkerFilesCollector> _filesCollector;
+    std::shared_ptr<FolderScanCounters> m_pCounters;
+};

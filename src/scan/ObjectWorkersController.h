@@ -1,0 +1,51 @@
+// A pool of workers sharing one stack of tasks; every change of the pool's state runs on its own
+// serial queue. The completion is called exactly once, on that queue, when no task is left and every
+// worker is idle. cancel() (any thread) drops the remaining tasks; the completion then waits until
+// the running workers have returned, so no cancelled worker touches anything after it.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/SerialQueue.h"
+#include "scan/ObjectTaskFactory.h"
+#include "scan/ObjectWorker.h"
+
+class ObjectWorkersController : public std::enable_shared_from_this<ObjectWorkersController> {
+public:
+    using Completion = std::function<void(ObjectWorkersController*)>;
+
+    static std::shared_ptr<ObjectWorkersController> create(const std::string& name,
+                                                           std::shared_ptr<ObjectTaskFactory> factory,
+                                                           int countOfWorkers,
+                                                           std::vector<std::unique_ptr<ObjectTask>> tasks,
+                                                           Completion completion);
+    ~ObjectWorkersController();
+    ObjectWorkersController(const ObjectWorkersController&) = delete;
+    ObjectWorkersController& operator=(const ObjectWorkersController&) = delete;
+
+    void cancel();
+
+private:
+    ObjectWorkersController() = default;
+    void start(const std::string& name, int countOfWorkers, std::vector<std::unique_ptr<ObjectTask>> tasks,
+               Completion completion);
+    std::unique_ptr<ObjectTask> nextTask();
+    void wakeUpSleepedWorkers();
+    bool processNextTaskByWorker(ObjectWorker* worker);
+    void onWorkerCreateSubTasks(std::vector<std::unique_ptr<ObjectTask>> tasks);
+    void onWorkerDone(ObjectWorker* worker);
+    void checkIsCompleted();
+
+    // Everything below is touched on _workQueue only.
+    bool _isCanceled = false;
+    std::shared_ptr<ObjectTaskFactory> m_pFactory;
+    std::vector<std::unique_ptr<ObjectTask>> _tasks;  // a stack: the last task is taken first
+    std::vector<std::unique_ptr<ObjectWorker>> _workers;
+    std::set<ObjectWorker*> _sleepedWorkers;
+    Completion _completion;
+    std::shared_ptr<SerialQueue> _workQueue;
+};
