@@ -1,0 +1,38 @@
+// MD5 digests of files as 32 lower-case hexadecimal digits: of the whole file, or of three regions
+// of a large file (start, end, middle). Any thread may call; each thread reuses its own read buffer
+// and digest context. A file that cannot be opened or read (gone, a symbolic link, no permission,
+// not a regular file) gives no digest. Files are opened read-only and never changed.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+class FileDigest {
+public:
+    FileDigest() = delete;
+
+    static constexpr std::size_t kReadSize = 8192;
+    // From this size on, the offsets of the last and middle regions are rounded down to kAlignment.
+    static constexpr std::uint64_t kAlignedFromSize = 12289;
+    static constexpr std::uint64_t kAlignment = 4096;
+
+    // The digest of the whole file, read in pieces of kReadSize bytes.
+    static std::optional<std::string> hashforFile(const std::string& path);
+
+    // With S = size, B = blockLength, T = threshold and the read size R = min(kReadSize, B):
+    // when S is 0, S < T or 3·B > S, the whole-file digest (read in pieces of R). Otherwise the digest
+    // of, in this order, the first region (0, B), the last region (D, B) and the middle region
+    // (D/2, B) with D = S − B; from kAlignedFromSize bytes on, the last and middle offsets are rounded
+    // down to kAlignment and the last region runs to the end of the file. Each region is read in
+    // whole pieces of R bytes (the last piece may reach past the region's end); the end of the file
+    // ends a region early, a read error gives no digest. A block length of 0 gives no digest.
+    static std::optional<std::string> hashforFilePartly(const std::string& path, std::uint64_t size,
+                                                        std::uint64_t blockLength, std::uint64_t threshold);
+
+    // Whether hashforFilePartly hashes regions (true) or the whole file (false) for these numbers.
+    static bool isPartialDigest(std::uint64_t size, std::uint64_t blockLength, std::uint64_t threshold) {
+        return size != 0 && size >= threshold && blockLength != 0 && blockLength <= size / 3;
+    }
+};

@@ -1,0 +1,84 @@
+#include "platform/FileReader.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+FileReader::~FileReader() { close(); }
+
+Status FileReader::open(const char* path) {
+    close();
+    // O_NONBLOCK keeps a pipe that took the place of a listed file from blocking the open; it has no
+    // effect on reading a regular file.
+    constexpr int kFlags = O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
+    int fd;
+    do {
+        fd = ::open(path, kFlags | O_NOATIME);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0 && errno == EPERM) {
+        // O_NOATIME is allowed only to the file's owner (or a privileged process).
+        do {
+            fd = ::open(path, kFlags);
+        } while (fd < 0 && errno == EINTR);
+    }
+    if (fd < 0) return Status::fromErrno(errno, path);
+
+    struct stat info;
+    if (::fstat(fd, &info) != 0) {
+        int error = errno;
+        ::close(fd);
+        return Status::fromErrno(error, path);
+    }
+    if (!S_ISREG(info.st_mode)) {
+        ::close(fd);
+        return Status::fromErrno(S_ISDIR(info.st_mode) ? EISDIR : EINVAL, path);
+    }
+    m_nFd = fd;
+    return Status::ok();
+}
+
+void FileReader::close() {
+    if (m_nFd >= 0) {
+        ::close(m_nFd);
+        m_nFd = -1;
+    }
+}
+
+std::int64_t FileReader::readAt(void* buffer, std::size_t size, std::uint64_t offset) const {
+    if (m_nFd < 0) {
+        errno = EBADF;
+        return -1;
+    }
+    for (;;) {
+        ssize_t count = ::pread(m_nFd, buffer, size, static_cast<off_t>(offset));
+        if (count >= 0) return count;
+        if (errno != EINTR) return -1;
+    }
+}
+
+std::int64_t FileReader::readFullyAt(void* buffer, std::size_t size, std::uint64_t offset) const {
+    auto* bytes = static_cast<unsigned char*>(buffer);
+    std::size_t done = 0;
+    while (done < size) {
+        std::int64_t count = readAt(bytes + done, size - done, offset + done);
+        if (count < 0) return -1;
+        if (count == 0) break;
+        done += static_cast<std::size_t>(count);
+    }
+    return static_cast<std::int64_t>(done);
+}
+
+void FileReader::adviseSequential() const {
+    if (m_nFd >= 0) ::posix_fadvise(m_nFd, 0, 0, POSIX_FADV_SEQUENTIAL);
+}
+
+void FileReader::adviseRandom() const {
+    if (m_nFd >= 0) ::posix_fadvise(m_nFd, 0, 0, POSIX_FADV_RANDOM);
+}
+
+void FileReader::adviseWillNeed(std::uint64_t offset, std::uint64_t length) const {
+    if (m_nFd >= 0 && length > 0)
+        ::posix_fadvise(m_nFd, static_cast<off_t>(offset), static_cast<off_t>(length), POSIX_FADV_WILLNEED);
+}

@@ -1,0 +1,41 @@
+// A read-only handle on one regular file, read at explicit offsets (pread): it never follows a
+// symbolic link, never changes the file (no access-time update where the kernel allows it) and
+// refuses anything that is not a regular file. One handle belongs to one thread at a time.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "platform/Status.h"
+
+class FileReader {
+public:
+    FileReader() = default;
+    ~FileReader();
+    FileReader(const FileReader&) = delete;
+    FileReader& operator=(const FileReader&) = delete;
+
+    // Opens with O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, and O_NOATIME unless the
+    // kernel answers EPERM (a file owned by someone else). A path that names a symbolic link,
+    // a folder, a device or a pipe fails. Closes a file opened before.
+    Status open(const char* path);
+    Status open(const std::string& path) { return open(path.c_str()); }
+    bool isOpen() const { return m_nFd >= 0; }
+    void close();
+
+    // Reads up to `size` bytes at `offset`: the count read, 0 at the end of the file, -1 on an error
+    // (errno tells which). An interrupted read is retried.
+    std::int64_t readAt(void* buffer, std::size_t size, std::uint64_t offset) const;
+    // Reads until `size` bytes are in or the file ends: the count read, -1 on an error.
+    std::int64_t readFullyAt(void* buffer, std::size_t size, std::uint64_t offset) const;
+    // Tells the kernel the whole file will be read from start to end (larger read-ahead).
+    void adviseSequential() const;
+    // Tells the kernel only the ranges named by adviseWillNeed are wanted (no read-ahead beyond them).
+    void adviseRandom() const;
+    // Starts reading the range in the background.
+    void adviseWillNeed(std::uint64_t offset, std::uint64_t length) const;
+
+private:
+    int m_nFd = -1;
+};
