@@ -101,3 +101,13 @@ std::string LinuxFileSystem::homeFolder() const {
     if (struct passwd* pw = ::getpwuid(::getuid()); pw && pw->pw_dir) return pw->pw_dir;
     return "/";
 }
+
+Status LinuxFileSystem::canonicalPath(const std::string& path, std::string& out) const {
+    char* resolved = ::realpath(path.c_str(), nullptr);
+    if (!resolved) return Status::fromErrno(errno, path);
+    out = resolved;
+    std::free(resolved);
+    return Status::ok();
+}
+
+bool LinuxFileSystem::canListFolder(const std::string& path) const { return ::access(path.c_str(), R_OK | X_OK) == 0; }

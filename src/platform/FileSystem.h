@@ -39,6 +39,10 @@ public:
     virtual Status listFolder(const std::string& path, std::vector<std::string>& names) const = 0;
     virtual bool isWritable(const std::string& path) const = 0;
     virtual std::string homeFolder() const = 0;
+    // The absolute path with every link and "." or ".." resolved; fails when the path does not exist.
+    virtual Status canonicalPath(const std::string& path, std::string& out) const = 0;
+    // Whether the folder's entries can be listed (read and search permission).
+    virtual bool canListFolder(const std::string& path) const = 0;
 
     bool exists(const std::string& path) const;
     bool isFolder(const std::string& path) const;  // a real folder, not a link to one
@@ -50,4 +54,6 @@ public:
     Status listFolder(const std::string& path, std::vector<std::string>& names) const override;
     bool isWritable(const std::string& path) const override;
     std::string homeFolder() const override;
+    Status canonicalPath(const std::string& path, std::string& out) const override;
+    bool canListFolder(const std::string& path) const override;
 };
