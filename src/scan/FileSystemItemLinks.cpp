@@ -1,12 +1,42 @@
-// Links between tree nodes and the results model (DuplicateItem). Completed with the results model.
+// Links between tree nodes and the results model: a node points at its member (raw, cleared by the
+// member when it leaves its group), and a folder passes changes of its duplicate-folder state down to
+// the members inside it. Called on the queue that changes the results model.
+#include "results/DuplicateItem.h"
+#include "results/DuplicatesGroup.h"
 #include "scan/FileSystemItem.h"
 #include "scan/FolderSystemItem.h"
 
-void FileSystemItem::setDuplicateItem(DuplicateItem* item) { m_pDuplicateItem = item; }
+void FileSystemItem::setDuplicateItem(DuplicateItem* item) {
+    if (item) {
+        DuplicatesGroup* group = item->getGroup();
+        if (!group || !group->isHasItem(item)) return;
+    }
+    m_pDuplicateItem = item;
+    if (!isDir()) return;
+    // Everything inside this folder (the folder included) now lies in the outermost duplicate folder
+    // around it, or in this one; with the link cleared, each member looks for its folder again.
+    DuplicateItem* folder = nullptr;
+    if (item) {
+        item->updateAssociatedDuplicateFolder();
+        folder = item->getAssociatedDuplicateFolder() ? item->getAssociatedDuplicateFolder() : item;
+    }
+    updateAssociatedDuplicateFolderTo(folder);
+}
 
-void FileSystemItem::updateAssociatedDuplicateFolderTo(DuplicateItem*) {}
+void FileSystemItem::updateAssociatedDuplicateFolderTo(DuplicateItem* folderItem) {
+    if (m_pDuplicateItem) m_pDuplicateItem->updateAssociatedDuplicateFolderTo(folderItem);
+}
 
-void FileSystemItem::updateDuplicateItemSelection() {}
+void FileSystemItem::updateDuplicateItemSelection() {
+    DuplicateItem* member = m_pDuplicateItem;
+    if (!member) return;
+    DuplicateItem* folder = member->getAssociatedDuplicateFolder();
+    if (!folder) return;
+    if (folder->isSelected())
+        member->selectItemForced(true);
+    else
+        member->deselectItem();
+}
 
 DuplicateItem* FileSystemItem::findParentDuplicateFolder() const {
     for (const FolderSystemItem* f = m_pParent; f; f = f->parent())
