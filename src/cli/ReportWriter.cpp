@@ -1,0 +1,110 @@
+#include "cli/ReportWriter.h"
+
+#include <cstdio>
+
+#include "cli/Format.h"
+
+namespace report_writer {
+
+std::string text(const ScanReport& r) {
+    std::string out;
+    if (!r.complete) out += "The scan was stopped: these results are incomplete.\n\n";
+    for (const auto& c : r.categories) {
+        out += c.title + " (" + format::count(c.groups.size()) + (c.groups.size() == 1 ? " group, " : " groups, ") +
+               format::size(c.totalSize) + ")\n";
+        for (const auto& g : c.groups) {
+            out += "  " + format::count(g.members.size()) + " copies of " + format::size(g.copySize) + ", frees " +
+                   format::size(g.reclaimableSize) + "\n";
+            for (const auto& m : g.members) out += std::string("    ") + (m.selected ? "- " : "  ") + m.path + "\n";
+        }
+        out += "\n";
+    }
+    if (!r.heaps.empty()) {
+        out += "Folders that share duplicates\n";
+        for (const auto& h : r.heaps) {
+            out += "  " + format::count(h.groups) + " shared groups, " + format::size(h.size) + "\n";
+            for (const auto& f : h.folders) out += "    " + f + "\n";
+        }
+        out += "\n";
+    }
+    if (r.categories.empty()) out += "No duplicates found.\n\n";
+
+    auto line = [&](const char* label, const std::string& value) {
+        char buffer[64];
+        std::snprintf(buffer, sizeof buffer, "  %-20s", label);
+        out += buffer + value + "\n";
+    };
+    out += "Summary\n";
+    for (std::size_t i = 0; i < r.folders.size(); ++i) line(i == 0 ? "Folders:" : "", r.folders[i]);
+    line("Folders scanned:", format::count(r.foldersScanned));
+    line("Files scanned:", format::count(r.filesScanned));
+    line("Duplicate groups:", format::count(r.groupCount));
+    line("Duplicate files:", format::count(r.duplicateFiles));
+    line("Duplicates' size:", format::size(r.duplicatesSize));
+    line("Reclaimable size:", format::size(r.reclaimableSize));
+    std::string minimal = format::size(r.minimalSize);
+    if (r.minimalSizeAutomatic) {
+        minimal += r.automaticStopLeftSmallFiles
+                       ? " (chosen automatically: the search stopped after 30 s, so smaller files were not examined)"
+                       : " (chosen automatically: files of every size were examined)";
+    }
+    line("Minimal file size:", minimal);
+    line("Content check:", r.fullHash ? "whole files" : "three samples of large files, whole files where needed");
+    line("Time taken:", format::duration(r.durationSeconds));
+    if (r.invalidNames > 0)
+        line("Skipped names:", format::count(r.invalidNames) + " (not valid UTF-8)");
+    return out;
+}
+
+std::string json(const ScanReport& r) {
+    std::string out;
+    out += "{\n  \"version\": 1,\n  \"scan\": {\n    \"folders\": [";
+    for (std::size_t i = 0; i < r.folders.size(); ++i) out += (i ? ", " : "") + format::jsonString(r.folders[i]);
+    char number[64];
+    std::snprintf(number, sizeof number, "%.3f", r.durationSeconds);
+    out += "],\n    \"complete\": " + std::string(r.complete ? "true" : "false") +
+           ",\n    \"folders_scanned\": " + std::to_string(r.foldersScanned) +
+           ",\n    \"files_scanned\": " + std::to_string(r.filesScanned) +
+           ",\n    \"minimal_size\": " + std::to_string(r.minimalSize) +
+           ",\n    \"minimal_size_automatic\": " + (r.minimalSizeAutomatic ? "true" : "false") +
+           ",\n    \"automatic_stop\": " + (r.automaticStopLeftSmallFiles ? "true" : "false") +
+           ",\n    \"full_hash\": " + (r.fullHash ? "true" : "false") +
+           ",\n    \"skipped_invalid_names\": " + std::to_string(r.invalidNames) +
+           ",\n    \"duration_s\": " + number + "\n  },\n";
+    out += "  \"summary\": { \"groups\": " + std::to_string(r.groupCount) +
+           ", \"duplicate_files\": " + std::to_string(r.duplicateFiles) +
+           ", \"duplicates_size\": " + std::to_string(r.duplicatesSize) +
+           ", \"reclaimable_size\": " + std::to_string(r.reclaimableSize) + " },\n";
+    out += "  \"categories\": [";
+    for (std::size_t ci = 0; ci < r.categories.size(); ++ci) {
+        const auto& c = r.categories[ci];
+        out += std::string(ci ? "," : "") + "\n    { \"kind\": " + format::jsonString(c.kind) +
+               ", \"total_size\": " + std::to_string(c.totalSize) + ",\n      \"groups\": [";
+        for (std::size_t gi = 0; gi < c.groups.size(); ++gi) {
+            const auto& g = c.groups[gi];
+            out += std::string(gi ? "," : "") + "\n        { \"id\": " + std::to_string(g.id) +
+                   ", \"copy_size\": " + std::to_string(g.copySize) +
+                   ", \"reclaimable_size\": " + std::to_string(g.reclaimableSize) + ",\n          \"members\": [";
+            for (std::size_t mi = 0; mi < g.members.size(); ++mi) {
+                const auto& m = g.members[mi];
+                out += std::string(mi ? "," : "") + "\n            { \"path\": " + format::jsonString(m.path) +
+                       ", \"size\": " + std::to_string(m.size) +
+                       ", \"modified\": " + format::jsonString(format::isoTimeUtc(m.modified)) +
+                       ", \"selected\": " + (m.selected ? "true" : "false") + " }";
+            }
+            out += " ] }";
+        }
+        out += " ] }";
+    }
+    out += std::string(r.categories.empty() ? "" : "\n  ") + "],\n  \"heaps\": [";
+    for (std::size_t hi = 0; hi < r.heaps.size(); ++hi) {
+        const auto& h = r.heaps[hi];
+        out += std::string(hi ? "," : "") + "\n    { \"folders\": [";
+        for (std::size_t fi = 0; fi < h.folders.size(); ++fi) out += (fi ? ", " : "") + format::jsonString(h.folders[fi]);
+        out += "], \"groups\": " + std::to_string(h.groups) + ", \"size\": " + std::to_string(h.size) + " }";
+    }
+    out += std::string(r.heaps.empty() ? "" : "\n  ") + "]\n}\n";
+    return out;
+}
+
+}  // namespace report_writer

@@ -1,0 +1,160 @@
+#include "cli/ScanCommand.h"
+
+#include <QCoreApplication>
+#include <QTimer>
+
+#include <unistd.h>
+
+#include <atomic>
+#include <csignal>
+#include <cstdio>
+#include <fstream>
+#include <iostream>
+
+#include "app/ScanSession.h"
+#include "cli/Format.h"
+#include "cli/ProgressLine.h"
+#include "cli/ReportWriter.h"
+#include "cli/ScanOptions.h"
+#include "cli/ScanReport.h"
+#include "platform/FileSystem.h"
+#include "results/DuplicatesContainer.h"
+#include "scan/FolderSystemItem.h"
+#include "scan/VolumeSystemItem.h"
+#include "settings/Settings.h"
+
+namespace {
+// Written by the signal handler, read by a main-thread timer.
+std::atomic<int> g_interrupts{0};
+
+void onInterrupt(int) {
+    if (g_interrupts.fetch_add(1) >= 1) _exit(130);  // a second Ctrl-C quits at once
+}
+
+// Checks one chosen folder; answers its canonical path, or prints why it cannot be scanned.
+std::optional<std::string> admitFolder(const std::string& given) {
+    FileSystem& fs = FileSystem::standard();
+    std::string path;
+    if (Status s = fs.canonicalPath(given, path); !s) {
+        std::fprintf(stderr, "dorvane: %s\n", Status(s.code(), s.sysErrno(), given).message().c_str());
+        return std::nullopt;
+    }
+    if (!fs.isFolder(path)) {
+        std::fprintf(stderr, "dorvane: %s: not a folder\n", given.c_str());
+        return std::nullopt;
+    }
+    if (!fs.canListFolder(path)) {
+        std::fprintf(stderr, "dorvane: %s: cannot be read (permission denied)\n", given.c_str());
+        return std::nullopt;
+    }
+    return path;
+}
+
+std::uint64_t countFolders(const FolderSystemItem& folder) {
+    std::uint64_t n = 1;
+    for (const auto& c : folder.childrenArray())
+        if (c->isDir()) n += countFolders(static_cast<const FolderSystemItem&>(*c));
+    return n;
+}
+
+bool writeOutput(const std::optional<std::string>& file, const std::string& text) {
+    if (!file) {
+        std::fwrite(text.data(), 1, text.size(), stdout);
+        std::fflush(stdout);
+        return true;
+    }
+    std::ofstream out(*file, std::ios::binary | std::ios::trunc);
+    out << text;
+    out.close();
+    if (!out) {
+        std::fprintf(stderr, "dorvane: cannot write the report to %s\n", file->c_str());
+        return false;
+    }
+    return true;
+}
+}  // namespace
+
+int runScanCommand(const std::vector<std::string>& arguments) {
+    ScanOptionsResult parsed = parseScanOptions(arguments);
+    if (!parsed.options) {
+        std::fprintf(stderr, "dorvane scan: %s\nTry 'dorvane scan --help'.\n", parsed.error.c_str());
+        return 2;
+    }
+    ScanOptions options = *parsed.options;
+    if (options.help) {
+        std::fputs(scanUsage(), stdout);
+        return 0;
+    }
+    if (auto warning = Settings::standard().takeLoadWarning()) std::fprintf(stderr, "dorvane: %s\n", warning->c_str());
+
+    if (options.folders.empty()) options.folders.push_back(FileSystem::standard().homeFolder());
+    std::vector<std::string> folders;
+    bool someRefused = false;
+    for (const auto& f : options.folders) {
+        if (auto admitted = admitFolder(f))
+            folders.push_back(*admitted);
+        else
+            someRefused = true;
+    }
+    if (folders.empty()) {
+        std::fprintf(stderr, "dorvane: no folder to scan\n");
+        return 2;
+    }
+
+    std::shared_ptr<DuplicatesContainer> result;
+    bool finished = false;
+    auto session = ScanSession::create(folders, options.choices, [&](std::shared_ptr<DuplicatesContainer> c) {
+        result = std::move(c);
+        finished = true;
+        QCoreApplication::quit();
+    });
+
+    g_interrupts = 0;
+    struct sigaction action {};
+    action.sa_handler = onInterrupt;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+
+    const bool showProgress = !options.quiet && isatty(STDERR_FILENO);
+    QTimer ticker;
+    bool stopRequested = false;
+    QObject::connect(&ticker, &QTimer::timeout, [&] {
+        if (g_interrupts.load() > 0 && !stopRequested) {
+            stopRequested = true;
+            session->stop(false);
+        }
+        if (showProgress && session->scanner())
+            std::fprintf(stderr, "\r\x1b[K%s", progress_line::describe(*session->scanner()).c_str());
+    });
+    ticker.start(100);
+    session->start();
+    if (!finished) QCoreApplication::exec();
+    ticker.stop();
+    if (showProgress) std::fputs("\r\x1b[K", stderr);
+    std::signal(SIGINT, SIG_DFL);
+    std::signal(SIGTERM, SIG_DFL);
+
+    const FoldersScanner& scanner = *session->scanner();
+    ScanReport report;
+    report.folders = scanner.getFoldersForScan();
+    report.complete = !session->wasStopped();
+    report.filesScanned = scanner.getCountOfScannedFiles();
+    report.minimalSizeAutomatic = scanner.isMinimalDuplicatesSizeWasDefinedAutomatically();
+    report.minimalSize = scanner.finalMinimalDuplicatesSize();
+    report.automaticStopLeftSmallFiles = report.minimalSizeAutomatic && report.minimalSize > 0;
+    if (report.minimalSizeAutomatic && report.minimalSize == ~std::uint64_t{0}) report.minimalSize = 0;
+    report.fullHash = scanner.isFullHashCalculation();
+    report.durationSeconds = scanner.getTimeFromStart();
+    report.invalidNames = scanner.getCountOfInvalidNames();
+    if (result) {
+        for (const auto& root : result->buildRootFolders()) report.foldersScanned += countFolders(*root);
+        report.addResults(*result);
+    }
+    std::string text = options.format == ScanOptions::Format::Json ? report_writer::json(report)
+                                                                   : report_writer::text(report);
+    bool written = writeOutput(options.outputFile, text);
+    if (!written) return 1;
+    if (session->wasStopped()) return 130;
+    return someRefused ? 1 : 0;
+}

@@ -1,0 +1,97 @@
+#include "cli/ScanOptions.h"
+
+#include <cctype>
+#include <cmath>
+#include <cstdlib>
+
+std::optional<std::uint64_t> parseSize(const std::string& text) {
+    if (text.empty()) return std::nullopt;
+    std::size_t i = 0;
+    while (i < text.size() && (std::isdigit(static_cast<unsigned char>(text[i])) || text[i] == '.')) ++i;
+    if (i == 0) return std::nullopt;
+    std::string number = text.substr(0, i);
+    if (number.find('.') != number.rfind('.')) return std::nullopt;
+    std::string unit = text.substr(i);
+    for (auto& c : unit) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    if (unit.ends_with("IB")) unit.erase(unit.size() - 2);
+    else if (unit.size() > 1 && unit.ends_with("B")) unit.pop_back();
+    else if (unit == "B") unit.clear();
+    double multiplier = 1;
+    if (unit == "K") multiplier = 1024.0;
+    else if (unit == "M") multiplier = 1024.0 * 1024;
+    else if (unit == "G") multiplier = 1024.0 * 1024 * 1024;
+    else if (unit == "T") multiplier = 1024.0 * 1024 * 1024 * 1024;
+    else if (!unit.empty()) return std::nullopt;
+    char* end = nullptr;
+    double value = std::strtod(number.c_str(), &end);
+    if (!end || *end != '\0' || value < 0) return std::nullopt;
+    double bytes = std::floor(value * multiplier);
+    if (bytes > 1.8e19) return std::nullopt;
+    return static_cast<std::uint64_t>(bytes);
+}
+
+ScanOptionsResult parseScanOptions(const std::vector<std::string>& arguments) {
+    ScanOptions o;
+    bool onlyFolders = false;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& a = arguments[i];
+        auto value = [&](const std::string& name) -> std::optional<std::string> {
+            if (i + 1 >= arguments.size()) return std::nullopt;
+            (void)name;
+            return arguments[++i];
+        };
+        if (onlyFolders || a.empty() || a[0] != '-' || a == "-") {
+            o.folders.push_back(a);
+        } else if (a == "--") {
+            onlyFolders = true;
+        } else if (a == "-h" || a == "--help") {
+            o.help = true;
+        } else if (a == "--full") {
+            o.choices.fullHash = true;
+        } else if (a == "--all-sizes") {
+            o.choices.minimalSizeMode = ScanChoices::MinimalSize::Fixed;
+            o.choices.fixedMinimalSize = 0;
+        } else if (a == "--auto-size") {
+            o.choices.minimalSizeMode = ScanChoices::MinimalSize::Automatic;
+        } else if (a == "--min-size" || a.starts_with("--min-size=")) {
+            std::optional<std::string> v = a == "--min-size" ? value(a) : std::optional(a.substr(11));
+            if (!v) return {std::nullopt, "--min-size needs a size"};
+            auto size = parseSize(*v);
+            if (!size) return {std::nullopt, "--min-size: '" + *v + "' is not a size (bytes, or 10K, 1.5M, 2G)"};
+            o.choices.minimalSizeMode = ScanChoices::MinimalSize::Fixed;
+            o.choices.fixedMinimalSize = *size;
+        } else if (a == "--hidden") {
+            o.choices.includeHidden = true;
+        } else if (a == "--no-folders") {
+            o.choices.searchDuplicateFolders = false;
+        } else if (a == "--format" || a.starts_with("--format=")) {
+            std::optional<std::string> v = a == "--format" ? value(a) : std::optional(a.substr(9));
+            if (!v) return {std::nullopt, "--format needs text or json"};
+            if (*v == "text") o.format = ScanOptions::Format::Text;
+            else if (*v == "json") o.format = ScanOptions::Format::Json;
+            else return {std::nullopt, "--format: '" + *v + "' is neither text nor json"};
+        } else if (a == "-o" || a == "--output" || a.starts_with("--output=")) {
+            std::optional<std::string> v = a.starts_with("--output=") ? std::optional(a.substr(9)) : value(a);
+            if (!v || v->empty()) return {std::nullopt, a + " needs a file name"};
+            o.outputFile = *v;
+        } else if (a == "-q" || a == "--quiet") {
+            o.quiet = true;
+        } else {
+            return {std::nullopt, "unknown option '" + a + "'"};
+        }
+    }
+    return {o, {}};
+}
+
+const char* scanUsage() {
+    return "usage: dorvane scan [options] FOLDER...       (no FOLDER: the home folder)\n"
+           "  --full             whole-file digests for every file (the full-scale scan)\n"
+           "  --min-size SIZE    ignore files smaller than SIZE (bytes, or 10K, 1.5M, 2G)\n"
+           "  --all-sizes        files of every size (minimal size 0)\n"
+           "  --auto-size        let the scan choose the minimal size (the default setting)\n"
+           "  --hidden           include hidden files and folders\n"
+           "  --no-folders       skip the duplicate-folder and heap phases\n"
+           "  --format FORMAT    text (default) or json\n"
+           "  -o, --output FILE  write the report there instead of standard output\n"
+           "  -q, --quiet        no progress display\n";
+}

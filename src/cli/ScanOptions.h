@@ -1,0 +1,30 @@
+// The options of `dorvane scan`, parsed from the command line. Pure functions; any thread.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/ScanChoices.h"
+
+struct ScanOptions {
+    enum class Format { Text, Json };
+
+    std::vector<std::string> folders;  // as given; empty means the home folder
+    ScanChoices choices;
+    Format format = Format::Text;
+    std::optional<std::string> outputFile;
+    bool quiet = false;
+    bool help = false;
+};
+
+struct ScanOptionsResult {
+    std::optional<ScanOptions> options;
+    std::string error;  // one line, when options is empty
+};
+
+ScanOptionsResult parseScanOptions(const std::vector<std::string>& arguments);
+// "1048576", "10K", "1.5M", "2G", "3T" (binary multiples; a trailing "B" or "iB" is allowed).
+std::optional<std::uint64_t> parseSize(const std::string& text);
+const char* scanUsage();

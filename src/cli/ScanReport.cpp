@@ -1,0 +1,66 @@
+#include "cli/ScanReport.h"
+
+#include <algorithm>
+#include <array>
+
+#include "detection/FileType.h"
+#include "results/DuplicateItem.h"
+#include "results/DuplicatesCategory.h"
+#include "results/DuplicatesContainer.h"
+#include "results/DuplicatesGroup.h"
+#include "scan/FolderSystemItem.h"
+
+namespace {
+struct KindNames {
+    FileType type;
+    const char* kind;
+    const char* title;
+};
+constexpr std::array<KindNames, 7> kKinds = {{{FileTypeImage, "image", "Images"},
+                                             {FileTypeVideo, "video", "Videos"},
+                                             {FileTypeMusic, "music", "Music"},
+                                             {FileTypeDocument, "document", "Documents"},
+                                             {FileTypeArchive, "archive", "Archives"},
+                                             {FileTypeOther, "other", "Other files"},
+                                             {FileTypeFolder, "folder", "Folders"}}};
+}  // namespace
+
+void ScanReport::addResults(const DuplicatesContainer& container) {
+    for (const auto& k : kKinds) {
+        DuplicatesCategory* category = container.getCategoryWithType(k.type);
+        if (!category) continue;
+        Category out;
+        out.kind = k.kind;
+        out.title = k.title;
+        for (const auto& group : category->getGroups()) {
+            auto items = group->getItems();
+            if (items.size() < 2) continue;
+            Group g;
+            g.id = group->getGroupID();
+            g.copySize = group->oneItemSize();
+            g.reclaimableSize = group->getSizeThatCanBeRemoved();
+            g.totalSize = group->getTotalSize();
+            for (const auto& item : items) {
+                Member m;
+                m.path = item->getFileItemPath();
+                m.size = static_cast<std::uint64_t>(std::max<std::int64_t>(0, item->getFileItemSize()));
+                m.modified = item->getLastModificationDate();
+                m.selected = item->isSelected();
+                g.members.push_back(std::move(m));
+            }
+            std::sort(g.members.begin(), g.members.end(), [](const Member& a, const Member& b) { return a.path < b.path; });
+            out.totalSize += g.totalSize;
+            groupCount += 1;
+            duplicateFiles += g.members.size();
+            duplicatesSize += g.totalSize;
+            reclaimableSize += g.reclaimableSize;
+            out.groups.push_back(std::move(g));
+        }
+        if (out.groups.empty()) continue;
+        std::sort(out.groups.begin(), out.groups.end(), [](const Group& a, const Group& b) {
+            if (a.reclaimableSize != b.reclaimableSize) return a.reclaimableSize > b.reclaimableSize;
+            return a.id < b.id;
+        });
+        categories.push_back(std::move(out));
+    }
+}

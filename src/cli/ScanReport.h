@@ -1,0 +1,61 @@
+// A plain picture of one scan's results for the command line's text and JSON reports: categories in
+// report order, groups largest first, and the scan's facts. Built on the main thread from a container.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+class DuplicatesContainer;
+
+struct ScanReport {
+    struct Member {
+        std::string path;
+        std::uint64_t size = 0;
+        std::int64_t modified = 0;  // seconds since 1970
+        bool selected = false;
+    };
+    struct Group {
+        std::int64_t id = 0;
+        std::uint64_t copySize = 0;
+        std::uint64_t reclaimableSize = 0;
+        std::uint64_t totalSize = 0;
+        std::vector<Member> members;
+    };
+    struct Category {
+        std::string kind;   // "image", "video", "music", "document", "archive", "other", "folder"
+        std::string title;  // "Images", …
+        std::uint64_t totalSize = 0;
+        std::vector<Group> groups;
+    };
+    struct Heap {
+        std::vector<std::string> folders;
+        std::uint64_t groups = 0;
+        std::uint64_t size = 0;
+    };
+
+    // Scan facts.
+    std::vector<std::string> folders;
+    bool complete = true;
+    std::uint64_t foldersScanned = 0;
+    std::uint64_t filesScanned = 0;
+    std::uint64_t minimalSize = 0;
+    bool minimalSizeAutomatic = false;
+    bool automaticStopLeftSmallFiles = false;  // the automatic stop ended the search at minimalSize
+    bool fullHash = false;
+    double durationSeconds = 0;
+    std::uint64_t invalidNames = 0;
+
+    std::vector<Category> categories;  // only those with groups
+    std::vector<Heap> heaps;
+
+    // Summary.
+    std::uint64_t groupCount = 0;
+    std::uint64_t duplicateFiles = 0;
+    std::uint64_t duplicatesSize = 0;
+    std::uint64_t reclaimableSize = 0;
+
+    // Fills categories and summary from the container.
+    void addResults(const DuplicatesContainer& container);
+};

@@ -1,0 +1,235 @@
+#include "detection/DuplicatesFilter.h"
+
+#include <algorithm>
+
+#include "detection/FileSeparator.h"
+#include "platform/Dispatch.h"
+#include "platform/SerialQueue.h"
+#include "results/DuplicatesCategory.h"
+#include "results/DuplicatesContainer.h"
+#include "results/DuplicatesHeaps.h"
+#include "scan/ExcludeChecker.h"
+#include "scan/FolderSystemItem.h"
+
+namespace {
+constexpr std::array<FileType, 6> kProcessingOrder = {FileTypeImage,    FileTypeVideo,   FileTypeMusic,
+                                                      FileTypeDocument, FileTypeArchive, FileTypeOther};
+
+std::string bucketKey(std::uint64_t size, FileType type) {
+    std::string key = std::to_string(size);
+    key += '_';
+    key += fileTypeKey(type);
+    return key;
+}
+}  // namespace
+
+std::vector<FileSystemItem*> DuplicatesFilter::SizeBucket::items() const {
+    std::vector<FileSystemItem*> out;
+    out.reserve(count());
+    if (first) out.push_back(first);
+    out.insert(out.end(), more.begin(), more.end());
+    return out;
+}
+
+std::shared_ptr<DuplicatesFilter> DuplicatesFilter::create(std::uint64_t minimalFileSize, bool withHeaps,
+                                                           std::shared_ptr<ExcludeChecker> excludeChecker) {
+    std::shared_ptr<DuplicatesFilter> filter(new DuplicatesFilter());
+    filter->m_bAutoDefineMinimalFileSize = minimalFileSize == kAutomaticMinimalSize;
+    filter->m_nMinimalDuplicatesFileSize = filter->m_bAutoDefineMinimalFileSize ? 0 : minimalFileSize;
+    filter->m_pDuplicatesContainer = std::make_shared<DuplicatesContainer>(withHeaps, std::move(excludeChecker));
+    return filter;
+}
+
+DuplicatesFilter::~DuplicatesFilter() = default;
+
+void DuplicatesFilter::setDuplicateContainer(std::shared_ptr<DuplicatesContainer> container) {
+    m_pDuplicatesContainer = std::move(container);
+}
+
+bool DuplicatesFilter::isNeedScanFileItem(FileSystemItem* item, bool includeHidden) const {
+    if (!item || item->isDir() || item->isCheckedForDuplicates() || item->isInPackage()) return false;
+    if (!includeHidden && item->parent() && item->parent()->isTopHiddenFlag()) return false;
+    if (static_cast<std::uint64_t>(item->logicalSize()) < m_nMinimalDuplicatesFileSize) return false;
+    auto checker = m_pDuplicatesContainer ? m_pDuplicatesContainer->getExcludeChecker() : nullptr;
+    if (checker && checker->isFileItemExcluded(item)) return false;
+    return true;
+}
+
+std::uint64_t DuplicatesFilter::addFileItem(FileSystemItem* item, bool markBeforeFilter, bool includeHidden) {
+    std::uint64_t count = 0;
+    if (isNeedScanFileItem(item, includeHidden)) {
+        FileType type = typeOfFileAtPath(item->name());
+        auto& bucket = m_arrPossibleDuplicates[static_cast<std::size_t>(type + 1)][generateFileSizeKeyForFileItem(item)];
+        if (!bucket.first)
+            bucket.first = item;
+        else
+            bucket.more.push_back(item);
+        count = bucket.count();
+    }
+    if (markBeforeFilter && item) item->setIsCheckedForDuplicates(true);
+    return count;
+}
+
+std::string_view DuplicatesFilter::generateFileTypeKeyForFileItem(const FileSystemItem* item) {
+    return fileTypeKey(typeOfFileAtPath(item->name()));
+}
+
+std::uint64_t DuplicatesFilter::generateFileSizeKeyForFileItem(const FileSystemItem* item) {
+    return static_cast<std::uint64_t>(item->logicalSize());
+}
+
+void DuplicatesFilter::filterDuplicates() {
+    auto self = shared_from_this();
+    m_pWorkingQueue->async([self] { self->doFilterDuplicates(); });
+}
+
+void DuplicatesFilter::doFilterDuplicates() {
+    std::vector<Bucket> buckets;
+    for (FileType type : kProcessingOrder) {
+        auto& sizes = m_arrPossibleDuplicates[static_cast<std::size_t>(type + 1)];
+        std::vector<Bucket> ofType;
+        for (auto& [size, bucket] : sizes)
+            if (bucket.count() >= 2) ofType.push_back(Bucket{bucketKey(size, type), size, bucket.items()});
+        // Within one kind, larger files first: the most space is confirmed earliest.
+        std::sort(ofType.begin(), ofType.end(), [](const Bucket& a, const Bucket& b) { return a.size > b.size; });
+        for (auto& b : ofType) buckets.push_back(std::move(b));
+        sizes.clear();
+    }
+    m_nMinimalCountOfGroups = 0;
+    if (m_bAutoDefineMinimalFileSize) {
+        std::stable_sort(buckets.begin(), buckets.end(), [](const Bucket& a, const Bucket& b) { return a.size > b.size; });
+        m_nMinimalCountOfGroups = static_cast<std::int64_t>(buckets.size());
+        for (std::size_t i = 0; i < buckets.size(); ++i)
+            if (buckets[i].size < kLargeFileSize) {
+                m_nMinimalCountOfGroups = static_cast<std::int64_t>(i + 1);
+                break;
+            }
+    }
+    std::int64_t countOfFiles = 0;
+    for (const auto& b : buckets) countOfFiles += static_cast<std::int64_t>(b.items.size());
+
+    m_bIsFilterCanceled.store(false);
+    m_arrPossibleDuplicatesKeys = std::move(buckets);
+    m_nCurrentFilterIndexInKeys = -1;
+    filterNextPossibleDuplicates();
+    std::weak_ptr<DuplicatesFilterProgressListener> weakListener = m_pListener;
+    dispatch::main().async([weakListener, countOfFiles] {
+        if (auto l = weakListener.lock()) l->onDuplicatesFilesFilterStartFilterFiles(countOfFiles);
+    });
+}
+
+void DuplicatesFilter::filterNextPossibleDuplicates() {
+    if (!isFilterCanceled()) {
+        auto count = static_cast<std::int64_t>(m_arrPossibleDuplicatesKeys.size());
+        while (++m_nCurrentFilterIndexInKeys < count) {
+            auto& bucket = m_arrPossibleDuplicatesKeys[static_cast<std::size_t>(m_nCurrentFilterIndexInKeys)];
+            if (bucket.items.size() >= 2) {
+                filterFiles(std::move(bucket.items));
+                bucket.items.clear();
+                return;
+            }
+        }
+    }
+    finishFilterDuplicates();
+}
+
+void DuplicatesFilter::filterFiles(std::vector<FileSystemItem*> items) {
+    if (isFilterCanceled()) {
+        filterNextPossibleDuplicates();
+        return;
+    }
+    m_pFileSeparator = FileSeparator::create();
+    m_pFileSeparator->separateItems(std::move(items), std::static_pointer_cast<FileSeparatorListener>(shared_from_this()));
+}
+
+void DuplicatesFilter::onFinishSeparateItemsByHash(FileItemsByHash result) {
+    auto self = shared_from_this();
+    auto holder = std::make_shared<FileItemsByHash>(std::move(result));
+    m_pWorkingQueue->async([self, holder] {
+        self->saveHashHeaps(*holder);
+        self->filterNextPossibleDuplicates();
+    });
+}
+
+void DuplicatesFilter::saveHashHeaps(FileItemsByHash& result) {
+    for (auto& [key, files] : result) {
+        if (files.size() < 2) continue;
+        FileSystemItem* sample = files.front();
+        auto size = static_cast<std::uint64_t>(sample->logicalSize());
+        if (size < m_nCurrentMinimalDuplicatesFileSize.load()) m_nCurrentMinimalDuplicatesFileSize.store(size);
+        FileType type = typeOfFileAtPath(sample->name());
+        if (auto* category = m_pDuplicatesContainer->getCategoryWithType(type)) category->addGroupWithItems(files);
+        for (FileSystemItem* f : files) updatePossibleDuplicateFolderInformationByFolder(f->parent());
+        notifyListenerAboutFilteredFilesCount(static_cast<std::int32_t>(files.size()), size, type);
+    }
+}
+
+void DuplicatesFilter::updatePossibleDuplicateFolderInformationByFolder(FolderSystemItem* folder) {
+    if (!folder || !m_arrPossibleDuplicateFoldersContainer.insert(folder).second) return;
+    std::string identity = std::to_string(folder->logicalSize()) + "_" + std::to_string(folder->getCountOfDeepChildren());
+    auto it = m_arrPossibleDuplicateFolders.find(identity);
+    if (it == m_arrPossibleDuplicateFolders.end()) {
+        m_arrPossibleDuplicateFolders.emplace(identity, 0);
+    } else if (it->second == 0) {
+        std::uint64_t sum = 0;
+        for (const auto& c : folder->childrenArray())
+            if (!c->isDir()) sum += static_cast<std::uint64_t>(c->logicalSize());
+        it->second = sum;
+        m_nPossibleDuplicateFoldersSize.fetch_add(2 * sum);
+    } else {
+        m_nPossibleDuplicateFoldersSize.fetch_add(it->second);
+    }
+}
+
+DuplicatesFilterProgress DuplicatesFilter::currentProgress() const {
+    DuplicatesFilterProgress p;
+    auto count = static_cast<float>(m_arrPossibleDuplicatesKeys.size());
+    auto index = static_cast<float>(std::max<std::int64_t>(m_nCurrentFilterIndexInKeys, 0));
+    p.normal = count > 0 ? index / count : 0.0f;
+    p.forAutoMinimalSize = m_nMinimalCountOfGroups > 0 ? index / static_cast<float>(m_nMinimalCountOfGroups) : p.normal;
+    return p;
+}
+
+void DuplicatesFilter::notifyListenerAboutFilteredFilesCount(std::int32_t count, std::uint64_t eachSize, FileType type) {
+    if (m_pListener.expired()) return;
+    DuplicatesFilterProgress progress = currentProgress();
+    std::uint64_t heapsSize = 0;
+    if (auto* heaps = m_pDuplicatesContainer->getHeaps()) heapsSize = heaps->getPossibleHeapsSize();
+    bool fixedMode = !m_bAutoDefineMinimalFileSize;
+    std::weak_ptr<DuplicatesFilterProgressListener> weakListener = m_pListener;
+    std::weak_ptr<DuplicatesFilter> weakSelf = weak_from_this();
+    dispatch::main().async([weakListener, weakSelf, progress, heapsSize, fixedMode, count, eachSize, type] {
+        auto l = weakListener.lock();
+        if (!l) return;
+        if (fixedMode && type >= FileTypeVideo && type <= FileTypeOther) l->onFinishSearchDuplicatesFilesWithType(type - 1);
+        l->onDuplicatesFilesFilterProgressChanged(progress);
+        std::uint64_t folders = 0;
+        if (auto self = weakSelf.lock()) folders = self->possibleDuplicateFoldersSize();
+        l->onChangedSizeOfPossibleHeaps(heapsSize, folders);
+        l->onFilteredFilesCount(count, eachSize, type);
+    });
+}
+
+void DuplicatesFilter::finishFilterDuplicates() {
+    if (m_bFinished) return;
+    m_bFinished = true;
+    m_pFileSeparator.reset();
+    auto listener = m_pListener;
+    m_pListener.reset();
+    if (listener.expired()) return;
+    auto container = m_pDuplicatesContainer;
+    dispatch::main().async([listener, container] {
+        if (auto l = listener.lock()) l->onFinishFilterWithResultContainer(container);
+    });
+}
+
+void DuplicatesFilter::stopFilterDuplicates() {
+    m_bIsFilterCanceled.store(true);
+    if (m_pFileSeparator) m_pFileSeparator->stop();
+}
+
+std::uint64_t DuplicatesFilter::getCurrentMinimalFileSize() const {
+    if (!m_bAutoDefineMinimalFileSize) return m_nMinimalDuplicatesFileSize;
+    if (!isFilterCanceled()) return 0;
+    return m_nCurrentMinimalDuplicatesFileSize.load();
+}

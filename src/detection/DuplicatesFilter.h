@@ -1,0 +1,103 @@
+// Turns the stream of scanned files into confirmed duplicate groups: buckets files by kind and exact
+// size while the walk runs, then hashes one bucket of two or more files at a time and adds every set
+// of identical files to the results container. All its work runs on the working queue the scan driver
+// gives it; listener calls are posted to the main queue. getCurrentMinimalFileSize() is safe anywhere.
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <set>
+#include <string>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
+#include "detection/DuplicatesFilterProgressListener.h"
+#include "detection/FileSeparatorListener.h"
+#include "detection/FileType.h"
+
+class DuplicatesContainer;
+class ExcludeChecker;
+class FileSeparator;
+class FileSystemItem;
+class FolderSystemItem;
+class SerialQueue;
+
+class DuplicatesFilter : public FileSeparatorListener, public std::enable_shared_from_this<DuplicatesFilter> {
+public:
+    static constexpr std::uint64_t kAutomaticMinimalSize = ~std::uint64_t{0};
+    static constexpr std::uint64_t kLargeFileSize = 1000000;
+
+    // A minimal size of all ones selects the automatic mode (every size taken, largest buckets first).
+    static std::shared_ptr<DuplicatesFilter> create(std::uint64_t minimalFileSize, bool withHeaps,
+                                                    std::shared_ptr<ExcludeChecker> excludeChecker);
+    ~DuplicatesFilter() override;
+
+    void setWorkingQueue(std::shared_ptr<SerialQueue> queue) { m_pWorkingQueue = std::move(queue); }
+    void setListener(std::weak_ptr<DuplicatesFilterProgressListener> listener) { m_pListener = std::move(listener); }
+    void setDuplicateContainer(std::shared_ptr<DuplicatesContainer> container);
+    std::shared_ptr<DuplicatesContainer> getContainer() const { return m_pDuplicatesContainer; }
+
+    bool isNeedScanFileItem(FileSystemItem* item, bool includeHidden) const;
+    // Puts a taken file into its bucket; answers the bucket's size afterwards, 0 when not taken.
+    std::uint64_t addFileItem(FileSystemItem* item, bool markBeforeFilter, bool includeHidden);
+    static std::string_view generateFileTypeKeyForFileItem(const FileSystemItem* item);
+    static std::uint64_t generateFileSizeKeyForFileItem(const FileSystemItem* item);
+
+    void filterDuplicates();
+    void stopFilterDuplicates();
+    std::uint64_t getCurrentMinimalFileSize() const;
+    bool isFilterCanceled() const { return m_bIsFilterCanceled.load(std::memory_order_relaxed); }
+    std::int64_t minimalCountOfGroupsCalculatedWhenAutoDefineMinimalFileSize() const {
+        return m_nMinimalCountOfGroups;
+    }
+    std::uint64_t possibleDuplicateFoldersSize() const {
+        return m_nPossibleDuplicateFoldersSize.load(std::memory_order_relaxed);
+    }
+
+    void onFinishSeparateItemsByHash(FileItemsByHash result) override;
+
+private:
+    // Most sizes hold one file only: the first file is kept inline, so such a bucket allocates nothing.
+    struct SizeBucket {
+        FileSystemItem* first = nullptr;
+        std::vector<FileSystemItem*> more;
+        std::uint64_t count() const { return (first ? 1 : 0) + more.size(); }
+        std::vector<FileSystemItem*> items() const;
+    };
+    struct Bucket {
+        std::string key;  // "<size>_<kind key>"
+        std::uint64_t size;
+        std::vector<FileSystemItem*> items;
+    };
+
+    DuplicatesFilter() = default;
+    void doFilterDuplicates();
+    void filterNextPossibleDuplicates();
+    void filterFiles(std::vector<FileSystemItem*> items);
+    void saveHashHeaps(FileItemsByHash& result);
+    void updatePossibleDuplicateFolderInformationByFolder(FolderSystemItem* folder);
+    void notifyListenerAboutFilteredFilesCount(std::int32_t count, std::uint64_t eachSize, FileType type);
+    void finishFilterDuplicates();
+    DuplicatesFilterProgress currentProgress() const;
+
+    // Touched on the working queue only, unless said otherwise.
+    std::shared_ptr<SerialQueue> m_pWorkingQueue;
+    std::array<std::unordered_map<std::uint64_t, SizeBucket>, kFileTypeCount + 1> m_arrPossibleDuplicates;  // [type + 1]
+    std::vector<Bucket> m_arrPossibleDuplicatesKeys;  // the buckets to hash, in processing order
+    std::int64_t m_nCurrentFilterIndexInKeys = -1;
+    std::shared_ptr<DuplicatesContainer> m_pDuplicatesContainer;
+    std::weak_ptr<DuplicatesFilterProgressListener> m_pListener;
+    bool m_bAutoDefineMinimalFileSize = false;
+    std::uint64_t m_nMinimalDuplicatesFileSize = 0;
+    std::atomic<std::uint64_t> m_nCurrentMinimalDuplicatesFileSize{~std::uint64_t{0}};  // read by the driver
+    std::shared_ptr<FileSeparator> m_pFileSeparator;
+    std::atomic<std::uint64_t> m_nPossibleDuplicateFoldersSize{0};  // read on the main queue
+    std::unordered_map<std::string, std::uint64_t> m_arrPossibleDuplicateFolders;
+    std::unordered_set<const FolderSystemItem*> m_arrPossibleDuplicateFoldersContainer;
+    std::atomic<bool> m_bIsFilterCanceled{false};  // read by the driver for the final minimal size
+    std::int64_t m_nMinimalCountOfGroups = 0;
+    bool m_bFinished = false;
+};

@@ -1,0 +1,313 @@
+#include "scan/FoldersScanner.h"
+
+#include <algorithm>
+#include <map>
+
+#include "detection/DuplicatesFilter.h"
+#include "detection/FileSeparator.h"
+#include "detection/FileType.h"
+#include "platform/Dispatch.h"
+#include "platform/FileSystem.h"
+#include "platform/Volumes.h"
+#include "results/DuplicatesContainer.h"
+#include "scan/ExcludeChecker.h"
+#include "scan/PathUtils.h"
+#include "scan/PathsGenerator.h"
+#include "settings/Settings.h"
+
+namespace {
+bool isValidType(std::int32_t type) { return type >= 0 && type < 7; }
+}  // namespace
+
+std::shared_ptr<FoldersScanner> FoldersScanner::create(const std::vector<std::string>& folders,
+                                                       std::weak_ptr<FoldersScannerListener> listener) {
+    std::shared_ptr<FoldersScanner> scanner(new FoldersScanner());
+    scanner->m_pListener = std::move(listener);
+    scanner->userSelectedPaths = folders;
+    scanner->m_arrFoldersForScan = chooseTopFolders(folders);
+    if (Settings::standard().excludeTimeMachineBackups())
+        scanner->m_bIsBackupsWereSkipped = isContainsBackups(scanner->m_arrFoldersForScan);
+    return scanner;
+}
+
+FoldersScanner::~FoldersScanner() {
+    if (m_pCurrentScanner) m_pCurrentScanner->cancel();
+    if (m_pDuplicatesFilter && m_pDuplicatesFilterWorkingQueue) {
+        auto filter = m_pDuplicatesFilter;
+        m_pDuplicatesFilterWorkingQueue->async([filter] { filter->stopFilterDuplicates(); });
+    }
+}
+
+std::vector<std::string> FoldersScanner::chooseTopFolders(const std::vector<std::string>& paths) {
+    std::vector<std::string> volumeOrder;
+    std::map<std::string, std::vector<std::string>> groups;
+    for (std::string path : paths) {
+        if (path.empty()) continue;
+        if (path.back() != '/') path.push_back('/');
+        auto volume = Volumes::standard().volumeOfPath(path);
+        if (!volume) continue;
+        auto& group = groups[volume->mountPoint];
+        if (group.empty()) volumeOrder.push_back(volume->mountPoint);
+        group.push_back(path);
+    }
+    std::vector<std::string> result;
+    for (const auto& volume : volumeOrder) {
+        const auto& group = groups[volume];
+        for (std::size_t i = 0; i < group.size(); ++i) {
+            bool dropped = false;
+            for (std::size_t j = 0; j < group.size() && !dropped; ++j) {
+                if (i == j) continue;
+                if (group[i] == group[j]) dropped = j < i;  // a repeat of an earlier path
+                else if (group[i].starts_with(group[j])) dropped = true;  // inside another chosen folder
+            }
+            if (dropped) continue;
+            std::string path = group[i];
+            while (path.size() >= 2 && path.back() == '/') path.pop_back();
+            result.push_back(path);
+        }
+    }
+    return result;
+}
+
+bool FoldersScanner::isContainsBackups(const std::vector<std::string>& topFolders) {
+    for (const auto& folder : topFolders) {
+        auto volume = Volumes::standard().volumeOfPath(folder);
+        if (!volume) continue;
+        std::string backups = volume->mountPoint;
+        if (backups.back() != '/') backups.push_back('/');
+        backups += PathsGenerator::GetInstance().backupsFolderName();
+        if (isPathInFolder(backups, folder) && FileSystem::standard().exists(backups)) return true;
+    }
+    return false;
+}
+
+void FoldersScanner::startScanAndUseAutoDefineMinimalFileSizeWithFullHashCalculation(bool fullHash) {
+    startScanAndUseMinimalFileSize(kAutomaticMinimalSize, fullHash);
+}
+
+void FoldersScanner::startScanAndUseMinimalFileSize(std::uint64_t size, bool fullHash) {
+    if (getCurrentState() != FoldersScannerStateIdle) return;
+    FileSeparator::setUseForcedFullHashCalculation(fullHash);
+    m_bFullHash = fullHash;
+    m_nDuplicatesMinimalFileSize = size;
+    m_pDuplicatesFilterWorkingQueue = SerialQueue::create("com.quellnor.search.duplicates");
+    m_pExcludeChecker = std::make_shared<ExcludeChecker>(true);
+    m_pExcludeChecker->addIncludedFolderPaths(userSelectedPaths);
+    m_pDuplicatesFilter = DuplicatesFilter::create(size, m_bSearchDuplicatesFoldersAndSimilars, m_pExcludeChecker);
+    m_pDuplicatesFilter->setWorkingQueue(m_pDuplicatesFilterWorkingQueue);
+    m_pDuplicatesFilter->setListener(weak_from_this());
+    startScan();
+}
+
+void FoldersScanner::startScan() {
+    startScanDate = Clock::now();
+    m_eCurrentState = FoldersScannerStateScanningFolders;
+    useOldScanner = false;
+    scanNextFolderByNewScanner();
+}
+
+void FoldersScanner::scanNextFolderByNewScanner() {
+    if (m_arrScannedFolders.size() >= m_arrFoldersForScan.size() || getCurrentState() == FoldersScannerStateStopped) {
+        startFilterDuplicatesFiles();
+        return;
+    }
+    const std::string& next = m_arrFoldersForScan[m_arrScannedFolders.size()];
+    m_arrScannedFolders.push_back(next);
+    m_pCurrentScanner = FolderScanner::create(next, weak_from_this(), useOldScanner);
+}
+
+void FoldersScanner::onScannerFoundFiles(FolderScanner* scanner, std::vector<FileSystemItem*> files) {
+    if (scanner != m_pCurrentScanner.get()) return;
+    onFileItemsScanned(std::move(files));
+}
+
+void FoldersScanner::onFileItemsScanned(std::vector<FileSystemItem*> files) {
+    auto filter = m_pDuplicatesFilter;
+    std::weak_ptr<FoldersScanner> weak = weak_from_this();
+    bool includeHidden = m_bIncludeHiddenFiles;
+    auto batch = std::make_shared<std::vector<FileSystemItem*>>(std::move(files));
+    m_pDuplicatesFilterWorkingQueue->async([filter, weak, includeHidden, batch] {
+        std::array<std::uint64_t, 7> sizes{};
+        std::uint64_t count = 0;
+        for (FileSystemItem* f : *batch) {
+            std::uint64_t r = filter->addFileItem(f, false, includeHidden);
+            if (r < 2) continue;
+            std::int32_t t = typeOfFileAtPath(f->name());
+            std::uint64_t add = r == 2 ? 2 : 1;
+            if (isValidType(t)) sizes[static_cast<std::size_t>(t)] += add * static_cast<std::uint64_t>(f->logicalSize());
+            count += add;
+        }
+        std::uint64_t scanned = batch->size();
+        dispatch::main().async([weak, sizes, count, scanned] {
+            auto self = weak.lock();
+            if (!self) return;
+            for (std::size_t t = 0; t < sizes.size(); ++t) addRelaxed(self->m_arrPossibleDuplicatesSizes[t], sizes[t]);
+            addRelaxed(self->m_nCountOfPossibleDuplicates, count);
+            addRelaxed(self->m_nCountOfScannedFiles, scanned);
+        });
+    });
+}
+
+void FoldersScanner::onScannerCompletedScanItem(FolderScanner* scanner, VolumeSystemItem*) {
+    if (scanner != m_pCurrentScanner.get()) return;
+    addRelaxed(m_nCountOfInvalidNames, scanner->countOfInvalidNames());
+    if (auto root = scanner->takeRoot()) m_arrRoots.push_back(std::move(root));
+    m_pCurrentScanner.reset();
+    scanNextFolderByNewScanner();
+}
+
+void FoldersScanner::startFilterDuplicatesFiles() {
+    std::weak_ptr<FoldersScanner> weak = weak_from_this();
+    m_pDuplicatesFilterWorkingQueue->async([weak] {
+        dispatch::main().async([weak] {
+            auto self = weak.lock();
+            if (!self) return;
+            for (auto& root : self->m_arrRoots) {
+                root->calctotalsizeex();
+                root->recalculateCountOfDeepChildren();
+            }
+            self->m_pStartSearchDuplicatesDate = Clock::now();
+            self->m_eCurrentState = FoldersScannerStateFilteringFiles;
+            auto filter = self->m_pDuplicatesFilter;
+            self->m_pDuplicatesFilterWorkingQueue->async([filter] { filter->filterDuplicates(); });
+        });
+    });
+}
+
+void FoldersScanner::stopFilterDuplicatesFiles() {
+    auto filter = m_pDuplicatesFilter;
+    if (!filter) return;
+    m_pDuplicatesFilterWorkingQueue->async([filter] { filter->stopFilterDuplicates(); });
+}
+
+void FoldersScanner::onDuplicatesFilesFilterStartFilterFiles(std::int64_t) {}
+
+void FoldersScanner::onDuplicatesFilesFilterProgressChanged(DuplicatesFilterProgress progress) {
+    m_fFilesFilterProgressNormal.store(progress.normal, std::memory_order_relaxed);
+    m_fFilesFilterProgressForAutoMinimalSize.store(progress.forAutoMinimalSize, std::memory_order_relaxed);
+}
+
+void FoldersScanner::onChangedSizeOfPossibleHeaps(std::uint64_t heapsSize, std::uint64_t possibleFoldersSize) {
+    if (!m_bSearchDuplicatesFoldersAndSimilars) return;
+    m_nPossibleHeapsSize.store(heapsSize, std::memory_order_relaxed);
+    m_arrPossibleDuplicatesSizes[FileTypeFolder].store(possibleFoldersSize, std::memory_order_relaxed);
+}
+
+void FoldersScanner::onFilteredFilesCount(std::int32_t count, std::uint64_t eachSize, std::int32_t type) {
+    if (isValidType(type))
+        addRelaxed(m_arrActualDuplicatesSizes[static_cast<std::size_t>(type)],
+                   static_cast<std::uint64_t>(count) * eachSize);
+    addRelaxed(m_nCountOfActualDuplicates, static_cast<std::uint64_t>(count));
+    // The automatic minimal size: after 30 s the small files are not worth waiting for.
+    if (isMinimalDuplicatesSizeWasDefinedAutomatically() && eachSize <= kAutomaticStopMaxFileSize &&
+        getSearchDuplicatesDuration() > kAutomaticStopSeconds)
+        stopFilterDuplicatesFiles();
+}
+
+void FoldersScanner::onFinishSearchDuplicatesFilesWithType(std::int32_t type) {
+    if (isValidType(type)) m_arrSearchDuplicatesStates[static_cast<std::size_t>(type)].store(true);
+}
+
+void FoldersScanner::onFinishFilterWithResultContainer(std::shared_ptr<DuplicatesContainer> container) {
+    finishFilteringDuplicatesFilesWithResultContainer(std::move(container));
+}
+
+void FoldersScanner::finishFilteringDuplicatesFilesWithResultContainer(std::shared_ptr<DuplicatesContainer> container) {
+    // The duplicate-folder search joins here; until then the folder phase is empty.
+    finishFilteringDuplicatesFoldersWithResultContainer(std::move(container));
+}
+
+void FoldersScanner::finishFilteringDuplicatesFoldersWithResultContainer(
+    std::shared_ptr<DuplicatesContainer> container) {
+    if (getCurrentState() != FoldersScannerStateStopped) m_eCurrentState = FoldersScannerStateFilteringHeaps;
+    container->saveRoots(std::move(m_arrRoots));
+    m_arrRoots.clear();
+    finishWithContainer(std::move(container));
+}
+
+void FoldersScanner::finishWithContainer(std::shared_ptr<DuplicatesContainer> container) {
+    m_nDuplicatesFolderFilterProgress.store(1.0f, std::memory_order_relaxed);
+    m_nHeapsFilterProgress.store(1.0f, std::memory_order_relaxed);
+    m_eCurrentState = FoldersScannerStateCompleted;
+    if (auto listener = m_pListener.lock()) listener->onScanCompleteWithResult(std::move(container));
+}
+
+void FoldersScanner::stopWithIgnoreResult(bool ignore) {
+    FoldersScannerState state = getCurrentState();
+    if (state == FoldersScannerStateCompleted || state == FoldersScannerStateStopped) return;
+    if (ignore) m_pListener.reset();
+    switch (state) {
+        case FoldersScannerStateScanningFolders:
+            if (m_pCurrentScanner) m_pCurrentScanner->cancel();
+            break;
+        case FoldersScannerStateFilteringFiles: stopFilterDuplicatesFiles(); break;
+        default: break;
+    }
+    m_eCurrentState = FoldersScannerStateStopped;
+}
+
+std::uint64_t FoldersScanner::getCountOfCheckedFolders() const {
+    return m_nCountOfCheckedFolders.load(std::memory_order_relaxed) +
+           m_nCountOfCheckedFoldersInHeaps.load(std::memory_order_relaxed);
+}
+
+std::uint64_t FoldersScanner::getPossibleDuplicatesSizeOfType(std::int32_t type) const {
+    if (!isValidType(type)) return 0;
+    auto t = static_cast<std::size_t>(type);
+    return std::max(m_arrPossibleDuplicatesSizes[t].load(std::memory_order_relaxed),
+                    m_arrActualDuplicatesSizes[t].load(std::memory_order_relaxed));
+}
+
+std::uint64_t FoldersScanner::getCountOfActualDuplicates() const {
+    return m_nCountOfActualDuplicates.load(std::memory_order_relaxed) +
+           m_nCountOfSmallDuplicatesInHeaps.load(std::memory_order_relaxed);
+}
+
+std::uint64_t FoldersScanner::getActualDuplicatesSizeOfType(std::int32_t type) const {
+    if (!isValidType(type)) return 0;
+    return m_arrActualDuplicatesSizes[static_cast<std::size_t>(type)].load(std::memory_order_relaxed);
+}
+
+std::uint64_t FoldersScanner::getPossibleHeapsSize() const {
+    return std::max(m_nPossibleHeapsSize.load(std::memory_order_relaxed), m_nActualHeapsSize.load(std::memory_order_relaxed));
+}
+
+bool FoldersScanner::isFinishSearchDuplicatesOfType(std::int32_t type) const {
+    FoldersScannerState state = getCurrentState();
+    if (state != FoldersScannerStateScanningFolders && state != FoldersScannerStateFilteringFiles) return true;
+    if (!isValidType(type)) return false;
+    return m_arrSearchDuplicatesStates[static_cast<std::size_t>(type)].load();
+}
+
+double FoldersScanner::getSearchDuplicatesDuration() const {
+    if (!m_pStartSearchDuplicatesDate) return 0.0;
+    return std::chrono::duration<double>(Clock::now() - *m_pStartSearchDuplicatesDate).count();
+}
+
+double FoldersScanner::getTimeFromStart() const {
+    if (!startScanDate) return -1.0;
+    return std::chrono::duration<double>(Clock::now() - *startScanDate).count();
+}
+
+float FoldersScanner::getDuplicatesFilesFilterProgress() const {
+    if (m_nDuplicatesFolderFilterProgress.load(std::memory_order_relaxed) > 0) return 1.0f;
+    if (isMinimalDuplicatesSizeWasDefinedAutomatically()) {
+        float byTime = static_cast<float>(std::min(1.0, getSearchDuplicatesDuration() / kAutomaticStopSeconds));
+        return std::min(byTime, m_fFilesFilterProgressForAutoMinimalSize.load(std::memory_order_relaxed));
+    }
+    return m_fFilesFilterProgressNormal.load(std::memory_order_relaxed);
+}
+
+float FoldersScanner::getDuplicatesFoldersFilterProgress() const {
+    if (m_nHeapsFilterProgress.load(std::memory_order_relaxed) > 0) return 1.0f;
+    return m_nDuplicatesFolderFilterProgress.load(std::memory_order_relaxed);
+}
+
+float FoldersScanner::getOverallProgress() const {
+    return 0.35f * getDuplicatesFilesFilterProgress() + 0.6f * getDuplicatesFoldersFilterProgress() +
+           0.05f * getHeapsFilterProgress();
+}
+
+std::uint64_t FoldersScanner::finalMinimalDuplicatesSize() const {
+    return m_pDuplicatesFilter ? m_pDuplicatesFilter->getCurrentMinimalFileSize() : m_nDuplicatesMinimalFileSize;
+}

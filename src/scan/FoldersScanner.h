@@ -1,0 +1,141 @@
+// Runs one search: walks the chosen top folders one after the other, feeds found files to the
+// candidate filter while walking, confirms duplicates by content and hands the results container to
+// its listener. Create, start, stop and query on the main thread; the counters are display values
+// written from the filter's callbacks and read by a timer.
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <chrono>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "detection/DuplicatesFilterProgressListener.h"
+#include "platform/SerialQueue.h"
+#include "scan/FolderScanner.h"
+#include "scan/FolderScannerListener.h"
+#include "scan/FoldersScannerListener.h"
+#include "scan/FoldersScannerState.h"
+
+class DuplicatesFilter;
+class ExcludeChecker;
+
+class FoldersScanner : public FolderScannerListener,
+                       public DuplicatesFilterProgressListener,
+                       public std::enable_shared_from_this<FoldersScanner> {
+public:
+    static constexpr std::uint64_t kAutomaticMinimalSize = ~std::uint64_t{0};
+    static constexpr double kAutomaticStopSeconds = 30.0;
+    static constexpr std::uint64_t kAutomaticStopMaxFileSize = 999999;
+
+    static std::shared_ptr<FoldersScanner> create(const std::vector<std::string>& folders,
+                                                  std::weak_ptr<FoldersScannerListener> listener);
+    ~FoldersScanner() override;
+
+    void includeHiddenFiles(bool include) { m_bIncludeHiddenFiles = include; }
+    void enableSearchDuplicatesFoldersAndSimilars(bool enable) { m_bSearchDuplicatesFoldersAndSimilars = enable; }
+    void startScanAndUseAutoDefineMinimalFileSizeWithFullHashCalculation(bool fullHash);
+    void startScanAndUseMinimalFileSize(std::uint64_t size, bool fullHash);
+    void stopWithIgnoreResult(bool ignore);
+
+    // Reduces chosen folders to top folders, per volume: nested and repeated ones are dropped,
+    // trailing slashes stripped ("/" stays "/"); folders whose volume is unknown are dropped.
+    static std::vector<std::string> chooseTopFolders(const std::vector<std::string>& paths);
+    static bool isContainsBackups(const std::vector<std::string>& topFolders);
+
+    // Queries for the scan screen.
+    FoldersScannerState getCurrentState() const { return m_eCurrentState.load(std::memory_order_relaxed); }
+    const std::vector<std::string>& getUserSelectedFolderArray() const { return userSelectedPaths; }
+    const std::vector<std::string>& getFoldersForScan() const { return m_arrFoldersForScan; }
+    std::uint64_t getCountOfScannedFiles() const { return m_nCountOfScannedFiles.load(std::memory_order_relaxed); }
+    std::uint64_t getCountOfCheckedFolders() const;
+    std::uint64_t getCountOfPossibleDuplicates() const {
+        return m_nCountOfPossibleDuplicates.load(std::memory_order_relaxed);
+    }
+    std::uint64_t getPossibleDuplicatesSizeOfType(std::int32_t type) const;
+    std::uint64_t getCountOfActualDuplicates() const;
+    std::uint64_t getActualDuplicatesSizeOfType(std::int32_t type) const;
+    std::uint64_t getActualHeapsSize() const { return m_nActualHeapsSize.load(std::memory_order_relaxed); }
+    std::uint64_t getPossibleHeapsSize() const;
+    bool isFinishSearchDuplicatesOfType(std::int32_t type) const;
+    double getSearchDuplicatesDuration() const;
+    double getTimeFromStart() const;
+    float getDuplicatesFilesFilterProgress() const;
+    float getDuplicatesFoldersFilterProgress() const;
+    float getHeapsFilterProgress() const { return m_nHeapsFilterProgress.load(std::memory_order_relaxed); }
+    // 0.35 × files + 0.6 × folders + 0.05 × heaps, as the scan screen shows it.
+    float getOverallProgress() const;
+    bool isMinimalDuplicatesSizeWasDefinedAutomatically() const {
+        return m_nDuplicatesMinimalFileSize == kAutomaticMinimalSize;
+    }
+    std::uint64_t finalMinimalDuplicatesSize() const;
+    bool isBackupsWereSkipped() const { return m_bIsBackupsWereSkipped; }
+    bool isFullHashCalculation() const { return m_bFullHash; }
+    std::uint64_t getCountOfInvalidNames() const { return m_nCountOfInvalidNames.load(std::memory_order_relaxed); }
+
+    // FolderScannerListener
+    void onScannerFoundFiles(FolderScanner* scanner, std::vector<FileSystemItem*> files) override;
+    void onScannerCompletedScanItem(FolderScanner* scanner, VolumeSystemItem* root) override;
+    // DuplicatesFilterProgressListener
+    void onDuplicatesFilesFilterStartFilterFiles(std::int64_t countOfFiles) override;
+    void onDuplicatesFilesFilterProgressChanged(DuplicatesFilterProgress progress) override;
+    void onChangedSizeOfPossibleHeaps(std::uint64_t heapsSize, std::uint64_t possibleDuplicateFoldersSize) override;
+    void onFilteredFilesCount(std::int32_t count, std::uint64_t eachSize, std::int32_t type) override;
+    void onFinishSearchDuplicatesFilesWithType(std::int32_t type) override;
+    void onFinishFilterWithResultContainer(std::shared_ptr<DuplicatesContainer> container) override;
+
+private:
+    using Clock = std::chrono::steady_clock;
+    FoldersScanner() = default;
+    void startScan();
+    void scanNextFolderByNewScanner();
+    void onFileItemsScanned(std::vector<FileSystemItem*> files);
+    void startFilterDuplicatesFiles();
+    void stopFilterDuplicatesFiles();
+    void finishFilteringDuplicatesFilesWithResultContainer(std::shared_ptr<DuplicatesContainer> container);
+    void finishFilteringDuplicatesFoldersWithResultContainer(std::shared_ptr<DuplicatesContainer> container);
+    void finishWithContainer(std::shared_ptr<DuplicatesContainer> container);
+    static void addRelaxed(std::atomic<std::uint64_t>& counter, std::uint64_t value) {
+        counter.fetch_add(value, std::memory_order_relaxed);
+    }
+
+    std::weak_ptr<FoldersScannerListener> m_pListener;
+    std::vector<std::string> userSelectedPaths;
+    std::vector<std::string> m_arrFoldersForScan;
+    std::vector<std::string> m_arrScannedFolders;
+    std::shared_ptr<FolderScanner> m_pCurrentScanner;
+    std::vector<std::unique_ptr<VolumeSystemItem>> m_arrRoots;
+    std::shared_ptr<SerialQueue> m_pDuplicatesFilterWorkingQueue;
+    std::shared_ptr<DuplicatesFilter> m_pDuplicatesFilter;
+    std::shared_ptr<ExcludeChecker> m_pExcludeChecker;
+
+    // Display values: written by the filter's callbacks and the walk, read by the scan screen's timer.
+    std::atomic<FoldersScannerState> m_eCurrentState{FoldersScannerStateIdle};
+    std::atomic<std::uint64_t> m_nCountOfScannedFiles{0};
+    std::atomic<std::uint64_t> m_nCountOfPossibleDuplicates{0};
+    std::array<std::atomic<std::uint64_t>, 7> m_arrPossibleDuplicatesSizes{};
+    std::atomic<std::uint64_t> m_nCountOfActualDuplicates{0};
+    std::atomic<std::uint64_t> m_nCountOfSmallDuplicatesInHeaps{0};
+    std::array<std::atomic<std::uint64_t>, 7> m_arrActualDuplicatesSizes{};
+    std::array<std::atomic<bool>, 7> m_arrSearchDuplicatesStates{};
+    std::atomic<std::uint64_t> m_nActualHeapsSize{0};
+    std::atomic<std::uint64_t> m_nPossibleHeapsSize{0};
+    std::atomic<float> m_fFilesFilterProgressNormal{0};
+    std::atomic<float> m_fFilesFilterProgressForAutoMinimalSize{0};
+    std::atomic<float> m_nDuplicatesFolderFilterProgress{0};
+    std::atomic<std::uint64_t> m_nCountOfCheckedFolders{0};
+    std::atomic<std::uint64_t> m_nCountOfCheckedFoldersInHeaps{0};
+    std::atomic<float> m_nHeapsFilterProgress{0};
+    std::atomic<std::uint64_t> m_nCountOfInvalidNames{0};
+
+    std::uint64_t m_nDuplicatesMinimalFileSize = 0;
+    bool m_bSearchDuplicatesFoldersAndSimilars = true;
+    bool m_bIncludeHiddenFiles = false;
+    bool m_bFullHash = false;
+    bool m_bIsBackupsWereSkipped = false;
+    bool useOldScanner = false;
+    std::optional<Clock::time_point> m_pStartSearchDuplicatesDate;  // main thread only
+    std::optional<Clock::time_point> startScanDate;                 // main thread only
+};
