@@ -1,0 +1,137 @@
+#include "cli/HistoryCommand.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <iostream>
+
+#include "history/RemovalHistoryReader.h"
+#include "history/RemoveDate.h"
+#include "history/VXLogFactory.h"
+
+namespace {
+const char* kHistoryUsage =
+    "usage: dorvane history [--format text|json] [--folder DIR]\n"
+    "\n"
+    "Lists the removal logs by day, newest first: copies moved to the Trash, removed permanently, kept.\n"
+    "  --format text|json  the report's format (default text)\n"
+    "  --folder DIR        read the logs in DIR instead of the application's \"Removed\" folder\n";
+
+std::string plural(std::int64_t n, const char* one, const char* many) {
+    return std::to_string(n) + " " + (n == 1 ? one : many);
+}
+
+std::string countsText(const RemovalLogCounts& c) {
+    return std::to_string(c.movedToTrash) + " moved to the Trash, " + std::to_string(c.removedPermanently) +
+           " removed permanently, " + std::to_string(c.kept) + " kept";
+}
+
+QJsonObject countsJson(const RemovalLogCounts& c) {
+    QJsonObject o;
+    o.insert(QStringLiteral("movedToTrash"), static_cast<qint64>(c.movedToTrash));
+    o.insert(QStringLiteral("removedPermanently"), static_cast<qint64>(c.removedPermanently));
+    o.insert(QStringLiteral("kept"), static_cast<qint64>(c.kept));
+    o.insert(QStringLiteral("groups"), static_cast<qint64>(c.groups));
+    return o;
+}
+
+QString q(const std::string& s) { return QString::fromStdString(s); }
+
+void writeText(const RemovalHistoryReader::History& history, const std::string& folder, std::ostream& out) {
+    if (history.days.empty()) {
+        out << "No removals recorded in " << folder << "\n";
+        return;
+    }
+    for (const auto& day : history.days) {
+        out << day.day << "  " << plural(static_cast<std::int64_t>(day.logs.size()), "removal", "removals") << ": "
+            << countsText(day.counts) << "\n";
+        for (const auto& log : day.logs)
+            out << "  " << remove_date::timeText(log.date) << "  " << countsText(log.counts) << "  (" << log.name
+                << ")\n";
+    }
+}
+
+void writeJson(const RemovalHistoryReader::History& history, const std::string& folder, std::ostream& out) {
+    QJsonArray days;
+    for (const auto& day : history.days) {
+        QJsonObject d = countsJson(day.counts);
+        d.insert(QStringLiteral("day"), q(day.day));
+        QJsonArray logs;
+        for (const auto& log : day.logs) {
+            QJsonObject l = countsJson(log.counts);
+            l.insert(QStringLiteral("file"), q(log.path));
+            l.insert(QStringLiteral("date"), q(remove_date::stringWithDate(log.date)));
+            logs.append(l);
+        }
+        d.insert(QStringLiteral("logs"), logs);
+        days.append(d);
+    }
+    QJsonArray skipped;
+    for (const auto& problem : history.problems) {
+        QJsonObject p;
+        p.insert(QStringLiteral("file"), q(problem.path));
+        p.insert(QStringLiteral("problem"), q(problem.reason));
+        skipped.append(p);
+    }
+    QJsonObject root;
+    root.insert(QStringLiteral("folder"), q(folder));
+    root.insert(QStringLiteral("days"), days);
+    root.insert(QStringLiteral("skipped"), skipped);
+    out << QJsonDocument(root).toJson(QJsonDocument::Indented).toStdString();
+}
+}  // namespace
+
+int runHistoryCommand(const std::vector<std::string>& arguments) {
+    return runHistoryCommand(arguments, std::cout, std::cerr);
+}
+
+int runHistoryCommand(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
+    bool json = false;
+    std::string folder;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& a = arguments[i];
+        if (a == "--help" || a == "-h") {
+            out << kHistoryUsage;
+            return 0;
+        }
+        std::string value;
+        const bool takesValue = a == "--format" || a == "--folder";
+        if (takesValue) {
+            if (i + 1 >= arguments.size()) {
+                err << "dorvane history: " << a << " needs a value\n" << kHistoryUsage;
+                return 2;
+            }
+            value = arguments[++i];
+        } else if (a.rfind("--format=", 0) == 0 || a.rfind("--folder=", 0) == 0) {
+            value = a.substr(a.find('=') + 1);
+        } else {
+            err << "dorvane history: unknown option '" << a << "'\n" << kHistoryUsage;
+            return 2;
+        }
+        if (a.rfind("--format", 0) == 0) {
+            if (value != "text" && value != "json") {
+                err << "dorvane history: unknown format '" << value << "' (text or json)\n";
+                return 2;
+            }
+            json = value == "json";
+        } else {
+            folder = value;
+        }
+    }
+    if (folder.empty()) {
+        const auto logFolder = VXLogFactory::logFolderPath();
+        if (!logFolder) {
+            err << "dorvane history: no folder for removal logs (no data folder)\n";
+            return 1;
+        }
+        folder = *logFolder;
+    }
+
+    const RemovalHistoryReader::History history = RemovalHistoryReader::readFolder(folder);
+    for (const auto& problem : history.problems)
+        err << "dorvane history: skipping removal log " << problem.path << ": " << problem.reason << "\n";
+    if (json) writeJson(history, folder, out);
+    else writeText(history, folder, out);
+    return history.problems.empty() ? 0 : 1;
+}

@@ -1,0 +1,97 @@
+// `dorvane history` over a folder with two logs of one day, one of another day, a corrupt log and
+// files that are not logs. The command line's sources are not part of the core library, so its one
+// file is compiled into this test.
+#include <gtest/gtest.h>
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <cstdlib>
+#include <ctime>
+#include <fstream>
+#include <sstream>
+
+#include "cli/HistoryCommand.cpp"
+#include "support/TestSupport.h"
+
+namespace {
+std::string readText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+std::string logText(const std::string& date, const std::string& groups) {
+    return "{\n  \"application\": \"Dorvane\",\n  \"date\": \"" + date + "\",\n  \"changes\": {\n" + groups + "\n  }\n}";
+}
+
+struct HistoryFolder {
+    HistoryFolder() {
+        setenv("TZ", "Etc/GMT-3", 1);
+        tzset();
+        // Morning run: two copies to the Trash and one kept; one group with nothing removed.
+        dir.writeFile("2019-05-04 09.15.00 GMT+3.log",
+                      logText("2019-05-04 09:15:00 GMT+3",
+                              R"("1": {"kept": [{"path": "\/a\/k.jpg", "size": "3"}],
+                                       "moved to trash": [{"path in trash": "\/t\/x.jpg", "original path": "\/a\/x.jpg"},
+                                                          {"path in trash": "\/t\/y.jpg", "original path": "\/a\/y.jpg"}]},
+                                 "2": {"kept": [{"path": "\/a\/only.jpg"}]})"));
+        // Evening run of the same day: one removed permanently, two kept (one an older plain path).
+        dir.writeFile("2019-05-04 21.40.10 GMT+3.log",
+                      logText("2019-05-04 21:40:10 GMT+3",
+                              R"("1": {"kept": [{"path": "\/b\/k.txt"}, "\/b\/old.txt"], "removed": [{"path": "\/b\/r.txt"}]})"));
+        // Next day, logged before the zone was written.
+        dir.writeFile("2019-05-05 08.00.00.log",
+                      logText("2019-05-05 08:00:00", R"("1": {"removed": ["\/c\/gone.txt"]})"));
+        dir.writeFile("2019-05-06 10.00.00 GMT+3.log", "{ \"application\": \"Dorvane\", \"changes\": {");
+        dir.writeFile("notes.txt", "not a log");
+        dir.writeFile("not a date.log", "{}");
+    }
+    TempDir dir;
+};
+}  // namespace
+
+TEST(HistoryCommand, ListsDaysNewestFirstAndNamesTheCorruptLog) {
+    HistoryFolder folder;
+    const std::string corrupt = folder.dir / "2019-05-06 10.00.00 GMT+3.log";
+    const std::string corruptBefore = readText(corrupt);
+
+    std::ostringstream out, err;
+    EXPECT_EQ(runHistoryCommand({"--folder", folder.dir.path()}, out, err), 1);
+    EXPECT_EQ(out.str(),
+              "2019-05-05  1 removal: 0 moved to the Trash, 1 removed permanently, 0 kept\n"
+              "  08:00:00  0 moved to the Trash, 1 removed permanently, 0 kept  (2019-05-05 08.00.00.log)\n"
+              "2019-05-04  2 removals: 2 moved to the Trash, 1 removed permanently, 3 kept\n"
+              "  21:40:10  0 moved to the Trash, 1 removed permanently, 2 kept  (2019-05-04 21.40.10 GMT+3.log)\n"
+              "  09:15:00  2 moved to the Trash, 0 removed permanently, 1 kept  (2019-05-04 09.15.00 GMT+3.log)\n");
+    // One line, naming the file; the file itself is left as it was.
+    const std::string message = err.str();
+    EXPECT_EQ(std::count(message.begin(), message.end(), '\n'), 1);
+    EXPECT_NE(message.find("dorvane history: skipping removal log " + corrupt + ": is not valid JSON"), std::string::npos)
+        << message;
+    EXPECT_EQ(readText(corrupt), corruptBefore);
+
+    std::ostringstream json, jsonErr;
+    EXPECT_EQ(runHistoryCommand({"--folder=" + folder.dir.path(), "--format", "json"}, json, jsonErr), 1);
+    const QJsonObject root = QJsonDocument::fromJson(QByteArray::fromStdString(json.str())).object();
+    const QJsonArray days = root.value("days").toArray();
+    ASSERT_EQ(days.size(), 2);
+    const QJsonObject may4 = days.at(1).toObject();
+    EXPECT_EQ(may4.value("day").toString(), "2019-05-04");
+    EXPECT_EQ(may4.value("movedToTrash").toInt(), 2);
+    EXPECT_EQ(may4.value("removedPermanently").toInt(), 1);
+    EXPECT_EQ(may4.value("kept").toInt(), 3);
+    EXPECT_EQ(may4.value("logs").toArray().size(), 2);
+    EXPECT_EQ(root.value("skipped").toArray().at(0).toObject().value("file").toString().toStdString(), corrupt);
+}
+
+TEST(HistoryCommand, EmptyHistoryAndBadUsage) {
+    TempDir empty;
+    std::ostringstream out, err;
+    EXPECT_EQ(runHistoryCommand({"--folder", empty.path()}, out, err), 0);
+    EXPECT_EQ(out.str(), "No removals recorded in " + empty.path() + "\n");
+    EXPECT_EQ(runHistoryCommand({"--format", "xml"}, out, err), 2);
+    EXPECT_EQ(runHistoryCommand({"--folder"}, out, err), 2);
+}
