@@ -320,6 +320,7 @@ DORVANE_BOOL_SETTING_POSTING(moveCleanedDuplicatesToTheTrashCan, MoveCleanedDupl
 DORVANE_BOOL_SETTING_POSTING(allowRemovingAllDuplicateCopies, AllowRemovingAllDuplicateCopies, false,
                              CreateOnAllowRemovingAllDuplicateCopiesChangedNotification)
 DORVANE_BOOL_SETTING(removeEmptyFolders, RemoveEmptyFolders, false)
+DORVANE_BOOL_SETTING(verifyBeforeRemove, VerifyBeforeRemove, true)
 DORVANE_BOOL_SETTING_POSTING(logRemovedDuplicates, LogRemovedDuplicates, true,
                              CreateOnLogRemovedDuplicatesChangedNotification)
 DORVANE_STRING_SETTING(lastOpenedFolderToScan, LastOpenedFolderToScan)

@@ -118,6 +118,9 @@ public:
     void setAllowRemovingAllDuplicateCopies(bool value);  // posts OnAllowRemovingAllDuplicateCopiesChanged
     bool removeEmptyFolders() const;
     void setRemoveEmptyFolders(bool value);
+    // Each copy is checked against the scan and a copy that stays just before it is removed.
+    bool verifyBeforeRemove() const;
+    void setVerifyBeforeRemove(bool value);
     bool logRemovedDuplicates() const;
     void setLogRemovedDuplicates(bool value);  // posts OnLogRemovedDuplicatesChanged
     std::optional<std::string> lastOpenedFolderToScan() const;

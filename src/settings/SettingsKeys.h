@@ -24,6 +24,7 @@ inline const std::string lastTenFolders = "KEY_last_ten_folders";
 inline const std::string moveCleanedDuplicatesToTheTrashCan = "KEY_moveCleanedDuplicatesToTheTrashCan";
 inline const std::string allowRemovingAllDuplicateCopies = "KEY_allowRemovingAllDuplicateCopies";
 inline const std::string removeEmptyFolders = "KEY_removeEmptyFolders";
+inline const std::string verifyBeforeRemove = "KEY_verifyBeforeRemove";
 inline const std::string logRemovedDuplicates = "Log Removed Duplicates";
 inline const std::string lastOpenedFolderToScan = "Last opened folder to scan";
 inline const std::string mergeDialogueExpandOptions = "KEY_MERGE_DIALOGUE_EXPAND_OPTIONS";

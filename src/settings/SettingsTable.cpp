@@ -52,6 +52,7 @@ const std::vector<Row>& rows() {
         ROW(Bool, bool, moveCleanedDuplicatesToTheTrashCan, MoveCleanedDuplicatesToTheTrashCan),
         ROW(Bool, bool, allowRemovingAllDuplicateCopies, AllowRemovingAllDuplicateCopies),
         ROW(Bool, bool, removeEmptyFolders, RemoveEmptyFolders),
+        ROW(Bool, bool, verifyBeforeRemove, VerifyBeforeRemove),
         ROW(Bool, bool, logRemovedDuplicates, LogRemovedDuplicates),
         LIST_ROW(lastTenFolders, LastTenFolders),
         ROW(Text, std::optional<std::string>, lastOpenedFolderToScan, LastOpenedFolderToScan),

@@ -1,0 +1,200 @@
+#include "cli/RemoveRun.h"
+
+#include <QEventLoop>
+#include <QTimer>
+
+#include <algorithm>
+#include <cstdio>
+#include <iostream>
+#include <string>
+
+#include "cli/Format.h"
+#include "history/LogManager.h"
+#include "history/VXLog.h"
+#include "platform/FileSystem.h"
+#include "removal/DefaultRemoverErrorGroup.h"
+#include "removal/DefaultRemoverErrorsContainer.h"
+#include "removal/DuplicateItemsRemover.h"
+#include "removal/DuplicateItemsRemoverDelegate.h"
+#include "removal/DuplicatesDefaultRemover.h"
+#include "removal/RemoveAlertTexts.h"
+#include "removal/RemoveAlertsController.h"
+#include "removal/RemoveErrorInfo.h"
+#include "results/DuplicateItem.h"
+#include "results/DuplicatesContainer.h"
+#include "settings/Settings.h"
+
+namespace {
+// Reads one answer from the terminal; an empty line takes the default, end of input answers no.
+bool askOnTerminal(const RemoveAlert& alert, const std::string& details) {
+    std::fprintf(stderr, "\n%s\n", alert.title.c_str());
+    if (!alert.text.empty()) std::fprintf(stderr, "%s\n", alert.text.c_str());
+    if (!details.empty()) std::fputs(details.c_str(), stderr);
+    if (!alert.asksConfirmation) return false;
+    const std::string yesWord = alert.buttons.empty() ? "OK" : alert.buttons.front();
+    for (;;) {
+        std::fprintf(stderr, "%s? [y/N%s] ", yesWord.c_str(), alert.helpTopic.empty() ? "" : "/?");
+        std::fflush(stderr);
+        std::string line;
+        if (!std::getline(std::cin, line)) return false;
+        if (line == "y" || line == "Y" || line == "yes") return true;
+        if (line.empty() || line == "n" || line == "N" || line == "no") return false;
+        if (line == "?" && !alert.helpTopic.empty())
+            std::fprintf(stderr, "Read More: %s\n", alert.helpTopic.c_str());
+    }
+}
+
+std::string listOf(const DefaultRemoverErrorGroup& group) {
+    std::string text;
+    std::size_t shown = 0;
+    for (const auto& error : group.errors()) {
+        if (++shown > 10) {
+            text += "  … and " + std::to_string(group.errors().size() - 10) + " more\n";
+            break;
+        }
+        text += "  " + error->path() + "\n";
+    }
+    return text;
+}
+
+// The terminal front of a run's questions. Main thread.
+class TerminalAlerts : public RemoveAlertsController {
+public:
+    explicit TerminalAlerts(const RemoveOptions& options) : m_options(options) {}
+    void askAboutGroup(const DefaultRemoverErrorGroup& group, std::function<void(bool)> answer) override {
+        const RemoveAlert alert = RemoveAlertTexts::alertForGroup(group);
+        bool confirmed = false;
+        if (m_options.yes)
+            confirmed = alert.asksConfirmation;
+        else if (m_options.interactive)
+            confirmed = askOnTerminal(alert, listOf(group));
+        answer(confirmed);
+    }
+    // The final report is printed by runRemoval itself, with every reason.
+    void showNotRemovedGroup(const DefaultRemoverErrorGroup&, std::function<void()> done) override { done(); }
+
+private:
+    RemoveOptions m_options;
+};
+
+class Delegate : public DuplicateItemsRemoverDelegate {
+public:
+    bool isRemoverCanStart(DuplicateItemsRemover& run) override { return &run == current; }
+    void onRemoverFinishWork(DuplicateItemsRemover&) override {
+        finished = true;
+        loop.quit();
+    }
+    DuplicateItemsRemover* current = nullptr;
+    bool finished = false;
+    QEventLoop loop;
+};
+
+std::string progressLine(const DuplicateItemsRemover& run) {
+    std::uint64_t processed = 0, total = static_cast<std::uint64_t>(run.countOfItemsInRemoveList());
+    if (const auto& remover = run.defaultRemover()) processed = remover->getCountOfProcessedItems();
+    return "Removing: " + format::count(processed) + " of " + format::count(total) + " copies, " +
+           format::size(static_cast<std::uint64_t>(std::max<std::int64_t>(0, run.totalRemovedSize()))) + " freed";
+}
+
+// The newest log file of the history folder, once the history has been written.
+std::optional<std::string> newestLogFile(const std::string& folder) {
+    std::vector<std::string> names;
+    if (!FileSystem::standard().listFolder(folder, names)) return std::nullopt;
+    std::optional<std::string> best;
+    std::int64_t bestTime = INT64_MIN;
+    for (const auto& name : names) {
+        if (name.size() < 4 || name.compare(name.size() - 4, 4, ".log") != 0) continue;
+        FileAttributes attributes;
+        const std::string path = folder + "/" + name;
+        if (!FileSystem::standard().attributes(path, attributes)) continue;
+        const std::int64_t t = attributes.modificationSeconds * 1000000000 + attributes.modificationNanoseconds;
+        if (t > bestTime) {
+            bestTime = t;
+            best = path;
+        }
+    }
+    return best;
+}
+}  // namespace
+
+int runRemoval(std::shared_ptr<DuplicatesContainer> container, const RemoveOptions& options) {
+    if (!container) return 0;
+    const auto items = container->buildRemoveListAsArray();
+    const bool toTrash = !options.permanent;
+    if (items.empty()) {
+        std::printf("Nothing is selected for removal.\n");
+        return 0;
+    }
+    std::uint64_t totalSize = 0;
+    for (const auto& item : items) totalSize += static_cast<std::uint64_t>(std::max<std::int64_t>(0, item->getFileItemSize()));
+
+    if (options.dryRun) {
+        for (const auto& item : items)
+            std::printf("would remove %s: %s\n", toTrash ? "to Trash" : "permanently", item->getFileItemPath().c_str());
+        std::printf("Dry run: %s copies (%s) would be removed %s; nothing was touched.\n",
+                    format::count(items.size()).c_str(), format::size(totalSize).c_str(),
+                    toTrash ? "to the Trash" : "permanently");
+        return 0;
+    }
+
+    if (!toTrash && !options.yes && Settings::standard().showRemovePermanentlyMessage()) {
+        const RemoveAlert alert = RemoveAlertTexts::permanentRemovalConfirmation(items.size());
+        const bool confirmed = options.interactive && askOnTerminal(alert, std::string());
+        if (!confirmed) {
+            if (!options.interactive) std::fprintf(stderr, "\n%s\n%s\n", alert.title.c_str(), alert.text.c_str());
+            std::fprintf(stderr, "dorvane: permanent removal not confirmed; nothing was removed%s\n",
+                         options.interactive ? "" : " (use --yes to confirm)");
+            return 3;
+        }
+    }
+
+    auto delegate = std::make_shared<Delegate>();
+    auto run = DuplicateItemsRemover::create(delegate, std::make_shared<TerminalAlerts>(options), container, toTrash);
+    delegate->current = run.get();
+
+    bool stopped = false;
+    QTimer ticker;
+    QObject::connect(&ticker, &QTimer::timeout, [&] {
+        if (!stopped && options.stopRequested && options.stopRequested()) {
+            stopped = true;
+            run->stop();
+        }
+        if (options.showProgress) std::fprintf(stderr, "\r\x1b[K%s", progressLine(*run).c_str());
+    });
+    ticker.start(options.showProgress ? 250 : 100);
+    run->removeItemsInRemoveList();
+    if (!delegate->finished) delegate->loop.exec();
+    ticker.stop();
+    if (options.showProgress) std::fputs("\r\x1b[K", stderr);
+
+    std::printf("Removed %s of %s copies (%s) %s.\n", format::count(static_cast<std::uint64_t>(run->totalRemovedCount())).c_str(),
+                format::count(items.size()).c_str(),
+                format::size(static_cast<std::uint64_t>(std::max<std::int64_t>(0, run->totalRemovedSize()))).c_str(),
+                toTrash ? "to the Trash" : "permanently");
+    const auto& errors = run->removeErrors();
+    if (!errors.empty()) {
+        const RemoveAlert report =
+            RemoveAlertTexts::alertForGroup(*DefaultRemoverErrorsContainer::createNotRemovedGroup(errors));
+        std::printf("%s\nNot removed: %s copies\n", report.title.c_str(), format::count(errors.size()).c_str());
+        for (const auto& error : errors) std::printf("  %s: %s\n", error->path().c_str(), error->reasonText().c_str());
+    }
+    const std::int64_t notProcessed = run->countOfItemsInRemoveList() - run->totalRemovedCount() -
+                                      static_cast<std::int64_t>(errors.size());
+    if (stopped && notProcessed > 0)
+        std::printf("Stopped: %s copies were not processed.\n", format::count(static_cast<std::uint64_t>(notProcessed)).c_str());
+
+    if (run->totalRemovedCount() > 0 && VXLog::shared().isLoggingTurnOn()) {
+        LogManager::shared().waitUntilSaved();
+        const auto folder = VXLog::shared().logFolderPath();
+        const auto file = folder ? newestLogFile(*folder) : std::nullopt;
+        if (file)
+            std::printf("History written to %s\n", file->c_str());
+        else
+            std::printf("History could not be written%s%s\n", folder ? " to " : "", folder ? folder->c_str() : "");
+    } else if (run->totalRemovedCount() > 0) {
+        std::printf("History not written (the setting \"Log Removed Duplicates\" is off).\n");
+    }
+    std::fflush(stdout);
+    if (stopped) return 130;
+    return errors.empty() && notProcessed <= 0 ? 0 : 1;
+}

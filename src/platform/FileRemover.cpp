@@ -1,0 +1,90 @@
+#include "platform/FileRemover.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <mutex>
+#include <string_view>
+
+namespace {
+std::mutex g_standardMutex;
+std::shared_ptr<FileRemover> g_standard;  // guarded by g_standardMutex
+
+std::string join(const std::string& folder, std::string_view name) {
+    std::string out = folder;
+    if (out.empty() || out.back() != '/') out += '/';
+    out.append(name);
+    return out;
+}
+
+// Removes the entry `name` of the open folder `parentFd`; `path` is its full path for the status.
+Status removeAt(int parentFd, const char* name, const std::string& path, bool knownFolder) {
+    bool isFolder = knownFolder;
+    if (!isFolder) {
+        if (unlinkat(parentFd, name, 0) == 0) return Status::ok();
+        if (errno != EISDIR && errno != EPERM) return Status::fromErrno(errno, path);
+        // unlink of a folder fails with EISDIR (or EPERM on some file systems): look at it.
+        struct stat st {};
+        if (fstatat(parentFd, name, &st, AT_SYMLINK_NOFOLLOW) != 0) return Status::fromErrno(errno, path);
+        if (!S_ISDIR(st.st_mode)) return Status::fromErrno(EPERM, path);
+        isFolder = true;
+    }
+    int fd = openat(parentFd, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) {
+        // A folder that cannot be opened may still be empty and removable.
+        if (unlinkat(parentFd, name, AT_REMOVEDIR) == 0) return Status::ok();
+        return Status::fromErrno(errno, path);
+    }
+    DIR* dir = fdopendir(fd);
+    if (!dir) {
+        int e = errno;
+        close(fd);
+        return Status::fromErrno(e, path);
+    }
+    Status result;
+    errno = 0;
+    while (dirent* entry = readdir(dir)) {
+        std::string_view child(entry->d_name);
+        if (child == "." || child == "..") continue;
+        Status s = removeAt(dirfd(dir), entry->d_name, join(path, child), entry->d_type == DT_DIR);
+        if (!s) {
+            result = s;
+            break;
+        }
+        errno = 0;
+    }
+    if (result.isOk() && errno != 0) result = Status::fromErrno(errno, path);
+    closedir(dir);
+    if (!result) return result;
+    if (unlinkat(parentFd, name, AT_REMOVEDIR) != 0) return Status::fromErrno(errno, path);
+    return Status::ok();
+}
+}  // namespace
+
+FileRemover& FileRemover::standard() {
+    std::lock_guard lock(g_standardMutex);
+    if (!g_standard) g_standard = std::make_shared<LinuxFileRemover>();
+    return *g_standard;
+}
+
+void FileRemover::setStandard(std::shared_ptr<FileRemover> remover) {
+    std::lock_guard lock(g_standardMutex);
+    g_standard = std::move(remover);
+}
+
+Status LinuxFileRemover::removeItem(const std::string& path) {
+    if (path.empty()) return Status::fromErrno(ENOENT, path);
+    std::string trimmed = path;
+    while (trimmed.size() > 1 && trimmed.back() == '/') trimmed.pop_back();
+    const auto slash = trimmed.rfind('/');
+    const std::string parent = slash == std::string::npos ? "." : (slash == 0 ? "/" : trimmed.substr(0, slash));
+    const std::string name = slash == std::string::npos ? trimmed : trimmed.substr(slash + 1);
+    int parentFd = open(parent.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (parentFd < 0) return Status::fromErrno(errno, path);
+    Status s = removeAt(parentFd, name.c_str(), trimmed, false);
+    close(parentFd);
+    return s;
+}
