@@ -5,7 +5,7 @@
 #include <QThread>
 #include <QTimer>
 
-#include <future>
+#include "platform/SyncCall.h"
 
 void MainQueue::async(std::function<void()> task) {
     QCoreApplication* app = QCoreApplication::instance();
@@ -17,18 +17,7 @@ void MainQueue::asyncAfter(std::chrono::milliseconds delay, std::function<void()
     async([delay, task = std::move(task)] { QTimer::singleShot(delay, QCoreApplication::instance(), task); });
 }
 
-void MainQueue::sync(const std::function<void()>& task) {
-    if (isCurrent()) {
-        task();
-        return;
-    }
-    std::promise<void> done;
-    async([&] {
-        task();
-        done.set_value();
-    });
-    done.get_future().wait();
-}
+void MainQueue::sync(const std::function<void()>& task) { syncCall(*this, task); }
 
 bool MainQueue::isCurrent() const {
     QCoreApplication* app = QCoreApplication::instance();

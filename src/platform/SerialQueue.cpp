@@ -4,9 +4,10 @@
 
 #include <condition_variable>
 #include <deque>
-#include <future>
 #include <mutex>
 #include <thread>
+
+#include "platform/SyncCall.h"
 
 struct SerialQueue::State {
     std::string label;
@@ -68,18 +69,7 @@ void SerialQueue::async(std::function<void()> task) {
     m_pState->wake.notify_one();
 }
 
-void SerialQueue::sync(const std::function<void()>& task) {
-    if (isCurrent()) {
-        task();
-        return;
-    }
-    std::promise<void> done;
-    async([&] {
-        task();
-        done.set_value();
-    });
-    done.get_future().wait();
-}
+void SerialQueue::sync(const std::function<void()>& task) { syncCall(*this, task); }
 
 bool SerialQueue::isCurrent() const { return std::this_thread::get_id() == m_pState->threadId; }
 

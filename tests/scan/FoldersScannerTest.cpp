@@ -1,0 +1,137 @@
+#include <gtest/gtest.h>
+
+#include "detection/FileType.h"
+#include "platform/Volumes.h"
+#include "results/DuplicatesCategory.h"
+#include "results/DuplicatesContainer.h"
+#include "scan/FoldersScanner.h"
+#include "settings/Settings.h"
+#include "support/TestSupport.h"
+
+namespace {
+// Volumes by path prefix: "/vol/b" is its own volume inside "/vol", every other path is on "/".
+class FakeVolumes : public Volumes {
+public:
+    std::vector<VolumeInfo> mountedVolumes() const override { return {volume("/"), volume("/vol/b")}; }
+    std::optional<VolumeInfo> volumeOfPath(const std::string& path) const override {
+        if (path.rfind("/missing", 0) == 0) return std::nullopt;
+        if (path == "/vol/b" || path.rfind("/vol/b/", 0) == 0) return volume("/vol/b");
+        return volume("/");
+    }
+    bool sizes(const std::string&, std::int64_t& total, std::int64_t& free) const override {
+        total = free = 0;
+        return true;
+    }
+    static VolumeInfo volume(const std::string& mount) {
+        VolumeInfo v;
+        v.mountPoint = mount;
+        v.fileSystemType = "ext4";
+        return v;
+    }
+};
+
+class Listener : public FoldersScannerListener {
+public:
+    void onScanCompleteWithResult(std::shared_ptr<DuplicatesContainer> c) override {
+        container = std::move(c);
+        ++calls;
+    }
+    std::shared_ptr<DuplicatesContainer> container;
+    int calls = 0;
+};
+
+class FoldersScannerTest : public ::testing::Test {
+protected:
+    void SetUp() override { Settings::setStandard(std::make_shared<Settings>(m_dir / "settings.json")); }
+    void TearDown() override {
+        Volumes::setStandard(nullptr);
+        Settings::setStandard(nullptr);
+    }
+    // A tree with two duplicate pairs of different sizes.
+    std::string makeTree() {
+        m_dir.writeFile("t/a/one.bin", std::string(20000, '1'));
+        m_dir.writeFile("t/b/one.bin", std::string(20000, '1'));
+        m_dir.writeFile("t/a/two.txt", std::string(3000, '2'));
+        m_dir.writeFile("t/c/two.txt", std::string(3000, '2'));
+        m_dir.writeFile("t/c/unique.txt", std::string(3000, 'u'));
+        return m_dir / "t";
+    }
+    TempDir m_dir;
+};
+}  // namespace
+
+TEST_F(FoldersScannerTest, TopFoldersDropNestedAndRepeatedFoldersPerVolume) {
+    Volumes::setStandard(std::make_shared<FakeVolumes>());
+    EXPECT_EQ(FoldersScanner::chooseTopFolders({"/home/u/Pictures", "/home/u", "/home/u/", "/home/u2"}),
+              (std::vector<std::string>{"/home/u", "/home/u2"}));
+    EXPECT_EQ(FoldersScanner::chooseTopFolders({"/", "/etc"}), (std::vector<std::string>{"/"}));
+    // A folder of another volume is scanned even below a chosen folder of the first one.
+    auto top = FoldersScanner::chooseTopFolders({"/vol", "/vol/b/x", "/missing/z"});
+    std::sort(top.begin(), top.end());
+    EXPECT_EQ(top, (std::vector<std::string>{"/vol", "/vol/b/x"}));
+}
+
+TEST_F(FoldersScannerTest, AScanWalksFiltersAndDeliversTheContainerOnce) {
+    std::string tree = makeTree();
+    auto listener = std::make_shared<Listener>();
+    auto scanner = FoldersScanner::create({tree, tree + "/a"}, listener);
+    scanner->enableSearchDuplicatesFoldersAndSimilars(false);
+    EXPECT_EQ(scanner->getTimeFromStart(), -1.0);
+    scanner->startScanAndUseMinimalFileSize(0, false);
+    ASSERT_TRUE(runMainLoopUntil([&] { return listener->calls > 0; }));
+    drainMainLoop();
+    EXPECT_EQ(listener->calls, 1);
+    EXPECT_EQ(scanner->getCurrentState(), FoldersScannerStateCompleted);
+    EXPECT_EQ(scanner->getCountOfScannedFiles(), 5u);
+    EXPECT_EQ(scanner->getCountOfPossibleDuplicates(), 5u);  // the unique text shares size and kind
+    EXPECT_EQ(scanner->getCountOfActualDuplicates(), 4u);
+    EXPECT_EQ(listener->container->getAllFilesGroups().size(), 2u);
+    for (int t = -1; t < 8; ++t)
+        EXPECT_GE(scanner->getPossibleDuplicatesSizeOfType(t), scanner->getActualDuplicatesSizeOfType(t)) << t;
+    EXPECT_EQ(scanner->getActualDuplicatesSizeOfType(7), 0u);
+    EXPECT_EQ(scanner->getActualDuplicatesSizeOfType(FileTypeDocument), 6000u);
+    EXPECT_TRUE(scanner->isFinishSearchDuplicatesOfType(FileTypeImage));
+    // Start twice does nothing; stop after the end does nothing.
+    scanner->startScanAndUseMinimalFileSize(0, false);
+    scanner->stopWithIgnoreResult(false);
+    EXPECT_EQ(scanner->getCurrentState(), FoldersScannerStateCompleted);
+}
+
+TEST_F(FoldersScannerTest, StopDuringTheWalkDeliversWhatWasFoundUnlessIgnored) {
+    std::string tree = makeTree();
+    for (bool ignore : {false, true}) {
+        auto listener = std::make_shared<Listener>();
+        auto scanner = FoldersScanner::create({tree}, listener);
+        scanner->enableSearchDuplicatesFoldersAndSimilars(false);
+        scanner->startScanAndUseMinimalFileSize(0, false);
+        scanner->stopWithIgnoreResult(ignore);
+        EXPECT_EQ(scanner->getCurrentState(), FoldersScannerStateStopped);
+        bool delivered = runMainLoopUntil([&] { return listener->calls > 0; }, std::chrono::milliseconds(ignore ? 500 : 20000));
+        EXPECT_EQ(delivered, !ignore);
+        if (!ignore) {
+            EXPECT_TRUE(listener->container);
+            EXPECT_EQ(listener->calls, 1);
+        }
+    }
+}
+
+TEST_F(FoldersScannerTest, AutomaticSizeProgressNeverRunsAheadOfTheClock) {
+    std::string tree = makeTree();
+    auto listener = std::make_shared<Listener>();
+    auto scanner = FoldersScanner::create({tree}, listener);
+    scanner->enableSearchDuplicatesFoldersAndSimilars(false);
+    scanner->startScanAndUseAutoDefineMinimalFileSizeWithFullHashCalculation(false);
+    EXPECT_TRUE(scanner->isMinimalDuplicatesSizeWasDefinedAutomatically());
+    bool sawFiltering = false;
+    ASSERT_TRUE(runMainLoopUntil([&] {
+        if (scanner->getCurrentState() == FoldersScannerStateFilteringFiles) {
+            sawFiltering = true;
+            EXPECT_LE(scanner->getDuplicatesFilesFilterProgress(),
+                      scanner->getSearchDuplicatesDuration() / FoldersScanner::kAutomaticStopSeconds + 1e-3);
+        }
+        return listener->calls > 0;
+    }));
+    // Every size was examined, so the final minimal size is 0.
+    EXPECT_EQ(scanner->finalMinimalDuplicatesSize(), 0u);
+    EXPECT_EQ(listener->container->getAllFilesGroups().size(), 2u);
+}
