@@ -3,13 +3,13 @@
 #include <algorithm>
 
 #include "detection/FileType.h"
-#include "results/CopyMarks.h"
 #include "results/DuplicateItem.h"
 #include "results/DuplicatesCategory.h"
 #include "results/DuplicatesContainer.h"
 #include "results/GroupContent.h"
 #include "results/GroupSelection.h"
 #include "scan/FolderSystemItem.h"
+#include "selection/AutoSelectName.h"
 #include "settings/AppNotification.h"
 
 std::atomic<std::int64_t> DuplicatesGroup::s_nNextGroupID{1};
@@ -321,8 +321,8 @@ void DuplicatesGroup::calculateGroupCachedData() {
             std::string_view extension = pathExtension(name);
             if (!extension.empty()) name.resize(name.size() - extension.size() - 1);
         }
-        std::string lower = asciiLower(name);
-        if (CopyMarks::originalNameOfName(lower) == lower) {
+        const std::string lower = AutoSelectName::lowerCaseForComparison(name);
+        if (AutoSelectName::calculateOriginalNameOfNameIsNameAlreadyInLowerCase(lower, true) == lower) {
             main = member.get();
             break;
         }

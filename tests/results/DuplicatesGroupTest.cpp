@@ -3,7 +3,6 @@
 #include "ResultsTree.h"
 #include "detection/FileType.h"
 #include "platform/NotificationCenter.h"
-#include "results/CopyMarks.h"
 #include "results/DuplicateItem.h"
 #include "results/DuplicatesCategory.h"
 #include "results/DuplicatesContainer.h"
@@ -271,19 +270,6 @@ TEST_F(GroupFixture, GroupIsNamedAfterTheCopyWithoutCopyMarks) {
     EXPECT_EQ(marked->getGroupName(), "Copy of song.mp3");
     marked->addFileItem(tree.file("song.mp3", 9));
     EXPECT_EQ(marked->getGroupName(), "song.mp3");
-}
-
-TEST(CopyMarks, StripsTheCommonEnglishMarks) {
-    EXPECT_EQ(CopyMarks::originalNameOfName("photo copy"), "photo");
-    EXPECT_EQ(CopyMarks::originalNameOfName("photo copy 12"), "photo");
-    EXPECT_EQ(CopyMarks::originalNameOfName("photo (3)"), "photo");
-    EXPECT_EQ(CopyMarks::originalNameOfName("copy of photo"), "photo");
-    EXPECT_EQ(CopyMarks::originalNameOfName("copy of photo copy (2)"), "photo");
-    EXPECT_EQ(CopyMarks::originalNameOfName("photo"), "photo");
-    EXPECT_EQ(CopyMarks::originalNameOfName("copy"), "copy");
-    EXPECT_EQ(CopyMarks::originalNameOfName("photocopy"), "photocopy");
-    EXPECT_EQ(CopyMarks::originalNameOfName("(2)"), "(2)");
-    EXPECT_EQ(CopyMarks::originalNameOfName("take 2"), "take 2");
 }
 
 TEST_F(GroupFixture, ModificationDateIsReadFromTheDiskOnce) {

@@ -1,0 +1,6 @@
+#include "selection/DuplicateItemActionsStatistics.h"
+
+DuplicateItemActionsStatistics& DuplicateItemActionsStatistics::sharedInstance() {
+    static DuplicateItemActionsStatistics instance;
+    return instance;
+}
