@@ -14,11 +14,13 @@
 #include "app/ScanSession.h"
 #include "cli/Format.h"
 #include "cli/ProgressLine.h"
+#include "cli/RemoveRun.h"
 #include "cli/ReportWriter.h"
 #include "cli/ScanOptions.h"
 #include "cli/ScanReport.h"
 #include "platform/FileSystem.h"
 #include "results/DuplicatesContainer.h"
+#include "selection/OperationsManager.h"
 #include "scan/FolderSystemItem.h"
 #include "scan/VolumeSystemItem.h"
 #include "settings/Settings.h"
@@ -55,6 +57,21 @@ std::uint64_t countFolders(const FolderSystemItem& folder) {
     for (const auto& c : folder.childrenArray())
         if (c->isDir()) n += countFolders(static_cast<const FolderSystemItem&>(*c));
     return n;
+}
+
+// Chooses the copies to remove in every group, with this run's extra Always/Never Select folders.
+void selectCopies(DuplicatesContainer& container, const ScanOptions& options) {
+    std::vector<std::string> always, never;
+    for (const auto& f : options.alwaysSelectFolders)
+        if (auto admitted = admitFolder(f)) always.push_back(*admitted);
+    for (const auto& f : options.neverSelectFolders)
+        if (auto admitted = admitFolder(f)) never.push_back(*admitted);
+    AutoSelectCommandResult selection = OperationsManager::autoSelectAllGroupsOfContainer(container, always, never);
+    if (selection.message && !selection.message->message.empty()) {
+        std::string text = selection.message->message;
+        if (!selection.message->informativeText.empty()) text += " " + selection.message->informativeText;
+        std::fprintf(stderr, "dorvane: %s\n", text.c_str());
+    }
 }
 
 bool writeOutput(const std::optional<std::string>& file, const std::string& text) {
@@ -147,6 +164,7 @@ int runScanCommand(const std::vector<std::string>& arguments) {
     report.fullHash = scanner.isFullHashCalculation();
     report.durationSeconds = scanner.getTimeFromStart();
     report.invalidNames = scanner.getCountOfInvalidNames();
+    if (result && options.selectAuto && !session->wasStopped()) selectCopies(*result, options);
     if (result) {
         for (const auto& root : result->buildRootFolders()) report.foldersScanned += countFolders(*root);
         report.addResults(*result);
@@ -156,5 +174,18 @@ int runScanCommand(const std::vector<std::string>& arguments) {
     bool written = writeOutput(options.outputFile, text);
     if (!written) return 1;
     if (session->wasStopped()) return 130;
-    return someRefused ? 1 : 0;
+
+    int status = someRefused ? 1 : 0;
+    if (result && options.remove) {
+        RemoveOptions remove;
+        remove.permanent = options.permanent;
+        remove.yes = options.yes;
+        remove.dryRun = options.dryRun;
+        remove.interactive = isatty(STDIN_FILENO);
+        remove.showProgress = showProgress;
+        remove.stopRequested = [] { return g_interrupts.load() > 0; };
+        int removeStatus = runRemoval(result, remove);
+        if (removeStatus != 0) status = removeStatus;
+    }
+    return status;
 }

@@ -76,10 +76,28 @@ ScanOptionsResult parseScanOptions(const std::vector<std::string>& arguments) {
             o.outputFile = *v;
         } else if (a == "-q" || a == "--quiet") {
             o.quiet = true;
+        } else if (a == "--select" || a.starts_with("--select=")) {
+            std::optional<std::string> v = a == "--select" ? value(a) : std::optional(a.substr(9));
+            if (!v || *v != "auto") return {std::nullopt, "--select takes 'auto'"};
+            o.selectAuto = true;
+        } else if (a == "--always-select" || a == "--never-select") {
+            std::optional<std::string> v = value(a);
+            if (!v || v->empty()) return {std::nullopt, a + " needs a folder"};
+            (a == "--always-select" ? o.alwaysSelectFolders : o.neverSelectFolders).push_back(*v);
+        } else if (a == "--remove") {
+            o.remove = true;
+        } else if (a == "--permanent") {
+            o.permanent = true;
+        } else if (a == "-y" || a == "--yes") {
+            o.yes = true;
+        } else if (a == "--dry-run") {
+            o.dryRun = true;
         } else {
             return {std::nullopt, "unknown option '" + a + "'"};
         }
     }
+    if ((o.permanent || o.dryRun) && !o.remove) return {std::nullopt, "--permanent and --dry-run go with --remove"};
+    if (o.remove && !o.selectAuto) return {std::nullopt, "--remove needs --select auto (it removes the selected copies)"};
     return {o, {}};
 }
 
@@ -93,5 +111,12 @@ const char* scanUsage() {
            "  --no-folders       skip the duplicate-folder and heap phases\n"
            "  --format FORMAT    text (default) or json\n"
            "  -o, --output FILE  write the report there instead of standard output\n"
-           "  -q, --quiet        no progress display\n";
+           "  -q, --quiet        no progress display\n"
+           "  --select auto      choose the copies to remove in every group (one copy always stays)\n"
+           "  --always-select DIR, --never-select DIR\n"
+           "                     prefer removing copies in DIR / never select copies in DIR (this run only)\n"
+           "  --remove           remove the selected copies to the Trash (needs --select auto)\n"
+           "  --permanent        with --remove: delete them for good instead (asks first)\n"
+           "  -y, --yes          answer every question with OK\n"
+           "  --dry-run          with --remove: print what would be removed, touch nothing\n";
 }

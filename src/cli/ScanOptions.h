@@ -17,6 +17,15 @@ struct ScanOptions {
     std::optional<std::string> outputFile;
     bool quiet = false;
     bool help = false;
+
+    // Choosing and removing copies after the scan.
+    bool selectAuto = false;
+    std::vector<std::string> alwaysSelectFolders;  // added to the stored lists for this run only
+    std::vector<std::string> neverSelectFolders;
+    bool remove = false;
+    bool permanent = false;
+    bool yes = false;
+    bool dryRun = false;
 };
 
 struct ScanOptionsResult {

@@ -5,7 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "cli/HistoryCommand.h"
 #include "cli/ScanCommand.h"
+#include "cli/SettingsCommand.h"
 
 namespace {
 const char* kUsage =
@@ -13,6 +15,8 @@ const char* kUsage =
     "\n"
     "Commands:\n"
     "  scan [FOLDER...]   find duplicate files in the folders (default: the home folder)\n"
+    "  settings           list the settings; settings get KEY, set KEY VALUE, reset [KEY]\n"
+    "  history            list the removal history by day\n"
     "\n"
     "  dorvane --version  print the version\n"
     "  dorvane --help     print this help; 'dorvane scan --help' lists the scan options\n";
@@ -29,7 +33,10 @@ int main(int argc, char** argv) {
         std::printf("dorvane %s (%s)\n", DORVANE_VERSION, DORVANE_GIT_REVISION);
         return 0;
     }
-    if (args[0] == "scan") return runScanCommand({args.begin() + 1, args.end()});
+    std::vector<std::string> rest(args.begin() + 1, args.end());
+    if (args[0] == "scan") return runScanCommand(rest);
+    if (args[0] == "settings") return runSettingsCommand(rest);
+    if (args[0] == "history") return runHistoryCommand(rest);
     std::fprintf(stderr, "dorvane: unknown command '%s'\nTry 'dorvane --help'.\n", args[0].c_str());
     return 2;
 }
