@@ -173,9 +173,16 @@ int runRemoval(std::shared_ptr<DuplicatesContainer> container, const RemoveOptio
                 toTrash ? "to the Trash" : "permanently");
     const auto& errors = run->removeErrors();
     if (!errors.empty()) {
-        const RemoveAlert report =
-            RemoveAlertTexts::alertForGroup(*DefaultRemoverErrorsContainer::createNotRemovedGroup(errors));
-        std::printf("%s\nNot removed: %s copies\n", report.title.c_str(), format::count(errors.size()).c_str());
+        // The report's title speaks of failures to remove; copies kept by the check before removal
+        // were never tried, and their reasons say why.
+        const bool onlyKeptByCheck = std::all_of(errors.begin(), errors.end(),
+                                                 [](const auto& e) { return !e->notVerifiedReason().empty(); });
+        if (!onlyKeptByCheck) {
+            const RemoveAlert report =
+                RemoveAlertTexts::alertForGroup(*DefaultRemoverErrorsContainer::createNotRemovedGroup(errors));
+            std::printf("%s\n", report.title.c_str());
+        }
+        std::printf("Not removed: %s copies\n", format::count(errors.size()).c_str());
         for (const auto& error : errors) std::printf("  %s: %s\n", error->path().c_str(), error->reasonText().c_str());
     }
     const std::int64_t notProcessed = run->countOfItemsInRemoveList() - run->totalRemovedCount() -
