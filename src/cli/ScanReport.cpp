@@ -2,12 +2,15 @@
 
 #include <algorithm>
 #include <array>
+#include <set>
 
 #include "detection/FileType.h"
 #include "results/DuplicateItem.h"
 #include "results/DuplicatesCategory.h"
 #include "results/DuplicatesContainer.h"
 #include "results/DuplicatesGroup.h"
+#include "results/DuplicatesHeap.h"
+#include "results/DuplicatesHeaps.h"
 #include "scan/FolderSystemItem.h"
 
 namespace {
@@ -63,4 +66,29 @@ void ScanReport::addResults(const DuplicatesContainer& container) {
         });
         categories.push_back(std::move(out));
     }
+    addHeaps(container);
+}
+
+void ScanReport::addHeaps(const DuplicatesContainer& container) {
+    DuplicatesHeaps* all = container.getHeaps();
+    if (!all) return;
+    std::set<std::pair<std::string, std::string>> seen;
+    for (const auto& heap : all->getAllHeaps()) {
+        FolderSystemItem* main = heap->getMainFolderItem();
+        FolderSystemItem* second = heap->getSecondFolderItem();
+        if (!main || !second) continue;
+        std::string a = main->path();
+        std::string b = second->path();
+        if (b < a) std::swap(a, b);
+        if (!seen.emplace(a, b).second) continue;  // the same pair the other way round
+        Heap h;
+        h.folders = {a, b};
+        h.groups = heap->getCountOfGroups();
+        h.size = heap->getHeapSize();
+        heaps.push_back(std::move(h));
+    }
+    std::sort(heaps.begin(), heaps.end(), [](const Heap& x, const Heap& y) {
+        if (x.size != y.size) return x.size > y.size;
+        return x.folders < y.folders;
+    });
 }

@@ -30,7 +30,7 @@ struct ScanReport {
         std::vector<Group> groups;
     };
     struct Heap {
-        std::vector<std::string> folders;
+        std::vector<std::string> folders;  // the pair, in path order
         std::uint64_t groups = 0;
         std::uint64_t size = 0;
     };
@@ -48,7 +48,7 @@ struct ScanReport {
     std::uint64_t invalidNames = 0;
 
     std::vector<Category> categories;  // only those with groups
-    std::vector<Heap> heaps;
+    std::vector<Heap> heaps;  // each pair of folders once, largest first
 
     // Summary.
     std::uint64_t groupCount = 0;
@@ -56,6 +56,10 @@ struct ScanReport {
     std::uint64_t duplicatesSize = 0;
     std::uint64_t reclaimableSize = 0;
 
-    // Fills categories and summary from the container.
+    // Fills categories, heaps and summary from the container. Groups lying wholly inside duplicate
+    // folders are in the hidden category and are not listed on their own.
     void addResults(const DuplicatesContainer& container);
+
+private:
+    void addHeaps(const DuplicatesContainer& container);
 };

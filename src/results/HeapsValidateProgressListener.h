@@ -1,5 +1,5 @@
-// Progress and cancellation of a heaps validation. isHeapsValidationCanceled and
-// onHeapsCheckedFolders are called on the validating queue; onHeapsSizeChanged on the main thread.
+// Progress and cancellation of a heaps validation. Every call arrives on the validating queue (the
+// model's queue); a listener that shows the values hops to the main thread itself.
 #pragma once
 
 #include <cstdint>

@@ -4,11 +4,14 @@
 #include <map>
 
 #include "detection/DuplicatesFilter.h"
+#include "detection/DuplicatesFolderFilter.h"
+#include "detection/HeapsItemsFilter.h"
 #include "detection/FileSeparator.h"
 #include "detection/FileType.h"
 #include "platform/Dispatch.h"
 #include "platform/FileSystem.h"
 #include "platform/Volumes.h"
+#include "results/DuplicatesCategory.h"
 #include "results/DuplicatesContainer.h"
 #include "scan/ExcludeChecker.h"
 #include "scan/PathUtils.h"
@@ -27,6 +30,7 @@ std::shared_ptr<FoldersScanner> FoldersScanner::create(const std::vector<std::st
     scanner->m_arrFoldersForScan = chooseTopFolders(folders);
     if (Settings::standard().excludeTimeMachineBackups())
         scanner->m_bIsBackupsWereSkipped = isContainsBackups(scanner->m_arrFoldersForScan);
+    scanner->m_pHeapItemsFilter = HeapsItemsFilter::create(scanner);
     return scanner;
 }
 
@@ -36,6 +40,7 @@ FoldersScanner::~FoldersScanner() {
         auto filter = m_pDuplicatesFilter;
         m_pDuplicatesFilterWorkingQueue->async([filter] { filter->stopFilterDuplicates(); });
     }
+    if (m_pDuplicatesFolderFilter) m_pDuplicatesFolderFilter->stop();
 }
 
 std::vector<std::string> FoldersScanner::chooseTopFolders(const std::vector<std::string>& paths) {
@@ -213,16 +218,99 @@ void FoldersScanner::onFinishFilterWithResultContainer(std::shared_ptr<Duplicate
 }
 
 void FoldersScanner::finishFilteringDuplicatesFilesWithResultContainer(std::shared_ptr<DuplicatesContainer> container) {
-    // The duplicate-folder search joins here; until then the folder phase is empty.
-    finishFilteringDuplicatesFoldersWithResultContainer(std::move(container));
+    startFilterDuplicatesFoldersInContainer(std::move(container));
+}
+
+void FoldersScanner::startFilterDuplicatesFoldersInContainer(std::shared_ptr<DuplicatesContainer> container) {
+    if (getCurrentState() == FoldersScannerStateStopped || !m_bSearchDuplicatesFoldersAndSimilars) {
+        finishFilteringDuplicatesFoldersWithResultContainer(std::move(container));
+        return;
+    }
+    // The container takes the roots now rather than at the heaps step: the folder search runs on its
+    // own queue and must never outlive the tree it walks, and the container it holds keeps them.
+    std::vector<FolderSystemItem*> roots;
+    for (auto& root : m_arrRoots) roots.push_back(root.get());
+    container->saveRoots(std::move(m_arrRoots));
+    m_arrRoots.clear();
+    m_pDuplicatesFolderFilter = DuplicatesFolderFilter::create(container, m_pDuplicatesFilter->getCurrentMinimalFileSize());
+    m_pDuplicatesFolderFilter->setListener(weak_from_this());
+    m_eCurrentState = FoldersScannerStateFilteringFolders;
+    m_pDuplicatesFolderFilter->findFoldersDuplicatesInRoots(std::move(roots), m_bIncludeHiddenFiles);
+}
+
+void FoldersScanner::onFoundDuplicatesFoldersWithTotalSize(std::uint64_t totalSize, float progress,
+                                                           std::uint64_t countOfCheckedFolders) {
+    m_arrActualDuplicatesSizes[FileTypeFolder].store(totalSize, std::memory_order_relaxed);
+    m_nDuplicatesFolderFilterProgress.store(progress, std::memory_order_relaxed);
+    m_nCountOfCheckedFolders.store(countOfCheckedFolders, std::memory_order_relaxed);
+}
+
+void FoldersScanner::onUpdateSizesUsingContainer(const std::shared_ptr<DuplicatesContainer>& container) {
+    if (!container) return;
+    for (int type = FileTypeImage; type <= FileTypeOther; ++type) {
+        auto size = static_cast<std::uint64_t>(std::max<std::int64_t>(0, container->getCategoryWithType(type)->getTotalSize()));
+        m_arrPossibleDuplicatesSizes[static_cast<std::size_t>(type)].store(size, std::memory_order_relaxed);
+        m_arrActualDuplicatesSizes[static_cast<std::size_t>(type)].store(size, std::memory_order_relaxed);
+    }
+}
+
+void FoldersScanner::onDuplicatedFolderFilteringCompleteWithContainer(std::shared_ptr<DuplicatesContainer> container) {
+    std::weak_ptr<FoldersScanner> weak = weak_from_this();
+    dispatch::main().async([weak, container = std::move(container)]() mutable {
+        if (auto self = weak.lock()) self->finishFilteringDuplicatesFoldersWithResultContainer(std::move(container));
+    });
 }
 
 void FoldersScanner::finishFilteringDuplicatesFoldersWithResultContainer(
     std::shared_ptr<DuplicatesContainer> container) {
-    if (getCurrentState() != FoldersScannerStateStopped) m_eCurrentState = FoldersScannerStateFilteringHeaps;
+    if (getCurrentState() != FoldersScannerStateStopped && m_bSearchDuplicatesFoldersAndSimilars)
+        m_eCurrentState = FoldersScannerStateFilteringHeaps;
     container->saveRoots(std::move(m_arrRoots));
     m_arrRoots.clear();
-    finishWithContainer(std::move(container));
+    m_pHeapItemsFilter->filterUsingContainer(std::move(container), m_bIncludeHiddenFiles);
+}
+
+bool FoldersScanner::isHeapsItemsFilterCanceled() {
+    return getCurrentState() == FoldersScannerStateStopped || !m_bSearchDuplicatesFoldersAndSimilars;
+}
+
+std::shared_ptr<HeapsValidateProgressListener> FoldersScanner::getHeapsValidateProgressListener() {
+    return shared_from_this();
+}
+
+void FoldersScanner::onHeapsItemsFilterStartSeparateItems() {
+    std::weak_ptr<FoldersScanner> weak = weak_from_this();
+    dispatch::main().async([weak] {
+        auto self = weak.lock();
+        if (self && self->getCurrentState() == FoldersScannerStateFilteringHeaps)
+            self->m_eCurrentState = FoldersScannerStateSeparatingHeapItems;
+    });
+}
+
+void FoldersScanner::onHeapsItemsFilterFinishedWork() {
+    std::weak_ptr<FoldersScanner> weak = weak_from_this();
+    std::shared_ptr<DuplicatesContainer> container = m_pHeapItemsFilter->container();
+    dispatch::main().async([weak, container]() mutable {
+        if (auto self = weak.lock()) self->finishWithContainer(std::move(container));
+    });
+}
+
+void FoldersScanner::onHeapsItemsFilterFoundDuplicatesCount(std::int64_t count) {
+    if (count > 0) addRelaxed(m_nCountOfSmallDuplicatesInHeaps, static_cast<std::uint64_t>(count));
+}
+
+bool FoldersScanner::isHeapsValidationCanceled() { return getCurrentState() == FoldersScannerStateStopped; }
+
+void FoldersScanner::onHeapsCheckedFolders(std::uint64_t count) { addRelaxed(m_nCountOfCheckedFoldersInHeaps, count); }
+
+void FoldersScanner::onHeapsSizeChanged(std::uint64_t size, float progress) {
+    std::weak_ptr<FoldersScanner> weak = weak_from_this();
+    dispatch::main().async([weak, size, progress] {
+        if (auto self = weak.lock()) {
+            self->m_nHeapsFilterProgress.store(progress, std::memory_order_relaxed);
+            self->m_nActualHeapsSize.store(size, std::memory_order_relaxed);
+        }
+    });
 }
 
 void FoldersScanner::finishWithContainer(std::shared_ptr<DuplicatesContainer> container) {
@@ -241,6 +329,11 @@ void FoldersScanner::stopWithIgnoreResult(bool ignore) {
             if (m_pCurrentScanner) m_pCurrentScanner->cancel();
             break;
         case FoldersScannerStateFilteringFiles: stopFilterDuplicatesFiles(); break;
+        case FoldersScannerStateFilteringFolders:
+            if (m_pDuplicatesFolderFilter) m_pDuplicatesFolderFilter->stop();
+            break;
+        case FoldersScannerStateFilteringHeaps:
+        case FoldersScannerStateSeparatingHeapItems: m_pHeapItemsFilter->stopHeapsAdditionalSmallFilesSearch(); break;
         default: break;
     }
     m_eCurrentState = FoldersScannerStateStopped;

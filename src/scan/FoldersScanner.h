@@ -1,7 +1,7 @@
 // Runs one search: walks the chosen top folders one after the other, feeds found files to the
-// candidate filter while walking, confirms duplicates by content and hands the results container to
-// its listener. Create, start, stop and query on the main thread; the counters are display values
-// written from the filter's callbacks and read by a timer.
+// candidate filter while walking, confirms duplicates by content, finds duplicate folders and heaps,
+// and hands the results container to its listener. Create, start, stop and query on the main thread;
+// the counters are display values written from the phases' callbacks and read by a timer.
 #pragma once
 
 #include <array>
@@ -13,17 +13,25 @@
 #include <vector>
 
 #include "detection/DuplicatesFilterProgressListener.h"
+#include "detection/DuplicatesFolderFilterListener.h"
+#include "detection/HeapsItemsFilterDelegate.h"
 #include "platform/SerialQueue.h"
 #include "scan/FolderScanner.h"
 #include "scan/FolderScannerListener.h"
 #include "scan/FoldersScannerListener.h"
 #include "scan/FoldersScannerState.h"
+#include "results/HeapsValidateProgressListener.h"
 
 class DuplicatesFilter;
+class DuplicatesFolderFilter;
 class ExcludeChecker;
+class HeapsItemsFilter;
 
 class FoldersScanner : public FolderScannerListener,
                        public DuplicatesFilterProgressListener,
+                       public DuplicatesFolderFilterListener,
+                       public HeapsValidateProgressListener,
+                       public HeapsItemsFilterDelegate,
                        public std::enable_shared_from_this<FoldersScanner> {
 public:
     static constexpr std::uint64_t kAutomaticMinimalSize = ~std::uint64_t{0};
@@ -85,6 +93,23 @@ public:
     void onFilteredFilesCount(std::int32_t count, std::uint64_t eachSize, std::int32_t type) override;
     void onFinishSearchDuplicatesFilesWithType(std::int32_t type) override;
     void onFinishFilterWithResultContainer(std::shared_ptr<DuplicatesContainer> container) override;
+    // DuplicatesFolderFilterListener
+    void onFoundDuplicatesFoldersWithTotalSize(std::uint64_t totalSize, float progress,
+                                               std::uint64_t countOfCheckedFolders) override;
+    void onUpdateSizesUsingContainer(const std::shared_ptr<DuplicatesContainer>& container) override;
+    void onDuplicatedFolderFilteringCompleteWithContainer(std::shared_ptr<DuplicatesContainer> container) override;
+    // HeapsItemsFilterDelegate (called on the heap search's queue)
+    bool isHeapsItemsFilterCanceled() override;
+    std::shared_ptr<HeapsValidateProgressListener> getHeapsValidateProgressListener() override;
+    void onHeapsItemsFilterStartSeparateItems() override;
+    void onHeapsItemsFilterFinishedWork() override;
+    void onHeapsItemsFilterFoundDuplicatesCount(std::int64_t count) override;
+    // HeapsValidateProgressListener (called on the heap search's queue)
+    bool isHeapsValidationCanceled() override;
+    void onHeapsCheckedFolders(std::uint64_t count) override;
+    void onHeapsSizeChanged(std::uint64_t size, float progress) override;
+
+    const std::shared_ptr<HeapsItemsFilter>& heapItemsFilter() const { return m_pHeapItemsFilter; }
 
 private:
     using Clock = std::chrono::steady_clock;
@@ -95,6 +120,7 @@ private:
     void startFilterDuplicatesFiles();
     void stopFilterDuplicatesFiles();
     void finishFilteringDuplicatesFilesWithResultContainer(std::shared_ptr<DuplicatesContainer> container);
+    void startFilterDuplicatesFoldersInContainer(std::shared_ptr<DuplicatesContainer> container);
     void finishFilteringDuplicatesFoldersWithResultContainer(std::shared_ptr<DuplicatesContainer> container);
     void finishWithContainer(std::shared_ptr<DuplicatesContainer> container);
     static void addRelaxed(std::atomic<std::uint64_t>& counter, std::uint64_t value) {
@@ -109,6 +135,8 @@ private:
     std::vector<std::unique_ptr<VolumeSystemItem>> m_arrRoots;
     std::shared_ptr<SerialQueue> m_pDuplicatesFilterWorkingQueue;
     std::shared_ptr<DuplicatesFilter> m_pDuplicatesFilter;
+    std::shared_ptr<DuplicatesFolderFilter> m_pDuplicatesFolderFilter;
+    std::shared_ptr<HeapsItemsFilter> m_pHeapItemsFilter;
     std::shared_ptr<ExcludeChecker> m_pExcludeChecker;
 
     // Display values: written by the filter's callbacks and the walk, read by the scan screen's timer.
