@@ -1,5 +1,9 @@
 #include "app/ScanSession.h"
 
+#include <ctime>
+
+#include "results/DuplicatesContainer.h"
+#include "results/DuplicatesManager.h"
 #include "settings/AppNotification.h"
 
 std::shared_ptr<ScanSession> ScanSession::create(std::vector<std::string> folders, ScanChoices choices,
@@ -14,6 +18,9 @@ std::shared_ptr<ScanSession> ScanSession::create(std::vector<std::string> folder
 void ScanSession::start() {
     m_resolved = m_choices.resolve();
     AppNotification::CreateScannerWillStartNotification();
+    DuplicatesManager& manager = DuplicatesManager::sharedManager();
+    manager.clearScanBasicInformation();
+    manager.scanStartDate = static_cast<std::int64_t>(std::time(nullptr));
     m_pScanner = FoldersScanner::create(m_arrFolders, weak_from_this());
     m_pScanner->includeHiddenFiles(m_resolved.includeHidden);
     m_pScanner->enableSearchDuplicatesFoldersAndSimilars(m_resolved.searchDuplicateFolders);
@@ -30,5 +37,14 @@ void ScanSession::stop(bool ignoreResult) {
 }
 
 void ScanSession::onScanCompleteWithResult(std::shared_ptr<DuplicatesContainer> container) {
+    // The results manager keeps the outcome until the next scan.
+    DuplicatesManager& manager = DuplicatesManager::sharedManager();
+    manager.isBackupsWereSkipped = m_pScanner->isBackupsWereSkipped();
+    manager.isMinimalDuplicatesSizeWasDefinedAutomatically = m_pScanner->isMinimalDuplicatesSizeWasDefinedAutomatically();
+    manager.minimalDuplicatesSize = m_pScanner->finalMinimalDuplicatesSize();
+    manager.setDuplicateContainer(container);
+    manager.scannedFolders = m_arrFolders;
+    manager.scanFinishDate = static_cast<std::int64_t>(std::time(nullptr));
+    manager.foundSize = container ? container->getAllFilesSize() : 0;
     if (m_completion) m_completion(std::move(container));
 }

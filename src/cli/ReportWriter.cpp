@@ -15,7 +15,10 @@ std::string text(const ScanReport& r) {
         for (const auto& g : c.groups) {
             out += "  " + format::count(g.members.size()) + " copies of " + format::size(g.copySize) + ", frees " +
                    format::size(g.reclaimableSize) + "\n";
-            for (const auto& m : g.members) out += std::string("    ") + (m.selected ? "- " : "  ") + m.path + "\n";
+            for (const auto& m : g.members) {
+                const char* mark = !r.selectionApplied ? "    " : m.selected ? "    remove  " : "    keep    ";
+                out += mark + m.path + "\n";
+            }
         }
         out += "\n";
     }

@@ -164,7 +164,10 @@ int runScanCommand(const std::vector<std::string>& arguments) {
     report.fullHash = scanner.isFullHashCalculation();
     report.durationSeconds = scanner.getTimeFromStart();
     report.invalidNames = scanner.getCountOfInvalidNames();
-    if (result && options.selectAuto && !session->wasStopped()) selectCopies(*result, options);
+    if (result && options.selectAuto && !session->wasStopped()) {
+        selectCopies(*result, options);
+        report.selectionApplied = true;
+    }
     if (result) {
         for (const auto& root : result->buildRootFolders()) report.foldersScanned += countFolders(*root);
         report.addResults(*result);

@@ -44,6 +44,7 @@ struct ScanReport {
     bool minimalSizeAutomatic = false;
     bool automaticStopLeftSmallFiles = false;  // the automatic stop ended the search at minimalSize
     bool fullHash = false;
+    bool selectionApplied = false;  // copies were chosen for removal: the text report marks each copy
     double durationSeconds = 0;
     std::uint64_t invalidNames = 0;
 
