@@ -28,6 +28,9 @@ void FolderScanner::start(const std::string& path, bool useOld) {
     std::vector<std::unique_ptr<ObjectTask>> tasks;
     tasks.push_back(std::make_unique<FolderScanTask>(path, m_pRoot.get()));
     auto factory = std::make_shared<ScannerFactory>(weak, useOld, m_pCounters);
+    // The pool starts at once and may finish before create() returns: its completion waits on this
+    // lock until _workersController names it.
+    std::lock_guard lock(m_controllerMutex);
     _workersController = ObjectWorkersController::create(
         "FolderScanner", factory, kCountOfWorkers, std::move(tasks), [weak](ObjectWorkersController* controller) {
             if (auto self = weak.lock()) self->onObjectWorkersControllerFinishTasks(controller);
@@ -53,7 +56,10 @@ void FolderScanner::onFilesCollectorCollectFiles(FolderScanWorkerFilesCollector*
 }
 
 void FolderScanner::onObjectWorkersControllerFinishTasks(ObjectWorkersController* controller) {
-    if (controller != _workersController.get() || _isCompleted.load()) return;
+    {
+        std::lock_guard lock(m_controllerMutex);
+        if (controller != _workersController.get() || _isCompleted.load()) return;
+    }
     // Every worker has returned (the pool waits for them even when cancelled), so the collectors
     // and the tree are no longer touched by anyone else.
     {

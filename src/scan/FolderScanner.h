@@ -40,7 +40,8 @@ private:
 
     std::atomic<bool> _isCompleted{false};  // set on the pool's queue, read on the main thread
     std::weak_ptr<FolderScannerListener> _listener;
-    std::shared_ptr<ObjectWorkersController> _workersController;
+    std::mutex m_controllerMutex;  // orders the pool's completion after _workersController is set
+    std::shared_ptr<ObjectWorkersController> _workersController;  // set once, under m_controllerMutex
     std::mutex m_collectorsMutex;
     std::set<FolderScanWorkerFilesCollector*> _filesCollectors;  // guarded by m_collectorsMutex
     std::unique_ptr<VolumeSystemItem> m_pRoot;  // the walk fills it; handed over by takeRoot()

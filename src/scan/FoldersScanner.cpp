@@ -118,11 +118,17 @@ void FoldersScanner::scanNextFolderByNewScanner() {
     }
     const std::string& next = m_arrFoldersForScan[m_arrScannedFolders.size()];
     m_arrScannedFolders.push_back(next);
+    // The walk starts inside create() and its first batch may arrive before the assignment: the batch
+    // waits on the lock until the scanner is known as the current one.
+    std::lock_guard lock(m_currentScannerMutex);
     m_pCurrentScanner = FolderScanner::create(next, weak_from_this(), useOldScanner);
 }
 
 void FoldersScanner::onScannerFoundFiles(FolderScanner* scanner, std::vector<FileSystemItem*> files) {
-    if (scanner != m_pCurrentScanner.get()) return;
+    {
+        std::lock_guard lock(m_currentScannerMutex);
+        if (scanner != m_pCurrentScanner.get()) return;
+    }
     onFileItemsScanned(std::move(files));
 }
 
@@ -157,7 +163,12 @@ void FoldersScanner::onScannerCompletedScanItem(FolderScanner* scanner, VolumeSy
     if (scanner != m_pCurrentScanner.get()) return;
     addRelaxed(m_nCountOfInvalidNames, scanner->countOfInvalidNames());
     if (auto root = scanner->takeRoot()) m_arrRoots.push_back(std::move(root));
-    m_pCurrentScanner.reset();
+    std::shared_ptr<FolderScanner> finished;
+    {
+        std::lock_guard lock(m_currentScannerMutex);
+        finished = std::move(m_pCurrentScanner);
+    }
+    finished.reset();  // outside the lock: its pool's threads are joined here
     scanNextFolderByNewScanner();
 }
 

@@ -8,6 +8,7 @@
 #include <atomic>
 #include <chrono>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -131,6 +132,9 @@ private:
     std::vector<std::string> userSelectedPaths;
     std::vector<std::string> m_arrFoldersForScan;
     std::vector<std::string> m_arrScannedFolders;
+    // Written on the main thread under the mutex; read there freely and, under the mutex, by the walk's
+    // workers, which deliver their batches on their own queues.
+    std::mutex m_currentScannerMutex;
     std::shared_ptr<FolderScanner> m_pCurrentScanner;
     std::vector<std::unique_ptr<VolumeSystemItem>> m_arrRoots;
     std::shared_ptr<SerialQueue> m_pDuplicatesFilterWorkingQueue;
