@@ -99,14 +99,19 @@ bool DuplicatesGroup::selectItem(DuplicateItem* item, bool forced) {
         return true;
     }
     m_pSelection->addItem(member);
-    if (member->isDirectory() && member->getFileSystemItem()) {
+    onOwnSelectionChanged(*member);
+    return true;
+}
+
+// A folder copy brings the copies inside it along, in one batch; a file copy just announces itself.
+void DuplicatesGroup::onOwnSelectionChanged(DuplicateItem& member) {
+    if (member.isDirectory() && member.getFileSystemItem()) {
         BeginSelectionGroup();
-        member->getFileSystemItem()->updateDuplicateItemSelection();
+        member.getFileSystemItem()->updateDuplicateItemSelection();
         EndSelectionGroup();
     } else {
         sendNotificationThatSelectionChangedIfNeeded();
     }
-    return true;
 }
 
 void DuplicatesGroup::deselectItem(DuplicateItem* item) {
@@ -120,13 +125,7 @@ void DuplicatesGroup::deselectItem(DuplicateItem* item) {
         return;
     }
     m_pSelection->removeItem(item);
-    if (member->isDirectory() && member->getFileSystemItem()) {
-        BeginSelectionGroup();
-        member->getFileSystemItem()->updateDuplicateItemSelection();
-        EndSelectionGroup();
-    } else {
-        sendNotificationThatSelectionChangedIfNeeded();
-    }
+    onOwnSelectionChanged(*member);
 }
 
 void DuplicatesGroup::deselectAllItems() {

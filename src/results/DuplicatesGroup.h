@@ -106,6 +106,7 @@ public:
     void detachForTeardown();
 
 private:
+    void onOwnSelectionChanged(DuplicateItem& member);
     friend class DuplicatesCategory;
     friend class DuplicatesContainer;
 

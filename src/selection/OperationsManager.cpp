@@ -8,19 +8,13 @@
 #include "results/DuplicateItem.h"
 #include "results/DuplicatesContainer.h"
 #include "results/DuplicatesGroup.h"
+#include "results/SelectionBatch.h"
 #include "selection/AutoSelectGroupSeparator.h"
 #include "selection/AutoSelectManager.h"
 #include "selection/DuplicateItemActionsStatistics.h"
 #include "settings/Settings.h"
 
 namespace {
-// Opens a selection batch for the scope: one selection-changed notification when the outermost ends.
-struct SelectionBatch {
-    SelectionBatch() { DuplicatesGroup::BeginSelectionGroup(); }
-    ~SelectionBatch() { DuplicatesGroup::EndSelectionGroup(); }
-    SelectionBatch(const SelectionBatch&) = delete;
-    SelectionBatch& operator=(const SelectionBatch&) = delete;
-};
 
 bool atLeastTwoUnselected(const DuplicatesGroup& group) {
     return group.getSelectedCountWithDuplicatesFolderContent() < group.getTotalCount() - 1;

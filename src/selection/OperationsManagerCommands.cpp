@@ -5,18 +5,13 @@
 #include "results/DuplicateItem.h"
 #include "results/DuplicatesContainer.h"
 #include "results/DuplicatesGroup.h"
+#include "results/SelectionBatch.h"
 #include "scan/FolderSystemItem.h"
 #include "selection/AutoSelectManager.h"
 #include "selection/OperationsManager.h"
 #include "settings/Settings.h"
 
 namespace {
-struct SelectionBatch {
-    SelectionBatch() { DuplicatesGroup::BeginSelectionGroup(); }
-    ~SelectionBatch() { DuplicatesGroup::EndSelectionGroup(); }
-    SelectionBatch(const SelectionBatch&) = delete;
-    SelectionBatch& operator=(const SelectionBatch&) = delete;
-};
 
 using Bucket = std::vector<std::shared_ptr<DuplicateItem>>;
 
