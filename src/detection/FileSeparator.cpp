@@ -5,6 +5,7 @@
 #include "detection/FileType.h"
 #include "platform/FileDigest.h"
 #include "platform/FileReader.h"
+#include "platform/CpuSpreadExecutor.h"
 #include "platform/OperationQueue.h"
 #include "platform/SerialQueue.h"
 #include "scan/FileSystemItem.h"
@@ -147,7 +148,9 @@ void FileSeparator::startSeparation(std::vector<FileSystemItem*> items,
     if (items.size() >= 2) {
         m_nHashBlockSize = effectiveHashBlockSize(Settings::standard().hashBlockSize());
         m_nHashMaxSize = 3 * m_nHashBlockSize;
-        m_pFilterOperationQueue = std::make_unique<OperationQueue>("Separating Queue", kMaxConcurrentDigests);
+        m_pFilterOperationQueue = std::make_unique<OperationQueue>(
+            "Separating Queue", kMaxConcurrentDigests,
+            [](std::function<void()> task) { CpuSpreadExecutor::shared().async(std::move(task)); });
         separateItemsWithFullFileHash(std::move(items), useForcedFullHashCalculation());
         return;
     }

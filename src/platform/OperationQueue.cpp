@@ -14,6 +14,7 @@ struct OperationQueue::State : std::enable_shared_from_this<OperationQueue::Stat
     std::condition_variable idle;
     std::deque<std::function<void()>> pending;  // guarded by mutex
     int running = 0;                            // guarded by mutex
+    OperationQueue::Executor executor;          // set at construction
 
     // Takes the next operation while the limit allows; called with the mutex held.
     void pumpLocked() {
@@ -21,7 +22,7 @@ struct OperationQueue::State : std::enable_shared_from_this<OperationQueue::Stat
             ++running;
             auto op = std::move(pending.front());
             pending.pop_front();
-            dispatch::background().async([self = shared_from_this(), op = std::move(op)]() mutable {
+            executor([self = shared_from_this(), op = std::move(op)]() mutable {
                 op();
                 op = nullptr;
                 std::lock_guard lock(self->mutex);
@@ -33,7 +34,10 @@ struct OperationQueue::State : std::enable_shared_from_this<OperationQueue::Stat
     }
 };
 
-OperationQueue::OperationQueue(std::string name, int maxConcurrent) : m_pState(std::make_shared<State>()) {
+OperationQueue::OperationQueue(std::string name, int maxConcurrent, Executor executor)
+    : m_pState(std::make_shared<State>()) {
+    m_pState->executor = executor ? std::move(executor)
+                                  : Executor([](std::function<void()> task) { dispatch::background().async(std::move(task)); });
     m_pState->name = std::move(name);
     m_pState->maxConcurrent = maxConcurrent < 1 ? 1 : maxConcurrent;
 }

@@ -9,7 +9,9 @@
 
 class OperationQueue {
 public:
-    OperationQueue(std::string name, int maxConcurrent);
+    using Executor = std::function<void(std::function<void()>)>;
+    // Operations run through `executor` (the background pool when empty).
+    OperationQueue(std::string name, int maxConcurrent, Executor executor = {});
     ~OperationQueue();  // cancels what has not started
     OperationQueue(const OperationQueue&) = delete;
     OperationQueue& operator=(const OperationQueue&) = delete;

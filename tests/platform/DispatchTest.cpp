@@ -8,6 +8,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/CpuSpreadExecutor.h"
 #include "platform/Dispatch.h"
 #include "platform/OperationQueue.h"
 #include "platform/SerialQueue.h"
@@ -120,4 +121,23 @@ TEST(OperationQueue, NeverRunsMoreThanTheLimitAndCancelDropsQueuedOperations) {
     EXPECT_EQ(started.load(), 2);
     EXPECT_EQ(peak.load(), 2);
     EXPECT_EQ(queue.operationCount(), 0);
+}
+
+TEST(CpuSpreadExecutor, ConsecutiveTasksRunAtTheSameTime) {
+    auto& executor = CpuSpreadExecutor::shared();
+    EXPECT_GE(executor.threadCount(), 4);
+    for (int round = 0; round < 5; ++round) {
+        std::atomic<int> started{0};
+        std::atomic<int> sawBoth{0};
+        auto task = [&] {
+            ++started;
+            // Each task waits for the other: on one serial thread the pair could never meet.
+            auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+            while (started.load() < 2 && std::chrono::steady_clock::now() < until) std::this_thread::yield();
+            if (started.load() == 2) ++sawBoth;
+        };
+        executor.async(task);
+        executor.async(task);
+        ASSERT_TRUE(runMainLoopUntil([&] { return sawBoth.load() == 2; }, std::chrono::seconds(10)));
+    }
 }

@@ -1,0 +1,29 @@
+// Runs submitted tasks on worker threads bound to the usable CPUs in turn (at least four threads), handing
+// tasks out round-robin. Two tasks submitted one after the other therefore run on two CPUs at once instead
+// of both being woken onto the CPU of the thread that submitted them. Any thread may submit.
+#pragma once
+
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <vector>
+
+class SerialQueue;
+
+class CpuSpreadExecutor {
+public:
+    // The process-wide executor for CPU-bound work such as content digests; never destroyed.
+    static CpuSpreadExecutor& shared();
+
+    CpuSpreadExecutor(const CpuSpreadExecutor&) = delete;
+    CpuSpreadExecutor& operator=(const CpuSpreadExecutor&) = delete;
+
+    void async(std::function<void()> task);
+    int threadCount() const { return static_cast<int>(m_arrQueues.size()); }
+
+private:
+    CpuSpreadExecutor();
+
+    std::vector<std::unique_ptr<SerialQueue>> m_arrQueues;
+    std::atomic<unsigned> m_nNext{0};  // round-robin position; submitters run on any thread
+};
