@@ -55,10 +55,12 @@ bool DuplicatesFilter::isNeedScanFileItem(FileSystemItem* item, bool includeHidd
     return true;
 }
 
-std::uint64_t DuplicatesFilter::addFileItem(FileSystemItem* item, bool markBeforeFilter, bool includeHidden) {
+std::uint64_t DuplicatesFilter::addFileItem(FileSystemItem* item, bool markBeforeFilter, bool includeHidden,
+                                           FileType* typeOut) {
     std::uint64_t count = 0;
     if (isNeedScanFileItem(item, includeHidden)) {
         FileType type = typeOfFileAtPath(item->name());
+        if (typeOut) *typeOut = type;
         auto& bucket = m_arrPossibleDuplicates[static_cast<std::size_t>(type + 1)][generateFileSizeKeyForFileItem(item)];
         if (!bucket.first)
             bucket.first = item;

@@ -41,8 +41,10 @@ public:
     std::shared_ptr<DuplicatesContainer> getContainer() const { return m_pDuplicatesContainer; }
 
     bool isNeedScanFileItem(FileSystemItem* item, bool includeHidden) const;
-    // Puts a taken file into its bucket; answers the bucket's size afterwards, 0 when not taken.
-    std::uint64_t addFileItem(FileSystemItem* item, bool markBeforeFilter, bool includeHidden);
+    // Puts a taken file into its bucket; answers the bucket's size afterwards, 0 when not taken. The
+    // file's kind, worked out for the bucket, is handed back through `type` when the file was taken.
+    std::uint64_t addFileItem(FileSystemItem* item, bool markBeforeFilter, bool includeHidden,
+                              FileType* type = nullptr);
     static std::string_view generateFileTypeKeyForFileItem(const FileSystemItem* item);
     static std::uint64_t generateFileSizeKeyForFileItem(const FileSystemItem* item);
 

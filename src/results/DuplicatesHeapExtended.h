@@ -6,10 +6,11 @@
 #include <memory>
 
 #include "results/DuplicatesHeap.h"
+#include "results/HeapRowCounts.h"
 
 namespace Dorvane {
 
-class DuplicatesHeapExtended {
+class DuplicatesHeapExtended : public HeapRowCounts {
 public:
     explicit DuplicatesHeapExtended(std::shared_ptr<DuplicatesHeap> heap) : heap(std::move(heap)) {
         if (this->heap)
@@ -20,11 +21,6 @@ public:
     FolderSystemItem* folderSystemItem() const { return heap ? heap->getSecondFolderItem() : nullptr; }
 
     std::shared_ptr<DuplicatesHeap> heap;
-    bool isSelected = false;
-    std::uint64_t countOfDuplicates = 0;
-    std::uint64_t countOfSelectedDuplicates = 0;
-    std::uint64_t countOfSimilarSelectedDuplicates = 0;
-    std::uint64_t sizeOfDuplicates = 0;
 };
 
 }  // namespace Dorvane

@@ -5,6 +5,7 @@
 
 #include "results/DuplicateItem.h"
 #include "results/DuplicatesGroup.h"
+#include "results/HeapsGroup.h"
 #include "scan/FolderSystemItem.h"
 
 namespace {
@@ -63,29 +64,11 @@ std::vector<std::shared_ptr<DuplicateItem>> HeapsFolderData::getItemsFromFolderI
 void HeapsFolderData::calculateCountOfItems(std::uint64_t* count, std::uint64_t* countOfSelected,
                                             std::uint64_t* countOfSimilarSelected, std::uint64_t* totalSize) {
     refreshIfNeeded();
-    std::uint64_t selected = 0;
-    std::uint64_t size = 0;
-    std::unordered_set<const FileSystemItem*> similar;
-    DuplicateItem* own = m_pFolder ? m_pFolder->getDuplicateItem() : nullptr;
-    if (own && own->getGroup()) {
-        selected = own->isSelected() ? m_arrItems.size() : 0;
-        size = static_cast<std::uint64_t>(std::max<std::int64_t>(0, m_pFolder->logicalSize()));
-    } else {
-        for (const auto& item : m_arrItems) {
-            if (item->isSelected()) ++selected;
-            size += static_cast<std::uint64_t>(std::max<std::int64_t>(0, item->getFileItemSize()));
-            DuplicatesGroup* group = item->getGroup();
-            if (!group) continue;
-            for (const auto& copy : group->getSelectedItems()) {
-                const FileSystemItem* node = copy->getFileSystemItem();
-                if (node && node->parent() != m_pFolder) similar.insert(node);
-            }
-        }
-    }
-    if (count) *count = m_arrItems.size();
-    if (countOfSelected) *countOfSelected = selected;
-    if (countOfSimilarSelected) *countOfSimilarSelected = similar.size();
-    if (totalSize) *totalSize = size;
+    // A selected copy elsewhere than in this folder is a similar one.
+    const std::vector<std::shared_ptr<DuplicateItem>> items(m_arrItems.begin(), m_arrItems.end());
+    HeapsGroup::calculateCountOfItemsIn(
+        items, m_pFolder, m_arrItems.size(), [this](const FolderSystemItem* parent) { return parent != m_pFolder; },
+        count, countOfSelected, countOfSimilarSelected, totalSize);
 }
 
 std::uint64_t HeapsFolderData::calculateCountOfGroupsThatFullySelected() {

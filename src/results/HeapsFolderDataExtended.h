@@ -7,12 +7,13 @@
 
 #include "results/DuplicatesContainer.h"
 #include "results/DuplicatesHeaps.h"
+#include "results/HeapRowCounts.h"
 #include "results/HeapsFolderData.h"
 #include "results/HeapsGroup.h"
 
 namespace Dorvane {
 
-class HeapsFolderDataExtended {
+class HeapsFolderDataExtended : public HeapRowCounts {
 public:
     explicit HeapsFolderDataExtended(std::shared_ptr<HeapsFolderData> folderData) : folderData(std::move(folderData)) {
         auto container = DuplicatesContainer::currentContainer();
@@ -26,11 +27,6 @@ public:
     FolderSystemItem* folderSystemItem() const { return folderData ? folderData->getFolderSystemItem() : nullptr; }
 
     std::shared_ptr<HeapsFolderData> folderData;
-    bool isSelected = false;
-    std::uint64_t countOfDuplicates = 0;
-    std::uint64_t countOfSelectedDuplicates = 0;
-    std::uint64_t countOfSimilarSelectedDuplicates = 0;
-    std::uint64_t sizeOfDuplicates = 0;
 };
 
 }  // namespace Dorvane

@@ -69,12 +69,23 @@ void HeapsGroup::calculateCountOfItemsIn(const std::vector<std::shared_ptr<Dupli
                                          const std::unordered_set<const FolderSystemItem*>& similarParents,
                                          std::uint64_t* count, std::uint64_t* countOfSelected,
                                          std::uint64_t* countOfSimilarSelected, std::uint64_t* totalSize) {
+    calculateCountOfItemsIn(
+        items, folder, folder ? folder->numberOfChildren() : 0,
+        [&](const FolderSystemItem* parent) { return similarParents.count(parent) > 0; }, count, countOfSelected,
+        countOfSimilarSelected, totalSize);
+}
+
+void HeapsGroup::calculateCountOfItemsIn(const std::vector<std::shared_ptr<DuplicateItem>>& items,
+                                         FolderSystemItem* folder, std::uint64_t selectedWhenFolderIsSelected,
+                                         const std::function<bool(const FolderSystemItem*)>& isSimilarParent,
+                                         std::uint64_t* count, std::uint64_t* countOfSelected,
+                                         std::uint64_t* countOfSimilarSelected, std::uint64_t* totalSize) {
     std::uint64_t selected = 0;
     std::uint64_t size = 0;
     std::unordered_set<const FileSystemItem*> similar;
     DuplicateItem* own = folder ? folder->getDuplicateItem() : nullptr;
     if (own && own->getGroup()) {
-        selected = own->isSelected() ? folder->numberOfChildren() : 0;
+        selected = own->isSelected() ? selectedWhenFolderIsSelected : 0;
         size = static_cast<std::uint64_t>(std::max<std::int64_t>(0, folder->logicalSize()));
     } else {
         for (const auto& item : items) {
@@ -84,7 +95,7 @@ void HeapsGroup::calculateCountOfItemsIn(const std::vector<std::shared_ptr<Dupli
             if (!group) continue;
             for (const auto& copy : group->getSelectedItems()) {
                 const FileSystemItem* node = copy->getFileSystemItem();
-                if (node && similarParents.count(node->parent())) similar.insert(node);
+                if (node && isSimilarParent(node->parent())) similar.insert(node);
             }
         }
     }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <unordered_set>
@@ -52,6 +53,13 @@ public:
     // every selected copy of their groups lying directly in one of `similarParents` is a similar one.
     static void calculateCountOfItemsIn(const std::vector<std::shared_ptr<DuplicateItem>>& items, FolderSystemItem* folder,
                                         const std::unordered_set<const FolderSystemItem*>& similarParents,
+                                        std::uint64_t* count, std::uint64_t* countOfSelected,
+                                        std::uint64_t* countOfSimilarSelected, std::uint64_t* totalSize);
+    // The general form: `selectedWhenFolderIsSelected` is what the folder's own selection counts for,
+    // and `isSimilarParent` says which parents make a selected copy a similar one.
+    static void calculateCountOfItemsIn(const std::vector<std::shared_ptr<DuplicateItem>>& items, FolderSystemItem* folder,
+                                        std::uint64_t selectedWhenFolderIsSelected,
+                                        const std::function<bool(const FolderSystemItem*)>& isSimilarParent,
                                         std::uint64_t* count, std::uint64_t* countOfSelected,
                                         std::uint64_t* countOfSimilarSelected, std::uint64_t* totalSize);
 

@@ -141,9 +141,9 @@ void FoldersScanner::onFileItemsScanned(std::vector<FileSystemItem*> files) {
         std::array<std::uint64_t, 7> sizes{};
         std::uint64_t count = 0;
         for (FileSystemItem* f : *batch) {
-            std::uint64_t r = filter->addFileItem(f, false, includeHidden);
+            FileType t = FileTypeUnknown;
+            std::uint64_t r = filter->addFileItem(f, false, includeHidden, &t);
             if (r < 2) continue;
-            std::int32_t t = typeOfFileAtPath(f->name());
             std::uint64_t add = r == 2 ? 2 : 1;
             if (isValidType(t)) sizes[static_cast<std::size_t>(t)] += add * static_cast<std::uint64_t>(f->logicalSize());
             count += add;
