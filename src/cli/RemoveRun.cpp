@@ -4,14 +4,18 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <iostream>
 #include <string>
+#include <thread>
 
 #include "cli/Format.h"
 #include "history/LogManager.h"
 #include "history/VXLog.h"
+#include "platform/FileContents.h"
 #include "platform/FileSystem.h"
+#include "platform/RunLock.h"
 #include "removal/DefaultRemoverErrorGroup.h"
 #include "removal/DefaultRemoverErrorsContainer.h"
 #include "removal/DuplicateItemsRemover.h"
@@ -115,6 +119,43 @@ std::optional<std::string> newestLogFile(const std::string& folder) {
     }
     return best;
 }
+// One removal run at a time per user: the lock file lives in the history folder. Answers the lock, or
+// nullptr after saying why there is none (another run, given up waiting, or no usable folder).
+std::unique_ptr<RunLock> lockRemovals(const RemoveOptions& options) {
+    const auto folder = VXLog::shared().logFolderPath();
+    if (!folder) {
+        std::fprintf(stderr, "dorvane: no folder for the removal history; nothing was removed\n");
+        return nullptr;
+    }
+    if (Status s = file_contents::createFolders(*folder); !s) {
+        std::fprintf(stderr, "dorvane: cannot use the history folder: %s; nothing was removed\n", s.message().c_str());
+        return nullptr;
+    }
+    bool said = false;
+    for (;;) {
+        std::unique_ptr<RunLock> lock;
+        long holder = 0;
+        Status s = RunLock::tryAcquire(*folder + "/removal.lock", lock, holder);
+        if (s) return lock;
+        if (s.code() != StatusCode::Busy) {
+            std::fprintf(stderr, "dorvane: cannot lock removals: %s; nothing was removed\n", s.message().c_str());
+            return nullptr;
+        }
+        const std::string who = holder > 0 ? " (pid " + std::to_string(holder) + ")" : "";
+        if (!options.wait) {
+            std::fprintf(stderr, "dorvane: another removal is running%s; nothing was removed (--wait to wait)\n",
+                         who.c_str());
+            return nullptr;
+        }
+        if (!said) std::fprintf(stderr, "dorvane: another removal is running%s; waiting for it\n", who.c_str());
+        said = true;
+        if (options.stopStatus && options.stopStatus() != 0) {
+            std::fprintf(stderr, "dorvane: stopped while waiting; nothing was removed\n");
+            return nullptr;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    }
+}
 }  // namespace
 
 int runRemoval(std::shared_ptr<DuplicatesContainer> container, const RemoveOptions& options) {
@@ -148,14 +189,19 @@ int runRemoval(std::shared_ptr<DuplicatesContainer> container, const RemoveOptio
         }
     }
 
+    // Held until the history of the run is written.
+    const std::unique_ptr<RunLock> lock = lockRemovals(options);
+    if (!lock) return options.stopStatus && options.stopStatus() != 0 ? options.stopStatus() : 1;
+
     auto delegate = std::make_shared<Delegate>();
     auto run = DuplicateItemsRemover::create(delegate, std::make_shared<TerminalAlerts>(options), container, toTrash);
     delegate->current = run.get();
 
     bool stopped = false;
+    int stopStatus = 0;
     QTimer ticker;
     QObject::connect(&ticker, &QTimer::timeout, [&] {
-        if (!stopped && options.stopRequested && options.stopRequested()) {
+        if (!stopped && options.stopStatus && (stopStatus = options.stopStatus()) != 0) {
             stopped = true;
             run->stop();
         }
@@ -187,8 +233,9 @@ int runRemoval(std::shared_ptr<DuplicatesContainer> container, const RemoveOptio
     }
     const std::int64_t notProcessed = run->countOfItemsInRemoveList() - run->totalRemovedCount() -
                                       static_cast<std::int64_t>(errors.size());
-    if (stopped && notProcessed > 0)
-        std::printf("Stopped: %s copies were not processed.\n", format::count(static_cast<std::uint64_t>(notProcessed)).c_str());
+    if (stopped)
+        std::printf("Stopped: %s copies were not processed.\n",
+                    format::count(static_cast<std::uint64_t>(std::max<std::int64_t>(0, notProcessed))).c_str());
 
     if (run->totalRemovedCount() > 0 && VXLog::shared().isLoggingTurnOn()) {
         LogManager::shared().waitUntilSaved();
@@ -202,6 +249,6 @@ int runRemoval(std::shared_ptr<DuplicatesContainer> container, const RemoveOptio
         std::printf("History not written (the setting \"Log Removed Duplicates\" is off).\n");
     }
     std::fflush(stdout);
-    if (stopped) return 130;
+    if (stopped) return stopStatus;
     return errors.empty() && notProcessed <= 0 ? 0 : 1;
 }

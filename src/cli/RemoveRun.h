@@ -15,12 +15,13 @@ struct RemoveOptions {
     bool dryRun = false;       // print what would be removed; touch nothing
     bool interactive = false;  // stdin is a terminal: ask the questions there; otherwise they answer Cancel
     bool showProgress = false; // a progress line on stderr, refreshed from the run's one-second reports
-    // Polled on the main thread while the run goes on; true stops it after the copies in flight
-    // (for Ctrl-C). May be empty.
-    std::function<bool()> stopRequested;
+    bool wait = false;         // another run holds the removal lock: wait for it (else exit 1)
+    // Polled on the main thread while the run goes on; non-zero stops it after the copies in flight
+    // (Ctrl-C, SIGTERM) and is the status the run then answers. May be empty.
+    std::function<int()> stopStatus;
 };
 
 // Answers the exit status: 0 every selected copy removed (or nothing selected, or a dry run),
-// 1 some copies were not removed, 3 the permanent removal was not confirmed (nothing touched),
-// 130 stopped through stopRequested.
+// 1 some copies were not removed or another run holds the removal lock, 3 the permanent removal was
+// not confirmed (nothing touched), stopStatus's value when stopped through it.
 int runRemoval(std::shared_ptr<DuplicatesContainer> container, const RemoveOptions& options);

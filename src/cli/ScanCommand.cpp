@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <csignal>
+#include <ctime>
 #include <cstdio>
 #include <fstream>
 #include <iostream>
@@ -26,12 +27,58 @@
 #include "settings/Settings.h"
 
 namespace {
-// Written by the signal handler, read by a main-thread timer.
-std::atomic<int> g_interrupts{0};
+// Written by the signal handler, read by main-thread timers: the first SIGINT or SIGTERM and when it came.
+std::atomic<int> g_stopSignal{0};
+std::atomic<std::int64_t> g_firstSignalNanoseconds{0};
+static_assert(std::atomic<int>::is_always_lock_free && std::atomic<std::int64_t>::is_always_lock_free);
+constexpr std::int64_t kOneSignalWindowNanoseconds = 500'000'000;
 
-void onInterrupt(int) {
-    if (g_interrupts.fetch_add(1) >= 1) _exit(130);  // a second Ctrl-C quits at once
+std::int64_t monotonicNanoseconds() {
+    struct timespec now {};
+    ::clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<std::int64_t>(now.tv_sec) * 1'000'000'000 + now.tv_nsec;
 }
+
+// The first signal asks for a clean stop. Signals within half a second of it are the same request
+// (`timeout` and a terminal signal the whole process group); one that comes later quits at once.
+void onInterrupt(int signal) {
+    const std::int64_t now = monotonicNanoseconds();
+    int none = 0;
+    if (g_stopSignal.compare_exchange_strong(none, signal)) {
+        g_firstSignalNanoseconds = now;
+        return;
+    }
+    if (now - g_firstSignalNanoseconds.load() < kOneSignalWindowNanoseconds) return;
+    _exit(128 + signal);
+}
+
+// The status a stopped command answers: 130 after SIGINT, 143 after SIGTERM; 0 while not stopped.
+int stopStatus() {
+    const int signal = g_stopSignal.load();
+    return signal == 0 ? 0 : 128 + signal;
+}
+
+// Installed for the whole command, the removal included, and restored when it ends.
+class InterruptHandlers {
+public:
+    InterruptHandlers() {
+        g_stopSignal = 0;
+        struct sigaction action {};
+        action.sa_handler = onInterrupt;
+        sigemptyset(&action.sa_mask);
+        sigaction(SIGINT, &action, &m_previousInt);
+        sigaction(SIGTERM, &action, &m_previousTerm);
+    }
+    ~InterruptHandlers() {
+        sigaction(SIGINT, &m_previousInt, nullptr);
+        sigaction(SIGTERM, &m_previousTerm, nullptr);
+    }
+    InterruptHandlers(const InterruptHandlers&) = delete;
+    InterruptHandlers& operator=(const InterruptHandlers&) = delete;
+
+private:
+    struct sigaction m_previousInt {}, m_previousTerm {};
+};
 
 // Checks one chosen folder; answers its canonical path, or prints why it cannot be scanned.
 std::optional<std::string> admitFolder(const std::string& given) {
@@ -126,18 +173,13 @@ int runScanCommand(const std::vector<std::string>& arguments) {
         QCoreApplication::quit();
     });
 
-    g_interrupts = 0;
-    struct sigaction action {};
-    action.sa_handler = onInterrupt;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
+    const InterruptHandlers handlers;
 
     const bool showProgress = !options.quiet && isatty(STDERR_FILENO);
     QTimer ticker;
     bool stopRequested = false;
     QObject::connect(&ticker, &QTimer::timeout, [&] {
-        if (g_interrupts.load() > 0 && !stopRequested) {
+        if (stopStatus() != 0 && !stopRequested) {
             stopRequested = true;
             session->stop(false);
         }
@@ -149,8 +191,6 @@ int runScanCommand(const std::vector<std::string>& arguments) {
     if (!finished) QCoreApplication::exec();
     ticker.stop();
     if (showProgress) std::fputs("\r\x1b[K", stderr);
-    std::signal(SIGINT, SIG_DFL);
-    std::signal(SIGTERM, SIG_DFL);
 
     const FoldersScanner& scanner = *session->scanner();
     ScanReport report;
@@ -176,7 +216,7 @@ int runScanCommand(const std::vector<std::string>& arguments) {
                                                                    : report_writer::text(report);
     bool written = writeOutput(options.outputFile, text);
     if (!written) return 1;
-    if (session->wasStopped()) return 130;
+    if (session->wasStopped()) return stopStatus() != 0 ? stopStatus() : 130;
 
     int status = someRefused ? 1 : 0;
     if (result && options.remove) {
@@ -186,7 +226,8 @@ int runScanCommand(const std::vector<std::string>& arguments) {
         remove.dryRun = options.dryRun;
         remove.interactive = isatty(STDIN_FILENO);
         remove.showProgress = showProgress;
-        remove.stopRequested = [] { return g_interrupts.load() > 0; };
+        remove.wait = options.wait;
+        remove.stopStatus = stopStatus;
         int removeStatus = runRemoval(result, remove);
         if (removeStatus != 0) status = removeStatus;
     }

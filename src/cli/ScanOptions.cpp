@@ -92,11 +92,14 @@ ScanOptionsResult parseScanOptions(const std::vector<std::string>& arguments) {
             o.yes = true;
         } else if (a == "--dry-run") {
             o.dryRun = true;
+        } else if (a == "--wait") {
+            o.wait = true;
         } else {
             return {std::nullopt, "unknown option '" + a + "'"};
         }
     }
-    if ((o.permanent || o.dryRun) && !o.remove) return {std::nullopt, "--permanent and --dry-run go with --remove"};
+    if ((o.permanent || o.dryRun || o.wait) && !o.remove)
+        return {std::nullopt, "--permanent, --dry-run and --wait go with --remove"};
     if (o.remove && !o.selectAuto) return {std::nullopt, "--remove needs --select auto (it removes the selected copies)"};
     return {o, {}};
 }
@@ -118,5 +121,6 @@ const char* scanUsage() {
            "  --remove           remove the selected copies to the Trash (needs --select auto)\n"
            "  --permanent        with --remove: delete them for good instead (asks first)\n"
            "  -y, --yes          answer every question with OK\n"
-           "  --dry-run          with --remove: print what would be removed, touch nothing\n";
+           "  --dry-run          with --remove: print what would be removed, touch nothing\n"
+           "  --wait             with --remove: wait for another removal run to end (else exit 1)\n";
 }

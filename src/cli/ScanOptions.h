@@ -26,6 +26,7 @@ struct ScanOptions {
     bool permanent = false;
     bool yes = false;
     bool dryRun = false;
+    bool wait = false;  // for another removal run holding the lock
 };
 
 struct ScanOptionsResult {

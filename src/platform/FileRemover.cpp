@@ -1,5 +1,7 @@
 #include "platform/FileRemover.h"
 
+#include "platform/FileSystem.h"
+
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -8,10 +10,13 @@
 #include <cerrno>
 #include <mutex>
 #include <string_view>
+#include <vector>
 
 namespace {
 std::mutex g_standardMutex;
 std::shared_ptr<FileRemover> g_standard;  // guarded by g_standardMutex
+// Replaced instances: a queue may still be finishing a call on one, so none is destroyed before exit.
+auto* g_retired = new std::vector<std::shared_ptr<FileRemover>>();  // guarded by g_standardMutex
 
 std::string join(const std::string& folder, std::string_view name) {
     std::string out = folder;
@@ -72,19 +77,23 @@ FileRemover& FileRemover::standard() {
 
 void FileRemover::setStandard(std::shared_ptr<FileRemover> remover) {
     std::lock_guard lock(g_standardMutex);
+    if (g_standard) g_retired->push_back(std::move(g_standard));
     g_standard = std::move(remover);
 }
 
-Status LinuxFileRemover::removeItem(const std::string& path) {
-    if (path.empty()) return Status::fromErrno(ENOENT, path);
+Status FileRemover::removeItem(const std::string& path) {
     std::string trimmed = path;
     while (trimmed.size() > 1 && trimmed.back() == '/') trimmed.pop_back();
     const auto slash = trimmed.rfind('/');
-    const std::string parent = slash == std::string::npos ? "." : (slash == 0 ? "/" : trimmed.substr(0, slash));
-    const std::string name = slash == std::string::npos ? trimmed : trimmed.substr(slash + 1);
-    int parentFd = open(parent.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (parentFd < 0) return Status::fromErrno(errno, path);
-    Status s = removeAt(parentFd, name.c_str(), trimmed, false);
-    close(parentFd);
-    return s;
+    if (slash == std::string::npos || slash + 1 == trimmed.size()) return Status::fromErrno(EINVAL, path);
+    FolderHandle parent;
+    if (Status s = FileSystem::standard().openFolderNoFollow(slash == 0 ? "/" : trimmed.substr(0, slash), parent); !s)
+        return Status(s.code(), s.sysErrno(), path);
+    return removeItemAt(parent, trimmed.substr(slash + 1), trimmed);
+}
+
+Status LinuxFileRemover::removeItemAt(const FolderHandle& parent, const std::string& name, const std::string& path) {
+    if (name.empty() || name == "." || name == ".." || name.find('/') != std::string::npos)
+        return Status::fromErrno(EINVAL, path);
+    return removeAt(parent.fd(), name.c_str(), path, false);
 }

@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/FolderHandle.h"
 #include "platform/Status.h"
 
 class FileRemover {
@@ -17,12 +18,15 @@ public:
     // Replaces the process-wide instance (tests); pass nullptr to restore the Linux one.
     static void setStandard(std::shared_ptr<FileRemover> remover);
 
-    // Removes the entry at the path; a folder is emptied depth first and then removed. Stops at the
-    // first failure and answers it (the entries removed before it stay removed).
-    virtual Status removeItem(const std::string& path) = 0;
+    // Removes the entry `name` of an open folder (`path` names it in statuses); a folder is emptied
+    // depth first and then removed. Stops at the first failure and answers it (the entries removed
+    // before it stay removed).
+    virtual Status removeItemAt(const FolderHandle& parent, const std::string& name, const std::string& path) = 0;
+    // The same for an absolute path, its folder reached without following a link.
+    Status removeItem(const std::string& path);
 };
 
 class LinuxFileRemover : public FileRemover {
 public:
-    Status removeItem(const std::string& path) override;
+    Status removeItemAt(const FolderHandle& parent, const std::string& name, const std::string& path) override;
 };

@@ -9,7 +9,9 @@
 #include <cstdio>
 #include <ctime>
 #include <mutex>
+#include <vector>
 
+#include "platform/FileSystem.h"
 #include "platform/UserIdentity.h"
 #include "platform/UserPaths.h"
 #include "platform/Volumes.h"
@@ -17,6 +19,8 @@
 namespace {
 std::mutex g_standardMutex;
 std::shared_ptr<Trash> g_standard;  // guarded by g_standardMutex
+// Replaced instances: a queue may still be finishing a call on one, so none is destroyed before exit.
+auto* g_retired = new std::vector<std::shared_ptr<Trash>>();  // guarded by g_standardMutex
 
 constexpr int kMaxCandidates = 100000;
 constexpr std::size_t kInfoSuffixLength = 10;  // ".trashinfo"
@@ -146,6 +150,7 @@ Trash& Trash::standard() {
 
 void Trash::setStandard(std::shared_ptr<Trash> trash) {
     std::lock_guard lock(g_standardMutex);
+    if (g_standard) g_retired->push_back(std::move(g_standard));
     g_standard = std::move(trash);
 }
 
@@ -245,10 +250,24 @@ TrashResult FreedesktopTrash::trashFolderFor(const std::string& path) {
     return topDirectoryTrashFolder(volume->mountPoint, user_identity::currentUserId());
 }
 
-TrashResult FreedesktopTrash::moveToTrash(const std::string& path) {
+TrashResult Trash::moveToTrash(const std::string& path) {
+    const std::string abs = absolutePath(path);
+    const auto slash = abs.find_last_of('/');
+    if (slash == std::string::npos || slash + 1 == abs.size()) return failed(Status::fromErrno(EINVAL, abs), {});
+    FolderHandle parent;
+    if (Status s = FileSystem::standard().openFolderNoFollow(slash == 0 ? "/" : abs.substr(0, slash), parent); !s)
+        return failed(Status(s.code(), s.sysErrno(), abs), {});
+    return moveToTrashAt(parent, abs.substr(slash + 1), abs);
+}
+
+TrashResult FreedesktopTrash::moveToTrashAt(const FolderHandle& parent, const std::string& entryName,
+                                            const std::string& path) {
     const std::string abs = absolutePath(path);
     struct stat st {};
-    if (::lstat(abs.c_str(), &st) != 0) return failed(Status::fromErrno(errno, abs), {});
+    if (entryName.empty() || entryName.find('/') != std::string::npos)
+        return failed(Status::fromErrno(EINVAL, abs), {});
+    if (::fstatat(parent.fd(), entryName.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
+        return failed(Status::fromErrno(errno, abs), {});
 
     TrashResult folder = trashFolderFor(abs);
     if (!folder.isOk()) return folder;
@@ -289,7 +308,7 @@ TrashResult FreedesktopTrash::moveToTrash(const std::string& path) {
             ::unlink(infoPath.c_str());
             return failed(std::move(written), trash);
         }
-        if (::rename(abs.c_str(), filesPath.c_str()) != 0) {
+        if (::renameat(parent.fd(), entryName.c_str(), AT_FDCWD, filesPath.c_str()) != 0) {
             const int e = errno;
             ::unlink(infoPath.c_str());
             return failed(Status::fromErrno(e, abs), trash);

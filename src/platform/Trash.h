@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/FolderHandle.h"
 #include "platform/Status.h"
 
 enum class TrashOutcome {
@@ -33,9 +34,12 @@ public:
     // Replaces the process-wide instance (tests); pass nullptr to restore the freedesktop one.
     static void setStandard(std::shared_ptr<Trash> trash);
 
-    // Moves the file or folder (a symbolic link is moved as the link) into the Trash of its volume,
-    // under a name that is unique there, with its .trashinfo record.
-    virtual TrashResult moveToTrash(const std::string& path) = 0;
+    // Moves the entry `name` of an open folder (a symbolic link is moved as the link) into the Trash of
+    // its volume, under a name that is unique there, with its .trashinfo record; `path` is the entry's
+    // absolute path, recorded as where it came from.
+    virtual TrashResult moveToTrashAt(const FolderHandle& parent, const std::string& name, const std::string& path) = 0;
+    // The same for an absolute path, its folder reached without following a link.
+    TrashResult moveToTrash(const std::string& path);
     // The Trash folder that would take the item, created when missing (outcome Moved means usable;
     // pathInTrash stays empty). Lets error classification ask whether a volume has a usable Trash.
     virtual TrashResult trashFolderFor(const std::string& path) = 0;
@@ -45,7 +49,7 @@ public:
 // $topdir/.Trash/$uid (when .Trash is a real folder with the sticky bit) or $topdir/.Trash-$uid.
 class FreedesktopTrash : public Trash {
 public:
-    TrashResult moveToTrash(const std::string& path) override;
+    TrashResult moveToTrashAt(const FolderHandle& parent, const std::string& name, const std::string& path) override;
     TrashResult trashFolderFor(const std::string& path) override;
 
     // "Path=" value of a .trashinfo: every byte but the unreserved ones and "/" as %XX.

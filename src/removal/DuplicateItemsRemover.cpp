@@ -69,9 +69,9 @@ void DuplicateItemsRemover::removeItemsInRemoveList() {
     for (const auto& item : items)
         if (DuplicatesGroup* group = item->getGroup(); group && seen.insert(group).second)
             groups.push_back(group->shared_from_this());
-    // The check records each copy's modification time before anything is removed.
-    std::shared_ptr<RemovalSafetyCheck> check;
-    if (m_bVerifyBeforeRemove) check = std::make_shared<RemovalSafetyCheck>(items);
+    // The check records each copy's modification time before anything is removed. It always runs,
+    // whatever the stored setting says: no copy is removed without a member that stays vouching for it.
+    auto check = std::make_shared<RemovalSafetyCheck>(items);
     VXLog::shared().beginLogOfGroups(groups);
 
     m_pDefaultRemover = DuplicatesDefaultRemover::create();
@@ -82,6 +82,7 @@ void DuplicateItemsRemover::removeItemsInRemoveList() {
     log("Count of remove items: " + std::to_string(items.size()));
     m_pDefaultRemover->setDuplicateItemsForRemove(items, weak_from_this(), m_bRemoveToTrash, m_bRemoveEmptyFolders);
     m_pDefaultRemover->setSafetyCheck(std::move(check));
+    if (m_nCountOfRemoveQueues > 0) m_pDefaultRemover->setCountOfRemoveQueues(m_nCountOfRemoveQueues);
     beginSession(m_pDefaultRemover, nullptr);
 }
 

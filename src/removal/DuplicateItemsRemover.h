@@ -54,6 +54,8 @@ public:
     bool removeToTrash() const { return m_bRemoveToTrash; }
     bool removeEmptyFolders() const { return m_bRemoveEmptyFolders; }
     bool verifyBeforeRemove() const { return m_bVerifyBeforeRemove; }
+    // Copies removed at once; 1 removes them one after another in list order. Before the start.
+    void setCountOfRemoveQueues(int count) { m_nCountOfRemoveQueues = count; }
     bool isUsed() const { return m_bIsUsed; }
     bool isStopped() const { return m_bIsStopped; }
     bool isFinished() const { return m_bIsFinished; }
@@ -102,7 +104,8 @@ private:
     std::int64_t m_nTotalRemovedSize = 0;
     bool m_bRemoveToTrash;
     bool m_bRemoveEmptyFolders;
-    bool m_bVerifyBeforeRemove;
+    bool m_bVerifyBeforeRemove;  // the stored setting, logged; the check itself always runs
+    int m_nCountOfRemoveQueues = 0;  // 0: the remover's own number
     bool m_bIsUsed = false;
     bool m_bIsStopped = false;
     bool m_bIsFinished = false;

@@ -51,6 +51,7 @@ bool DuplicatesDefaultRemover::startRemove() {
         entry.item = item;
         entry.path = item->getFileItemPath();
         entry.parentPath = item->getParentFolderItemPath();
+        entry.name = entry.path.substr(entry.path.find_last_of('/') + 1);
         entry.size = item->getFileItemSize();
         entry.isDirectory = item->isDirectory();
         if (entry.isDirectory)
@@ -58,9 +59,11 @@ bool DuplicatesDefaultRemover::startRemove() {
                 for (const auto& child : folder->childrenArray()) entry.childNames.emplace_back(child->name());
         m_arrItemsForRemove.push_back(std::move(entry));
     }
-    // Deepest paths first, so that copies inside a folder go before the folder.
-    std::stable_sort(m_arrItemsForRemove.begin(), m_arrItemsForRemove.end(),
-                     [](const Entry& a, const Entry& b) { return a.path.size() > b.path.size(); });
+    // Deepest paths first, so that copies inside a folder go before the folder; then by path bytes, so
+    // that one list is always removed in one order.
+    std::sort(m_arrItemsForRemove.begin(), m_arrItemsForRemove.end(), [](const Entry& a, const Entry& b) {
+        return a.path.size() != b.path.size() ? a.path.size() > b.path.size() : a.path < b.path;
+    });
     m_nTotalRemovedSize = 0;
     m_nCountOfProcessedItems = 0;
     m_nCountOfItems = m_arrItemsForRemove.size();
@@ -69,9 +72,13 @@ bool DuplicatesDefaultRemover::startRemove() {
         self->m_nCurrentRemoveItemIndex = -1;
         self->m_nCountOfRemoveQueuesThatFinishWork = 0;
         self->m_pLastContainerUpdateDate = std::chrono::steady_clock::now();
-        for (int i = 0; i < kCountOfRemoveQueues; ++i) self->removeNextItem();
+        for (int i = 0; i < self->m_nCountOfRemoveQueues; ++i) self->removeNextItem();
     });
     return true;
+}
+
+void DuplicatesDefaultRemover::setCountOfRemoveQueues(int count) {
+    m_nCountOfRemoveQueues = std::clamp(count, 1, kCountOfRemoveQueues);
 }
 
 void DuplicatesDefaultRemover::stopRemove() {
@@ -92,13 +99,13 @@ std::optional<std::vector<std::shared_ptr<DuplicateItem>>> DuplicatesDefaultRemo
 void DuplicatesDefaultRemover::removeNextItem() {
     ++m_nCurrentRemoveItemIndex;
     if (!m_bRemoveCanceled && m_nCurrentRemoveItemIndex < static_cast<std::int32_t>(m_arrItemsForRemove.size())) {
-        m_nCurrentRemoveQueue = (m_nCurrentRemoveQueue + 1) % kCountOfRemoveQueues;
+        m_nCurrentRemoveQueue = (m_nCurrentRemoveQueue + 1) % m_nCountOfRemoveQueues;
         const Entry* entry = &m_arrItemsForRemove[static_cast<std::size_t>(m_nCurrentRemoveItemIndex)];
         auto self = shared_from_this();
         m_arrRemoveQueues[m_nCurrentRemoveQueue]->async([self, entry] { self->removeItem(*entry); });
         return;
     }
-    if (++m_nCountOfRemoveQueuesThatFinishWork == kCountOfRemoveQueues) removeEmptyFoldersAndFinish();
+    if (++m_nCountOfRemoveQueuesThatFinishWork == m_nCountOfRemoveQueues) removeEmptyFoldersAndFinish();
 }
 
 bool DuplicatesDefaultRemover::isDiskContentChanged(const Entry& entry) {
@@ -112,34 +119,44 @@ bool DuplicatesDefaultRemover::isDiskContentChanged(const Entry& entry) {
 
 void DuplicatesDefaultRemover::removeItem(const Entry& entry) {
     FileSystem& fs = FileSystem::standard();
-    if (entry.path.empty() || !fs.exists(entry.path)) return onItemRemoved(entry, std::nullopt);
-
-    if (m_pSafetyCheck) {
-        RemovalSafetyCheck::Result result = m_pSafetyCheck->check(entry.item.get());
-        if (result.verdict == RemovalSafetyCheck::Verdict::Gone) return onItemRemoved(entry, std::nullopt);
-        if (result.verdict == RemovalSafetyCheck::Verdict::Changed)
-            return onItemFailed(
-                RemoveErrorInfo::createNotVerified(entry.item, entry.path, entry.isDirectory, std::move(result.reason)));
+    if (entry.path.empty()) return onItemRemoved(entry, std::nullopt);
+    auto notVerified = [&](std::string reason) {
+        onItemFailed(RemoveErrorInfo::createNotVerified(entry.item, entry.path, entry.isDirectory, std::move(reason)));
+    };
+    // Everything below acts on the entry by name in its folder, reached without following a link, so
+    // what is checked is what is removed.
+    FolderHandle parent;
+    if (Status s = fs.openFolderNoFollow(entry.parentPath, parent); !s) {
+        if (s.code() == StatusCode::NotFound) return onItemRemoved(entry, std::nullopt);
+        if (s.code() == StatusCode::TooManyLinks || s.code() == StatusCode::NotADirectory)
+            return notVerified("a folder on its path was replaced since the scan (" + s.path() + ")");
+        return notVerified("its folder could not be opened: " + s.message());
     }
+    if (!m_pSafetyCheck) return notVerified("it was not checked before removal");
+    FileAttributes attributes;
+    RemovalSafetyCheck::Result result = m_pSafetyCheck->check(entry.item.get(), parent, entry.name, attributes);
+    if (result.verdict == RemovalSafetyCheck::Verdict::Gone) return onItemRemoved(entry, std::nullopt);
+    if (result.verdict == RemovalSafetyCheck::Verdict::Changed) return notVerified(std::move(result.reason));
 
     if (m_bIsNeedRemoveToTrash) {
-        TrashResult result = Trash::standard().moveToTrash(entry.path);
-        if (result.isOk()) return onItemRemoved(entry, result.pathInTrash);
-        if (!fs.exists(entry.path))
-            return onItemRemoved(entry, result.pathInTrash.empty() ? std::nullopt
-                                                                   : std::optional<std::string>(result.pathInTrash));
-        Status error = result.status.isOk() ? Status(StatusCode::Other, 0, entry.path) : result.status;
+        TrashResult moved = Trash::standard().moveToTrashAt(parent, entry.name, entry.path);
+        if (moved.isOk()) return onItemRemoved(entry, moved.pathInTrash);
+        FileAttributes now;
+        if (fs.attributesAt(parent, entry.name, now).code() == StatusCode::NotFound)
+            return onItemRemoved(entry, moved.pathInTrash.empty() ? std::nullopt
+                                                                  : std::optional<std::string>(moved.pathInTrash));
+        Status error = moved.status.isOk() ? Status(StatusCode::Other, 0, entry.path) : moved.status;
         return onItemFailed(std::make_shared<RemoveErrorInfo>(entry.item, error, entry.path, entry.isDirectory, true));
     }
 
     if (entry.isDirectory) {
-        FileAttributes parent;
-        if (fs.attributes(entry.parentPath, parent) && (parent.immutable || parent.appendOnly))
+        FileAttributes folder;
+        if (fs.attributes(entry.parentPath, folder) && (folder.immutable || folder.appendOnly))
             return onItemFailed(std::make_shared<RemoveErrorInfo>(
                 entry.item, QNError::couldNotRemoveBecauseParentIsLockedForItemAtPath(entry.path), entry.path, true,
                 false));
     }
-    Status status = FileRemover::standard().removeItem(entry.path);
+    Status status = FileRemover::standard().removeItemAt(parent, entry.name, entry.path);
     if (status) return onItemRemoved(entry, std::nullopt);
     // A folder partly emptied by the attempt no longer holds what the scan saw: it counts as removed.
     if (entry.isDirectory && isDiskContentChanged(entry)) return onItemRemoved(entry, std::nullopt);
@@ -202,7 +219,7 @@ void DuplicatesDefaultRemover::removeEmptyFoldersAndFinish() {
             std::vector<std::string> names;
             if (!fs.listFolder(*it, names)) continue;
             if (!std::all_of(names.begin(), names.end(), isIgnorableFolderEntry)) continue;
-            // Errors are ignored: the folder simply stays.
+            // Errors are ignored: the folder simply stays. Both calls reach it without following a link.
             if (m_bIsNeedRemoveToTrash)
                 Trash::standard().moveToTrash(*it);
             else

@@ -38,8 +38,11 @@ public:
     void setDuplicateItemsForRemove(const std::vector<std::shared_ptr<DuplicateItem>>& items,
                                     std::weak_ptr<DuplicatesStandartRemoverListener> listener, bool toTrash,
                                     bool removeEmptyFolders);
-    // With a check, each copy is checked just before its removal and kept, as a failure, when it fails.
+    // Each copy is checked just before its removal and kept, as a failure, when it fails. Without a
+    // check nothing is removed: every copy fails as not verified.
     void setSafetyCheck(std::shared_ptr<RemovalSafetyCheck> check) { m_pSafetyCheck = std::move(check); }
+    // Copies removed at once (1 to kCountOfRemoveQueues); 1 makes the order of removals that of the list.
+    void setCountOfRemoveQueues(int count);
 
     // Always true; a second call does nothing more.
     bool startRemove() override;
@@ -63,6 +66,7 @@ private:
         std::shared_ptr<DuplicateItem> item;
         std::string path;
         std::string parentPath;
+        std::string name;
         std::int64_t size = 0;
         bool isDirectory = false;
         std::vector<std::string> childNames;  // a folder copy's entries as scanned
@@ -86,6 +90,7 @@ private:
 
     std::shared_ptr<SerialQueue> m_pWorkingQueue;
     std::shared_ptr<SerialQueue> m_arrRemoveQueues[kCountOfRemoveQueues];
+    int m_nCountOfRemoveQueues = kCountOfRemoveQueues;  // set before the start
 
     // Owned by the working queue.
     std::int32_t m_nCurrentRemoveItemIndex = -1;

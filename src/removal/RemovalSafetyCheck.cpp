@@ -3,21 +3,58 @@
 #include <algorithm>
 #include <unordered_set>
 
-#include "platform/FileDigest.h"
 #include "platform/FileSystem.h"
+#include "removal/FolderIdentity.h"
 #include "results/DuplicateItem.h"
 #include "results/DuplicatesGroup.h"
+
+namespace {
+bool isInside(const std::string& path, const std::string& folder) {
+    return path.size() > folder.size() && path.compare(0, folder.size(), folder) == 0 && path[folder.size()] == '/';
+}
+
+// Splits an absolute path into its folder and name.
+bool splitPath(const std::string& path, std::string& folder, std::string& name) {
+    const auto slash = path.find_last_of('/');
+    if (slash == std::string::npos || slash + 1 == path.size()) return false;
+    folder = slash == 0 ? "/" : path.substr(0, slash);
+    name = path.substr(slash + 1);
+    return true;
+}
+
+// Why no member that stays could vouch for the copy, worst news last.
+struct Refusal {
+    bool contentDiffers = false;
+    bool onlyOtherNames = false;
+    std::string unreadable;
+
+    RemovalSafetyCheck::Result result(bool folder) const {
+        const char* what = folder ? "folders" : "copies";
+        std::string reason;
+        if (contentDiffers)
+            reason = std::string("its content differs from the ") + what + " of its group that stay";
+        else if (onlyOtherNames)
+            reason = "the copies of its group that stay are other names of the same file (hard links)";
+        else if (!unreadable.empty())
+            reason = std::string("no ") + (folder ? "folder" : "copy") + " of its group that stays could be checked: " +
+                     unreadable;
+        else
+            reason = std::string("no ") + (folder ? "folder" : "copy") + " of its group that stays is still there";
+        return {RemovalSafetyCheck::Verdict::Changed, std::move(reason)};
+    }
+};
+}  // namespace
 
 RemovalSafetyCheck::RemovalSafetyCheck(const std::vector<std::shared_ptr<DuplicateItem>>& removeList) {
     std::unordered_set<const DuplicateItem*> removed;
     std::vector<std::string> removedFolders;  // members inside them go with them: they do not stay
     for (const auto& item : removeList) {
         removed.insert(item.get());
-        if (item && item->isDirectory()) removedFolders.push_back(item->getFileItemPath() + "/");
+        if (item && item->isDirectory()) removedFolders.push_back(item->getFileItemPath());
     }
     auto goesWithAFolder = [&removedFolders](const std::string& path) {
         return std::any_of(removedFolders.begin(), removedFolders.end(),
-                           [&path](const std::string& folder) { return path.compare(0, folder.size(), folder) == 0; });
+                           [&path](const std::string& folder) { return path == folder || isInside(path, folder); });
     };
     for (const auto& item : removeList) {
         if (!item) continue;
@@ -27,96 +64,107 @@ RemovalSafetyCheck::RemovalSafetyCheck(const std::vector<std::shared_ptr<Duplica
         record.isDirectory = item->isDirectory();
         record.modificationSeconds = item->getLastModificationDate();
         if (DuplicatesGroup* group = item->getGroup())
-            for (const auto& member : group->getItems())
-                if (!removed.count(member.get()) && !member->getFileItemPath().empty() &&
-                    !goesWithAFolder(member->getFileItemPath()))
-                    record.keptPaths.push_back(member->getFileItemPath());
+            for (const auto& member : group->getItems()) {
+                const std::string& path = member->getFileItemPath();
+                if (removed.count(member.get()) || path.empty() || goesWithAFolder(path)) continue;
+                // A folder that holds the copy, or lies inside it, is no second copy of it.
+                if (record.isDirectory && (isInside(path, record.path) || isInside(record.path, path))) continue;
+                record.keptPaths.push_back(path);
+            }
         m_records.emplace(item.get(), std::move(record));
     }
 }
 
-RemovalSafetyCheck::Result RemovalSafetyCheck::check(const DuplicateItem* item) {
+RemovalSafetyCheck::Result RemovalSafetyCheck::check(const DuplicateItem* item, const FolderHandle& parent,
+                                                     const std::string& name, FileAttributes& copy) {
     auto it = m_records.find(item);
-    if (it == m_records.end()) return {};
+    if (it == m_records.end()) return {Verdict::Changed, "it is not part of this removal"};
     const Record& record = it->second;
-    FileAttributes attributes;
-    Status s = FileSystem::standard().attributes(record.path, attributes);
+    if (record.keptPaths.empty())
+        return {Verdict::Changed, "every copy of its group was selected for removal: one must stay"};
+    Status s = FileSystem::standard().attributesAt(parent, name, copy);
     if (!s && s.code() == StatusCode::NotFound) return {Verdict::Gone, {}};
     if (!s) return {Verdict::Changed, "it could not be checked before removal: " + s.message()};
     if (record.isDirectory) {
-        if (attributes.kind != FileKind::Folder) return {Verdict::Changed, "it is no longer a folder"};
-        return checkFolder(record);
+        if (copy.kind != FileKind::Folder) return {Verdict::Changed, "it is no longer a folder"};
+        return checkFolder(record, parent, name, copy);
     }
-    if (attributes.kind != FileKind::Regular) return {Verdict::Changed, "it is no longer a regular file"};
-    if (static_cast<std::int64_t>(attributes.size) != record.size)
+    if (copy.kind != FileKind::Regular) return {Verdict::Changed, "it is no longer a regular file"};
+    if (static_cast<std::int64_t>(copy.size) != record.size)
         return {Verdict::Changed, "its size changed since the scan (" + std::to_string(record.size) + " → " +
-                                      std::to_string(attributes.size) + " bytes)"};
-    if (attributes.modificationSeconds != record.modificationSeconds)
+                                      std::to_string(copy.size) + " bytes)"};
+    if (copy.modificationSeconds != record.modificationSeconds)
         return {Verdict::Changed, "it was modified after the scan"};
-    return checkFile(record);
+    return checkFile(record, parent, name, copy);
 }
 
-RemovalSafetyCheck::Result RemovalSafetyCheck::checkFile(const Record& record) {
-    // Every copy of the group is being removed (the user allowed it): nothing to compare with.
-    if (record.keptPaths.empty()) return {};
-    bool anyKeptReadable = false;
-    std::optional<std::string> digest;
-    for (const auto& kept : record.keptPaths) {
-        auto keptValue = keptDigest(kept, record.size);
-        if (!keptValue) continue;
-        anyKeptReadable = true;
-        if (!digest) {
-            digest = FileDigest::hashforFile(record.path);
-            if (!digest) return {Verdict::Changed, "its content could not be read to compare it with the copy that stays"};
-        }
-        if (*digest == *keptValue) return {};
-    }
-    if (!anyKeptReadable) return {Verdict::Changed, "no copy of its group that stays is still there unchanged"};
-    return {Verdict::Changed, "its content differs from the copies of its group that stay"};
-}
-
-RemovalSafetyCheck::Result RemovalSafetyCheck::checkFolder(const Record& record) {
-    if (record.keptPaths.empty()) return {};
-    for (const auto& kept : record.keptPaths)
-        if (FileSystem::standard().isFolder(kept) && folderContentsEqual(record.path, kept)) return {};
-    return {Verdict::Changed, "its content differs from the folders of its group that stay"};
-}
-
-std::optional<std::string> RemovalSafetyCheck::keptDigest(const std::string& path, std::int64_t expectedSize) {
-    {
-        std::lock_guard lock(m_digestMutex);
-        auto it = m_keptDigests.find(path);
-        if (it != m_keptDigests.end()) return it->second;
-    }
-    std::optional<std::string> digest;
-    FileAttributes attributes;
-    if (FileSystem::standard().attributes(path, attributes) && attributes.kind == FileKind::Regular &&
-        static_cast<std::int64_t>(attributes.size) == expectedSize)
-        digest = FileDigest::hashforFile(path);
-    std::lock_guard lock(m_digestMutex);
-    return m_keptDigests.emplace(path, digest).first->second;
-}
-
-bool RemovalSafetyCheck::folderContentsEqual(const std::string& a, const std::string& b) {
+RemovalSafetyCheck::Result RemovalSafetyCheck::checkFile(const Record& record, const FolderHandle& parent,
+                                                         const std::string& name, const FileAttributes& copy) {
     FileSystem& fs = FileSystem::standard();
-    std::vector<std::string> namesA, namesB;
-    if (!fs.listFolder(a, namesA) || !fs.listFolder(b, namesB)) return false;
-    std::sort(namesA.begin(), namesA.end());
-    std::sort(namesB.begin(), namesB.end());
-    if (namesA != namesB) return false;
-    for (const auto& name : namesA) {
-        const std::string pathA = a + "/" + name, pathB = b + "/" + name;
-        FileAttributes attrA, attrB;
-        if (!fs.attributes(pathA, attrA) || !fs.attributes(pathB, attrB)) return false;
-        if (attrA.kind != attrB.kind) return false;
-        if (attrA.kind == FileKind::Folder) {
-            if (!folderContentsEqual(pathA, pathB)) return false;
-        } else if (attrA.kind == FileKind::Regular) {
-            if (attrA.size != attrB.size) return false;
-            auto digestA = FileDigest::hashforFile(pathA);
-            if (!digestA || digestA != FileDigest::hashforFile(pathB)) return false;
+    Refusal refusal;
+    for (const auto& keptPath : record.keptPaths) {
+        std::string keptFolder, keptName;
+        if (!splitPath(keptPath, keptFolder, keptName)) continue;
+        FolderHandle keptParent;
+        FileAttributes kept;
+        Status s = fs.openFolderNoFollow(keptFolder, keptParent);
+        if (s) s = fs.attributesAt(keptParent, keptName, kept);
+        if (!s) {
+            if (s.code() != StatusCode::NotFound) refusal.unreadable = s.message();
+            continue;
         }
-        // Links and special files count as equal when both sides have one of the same kind.
+        if (kept.kind != FileKind::Regular) continue;
+        if (kept.device == copy.device && kept.inode == copy.inode) {
+            refusal.onlyOtherNames = true;
+            continue;
+        }
+        if (kept.size != copy.size) {
+            refusal.contentDiffers = true;
+            continue;
+        }
+        bool same = false;
+        s = fs.compareContentsAt(parent, name, copy, keptParent, keptName, kept, same);
+        if (!s) {
+            refusal.unreadable = s.message();
+            continue;
+        }
+        if (same) return {};
+        refusal.contentDiffers = true;
     }
-    return true;
+    return refusal.result(false);
+}
+
+RemovalSafetyCheck::Result RemovalSafetyCheck::checkFolder(const Record& record, const FolderHandle& parent,
+                                                           const std::string& name, const FileAttributes& copy) {
+    FileSystem& fs = FileSystem::standard();
+    FolderHandle copyFolder;
+    if (Status s = fs.openFolderAt(parent, name, copyFolder); !s)
+        return {Verdict::Changed, "it could not be checked before removal: " + s.message()};
+    std::string copySignature;
+    bool copyRead = false;
+    Refusal refusal;
+    for (const auto& keptPath : record.keptPaths) {
+        FolderHandle kept;
+        if (Status s = fs.openFolderNoFollow(keptPath, kept); !s) {
+            if (s.code() != StatusCode::NotFound) refusal.unreadable = s.message();
+            continue;
+        }
+        if (kept.device() == copy.device && kept.inode() == copy.inode) {
+            refusal.onlyOtherNames = true;
+            continue;
+        }
+        if (!copyRead) {
+            if (Status s = folder_identity::signatureOf(copyFolder, copySignature); !s)
+                return {Verdict::Changed, "its content could not be read to compare it: " + s.message()};
+            copyRead = true;
+        }
+        std::string keptSignature;
+        if (Status s = folder_identity::signatureOf(kept, keptSignature); !s) {
+            refusal.unreadable = s.message();
+            continue;
+        }
+        if (keptSignature == copySignature) return {};
+        refusal.contentDiffers = true;
+    }
+    return refusal.result(true);
 }

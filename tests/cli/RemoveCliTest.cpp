@@ -119,7 +119,7 @@ TEST(RemoveCli, RemovingToTheTrashLeavesNoDuplicatesAndWritesTheHistory) {
     auto logs = listFolder(logFolder());
     std::set<std::string> added;
     for (const auto& l : logs)
-        if (!logsBefore.count(l)) added.insert(l);
+        if (!logsBefore.count(l) && fs::path(l).extension() == ".log") added.insert(l);
     ASSERT_EQ(added.size(), 1u);
     QFile logFile(QString::fromStdString(logFolder() + "/" + *added.begin()));
     ASSERT_TRUE(logFile.open(QIODevice::ReadOnly));

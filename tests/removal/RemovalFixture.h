@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <condition_variable>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <set>
@@ -47,10 +48,22 @@ public:
     std::map<std::string, std::uint32_t> linkCounts;
 };
 
+// Runs a callback at the start of the Nth removal (1-based), before the removal itself: how a test
+// lets "another program" act at an exact moment of a run.
+struct RemovalMoment {
+    int n = 0;
+    std::function<void()> action;
+    std::atomic<int> count{0};
+    void reached() {
+        if (++count == n && action) action();
+    }
+};
+
 // Fails the permanent removal of chosen paths; can hold every removal until released.
 class FakeFileRemover : public FileRemover {
 public:
-    Status removeItem(const std::string& path) override {
+    Status removeItemAt(const FolderHandle& parent, const std::string& name, const std::string& path) override {
+        moment.reached();
         ++started;
         if (hold) {
             std::unique_lock lock(mutex);
@@ -58,8 +71,9 @@ public:
         }
         if (failing.count(path)) return Status::fromErrno(EPERM, path);
         ++removed;
-        return real.removeItem(path);
+        return real.removeItemAt(parent, name, path);
     }
+    RemovalMoment moment;
     void release() {
         {
             std::lock_guard lock(mutex);
@@ -78,7 +92,8 @@ public:
 // Fails moving chosen paths to the Trash; everything else goes to the real (temporary) Trash.
 class FakeTrash : public Trash {
 public:
-    TrashResult moveToTrash(const std::string& path) override {
+    TrashResult moveToTrashAt(const FolderHandle& parent, const std::string& name, const std::string& path) override {
+        moment.reached();
         if (failing.count(path)) {
             TrashResult r;
             r.outcome = TrashOutcome::Failed;
@@ -86,8 +101,9 @@ public:
             return r;
         }
         if (unavailable.count(path)) return unavailableResult(path);
-        return real.moveToTrash(path);
+        return real.moveToTrashAt(parent, name, path);
     }
+    RemovalMoment moment;
     TrashResult trashFolderFor(const std::string& path) override {
         return unavailable.count(path) ? unavailableResult(path) : real.trashFolderFor(path);
     }
@@ -195,11 +211,14 @@ struct RemovalFixture : ::testing::Test {
         roots.push_back(std::move(root));
         container->saveRoots(std::move(roots));
     }
-    std::shared_ptr<DuplicateItemsRemover> run(std::optional<bool> toTrash, bool verify = true, bool emptyFolders = false) {
+    // `queues` 1 removes the copies one after another, deepest path first, then by path.
+    std::shared_ptr<DuplicateItemsRemover> run(std::optional<bool> toTrash, bool verify = true, bool emptyFolders = false,
+                                               int queues = 0) {
         if (root) saveRoots();
         Settings::standard().setVerifyBeforeRemove(verify);
         Settings::standard().setRemoveEmptyFolders(emptyFolders);
         auto r = DuplicateItemsRemover::create(delegate, alerts, container, toTrash);
+        r->setCountOfRemoveQueues(queues);
         r->removeItemsInRemoveList();
         EXPECT_TRUE(runMainLoopUntil([&] { return delegate->finished; }));
         return r;
