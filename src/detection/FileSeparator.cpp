@@ -151,7 +151,11 @@ void FileSeparator::startSeparation(std::vector<FileSystemItem*> items,
         m_pFilterOperationQueue = std::make_unique<OperationQueue>(
             "Separating Queue", kMaxConcurrentDigests,
             [](std::function<void()> task) { CpuSpreadExecutor::shared().async(std::move(task)); });
-        separateItemsWithFullFileHash(std::move(items), useForcedFullHashCalculation());
+        // Even a full-scale scan starts with the sampled digests: files whose samples differ cannot be
+        // identical, so only the files that share a sampled digest are then read whole. The groups
+        // are those of hashing every file whole, for a fraction of the reading.
+        m_bConfirmEveryPartialDigest = useForcedFullHashCalculation();
+        separateItemsWithFullFileHash(std::move(items), false);
         return;
     }
     if (items.size() == 1) items.front()->setIsCheckedForDuplicates(true);
@@ -224,7 +228,7 @@ void FileSeparator::calculateHashForItem(std::size_t slotIndex) {
             // test (and the PNG read) runs here rather than on the serial working queue.
             slot.needsFullConfirmation = slot.key &&
                                          FileDigest::isPartialDigest(slot.size, m_nHashBlockSize, m_nHashMaxSize) &&
-                                         isNeedFullHashBuildForPath(slot.path);
+                                         (m_bConfirmEveryPartialDigest || isNeedFullHashBuildForPath(slot.path));
         }
     }
     workingQueueRef().async([this, slotIndex] { onHashCalculated(slotIndex); });

@@ -38,8 +38,9 @@ public:
     FileSeparator(const FileSeparator&) = delete;
     FileSeparator& operator=(const FileSeparator&) = delete;
 
-    // Whether separations started from now on hash whole files from the first pass. The scan driver
-    // sets it at the start of every scan.
+    // Whether separations started from now on confirm every sampled digest that two files share by
+    // whole-file digests (the full-scale scan), whatever the kind. The scan driver sets it at the
+    // start of every scan.
     static void setUseForcedFullHashCalculation(bool useFullHash);
     static bool useForcedFullHashCalculation();
     // The serial queue "fileseparator.working", created on first use and kept for the process's life.
@@ -105,6 +106,9 @@ private:
     std::vector<FileSystemItem*> m_arrItemsForSeparate;
     std::size_t m_nIndexOfItemsForSeparate = 0;
     bool m_bUseFullHash = false;
+    // A full-scale scan: every sampled digest shared by two files is confirmed by whole-file digests.
+    // Set before the first operation is queued; read by the operations.
+    bool m_bConfirmEveryPartialDigest = false;
     FileItemsByHash m_arrItemsByFileContentHash;
     std::unordered_set<std::string> m_arrHashThatNeedToCheckFully;
     std::unique_ptr<OperationQueue> m_pFilterOperationQueue;
