@@ -21,6 +21,7 @@ struct RemoveOptions {
 };
 
 // Answers the exit status: 0 every selected copy removed (or nothing selected, or a dry run),
-// 1 some copies were not removed, 3 the permanent removal was not confirmed (nothing touched),
+// 1 some copies were not removed, or the history could not be written (before the run: nothing
+// touched; after it: said on stderr), 3 the permanent removal was not confirmed (nothing touched),
 // 130 stopped through stopRequested.
 int runRemoval(std::shared_ptr<DuplicatesContainer> container, const RemoveOptions& options);
