@@ -1,8 +1,11 @@
 // The history at the end of `dorvane scan … --remove`: the summary names this run's own log file, a
 // log that could not be written is said on stderr and fails the run, and a run whose log folder cannot
-// take a file removes nothing. The command line's sources are not part of the core library, so the
-// removal step's files are compiled into this test.
+// take a file removes nothing; two processes removing at once each name a log of their own. The
+// command line's sources are not part of the core library, so the removal step's files are compiled
+// into this test.
 #include <gtest/gtest.h>
+
+#include <QProcess>
 
 #include <cerrno>
 #include <filesystem>
@@ -116,4 +119,35 @@ TEST_F(RemoveRunHistoryFixture, NothingIsRemovedWhenTheLogFolderCannotTakeAFile)
               std::string::npos)
         << printed.err;
     EXPECT_EQ(printed.out.find("Removed"), std::string::npos) << printed.out;
+}
+
+TEST(RemoveRunHistory, TwoProcessesAtOnceEachNameTheirOwnCompleteLog) {
+    TempDir dir;
+    std::vector<std::unique_ptr<QProcess>> runs;
+    for (const char* tree : {"one", "two"}) {
+        for (const char* folder : {"a", "b"}) dir.writeFile(std::string(tree) + "/" + folder + "/" + tree + ".txt", tree);
+        auto p = std::make_unique<QProcess>();
+        p->setStandardInputFile(QProcess::nullDevice());
+        p->start(QStringLiteral(DORVANE_BINARY),
+                 {"scan", "-q", "--all-sizes", "--no-folders", "--select", "auto", "--remove", "--permanent", "--yes",
+                  "--format", "json", "-o", "/dev/null", QString::fromStdString(dir / tree)});
+        runs.push_back(std::move(p));
+    }
+    std::map<std::string, std::string> logOfTree;
+    for (std::size_t i = 0; i < runs.size(); ++i) {
+        ASSERT_TRUE(runs[i]->waitForFinished(120000));
+        EXPECT_EQ(runs[i]->exitCode(), 0) << runs[i]->readAllStandardError().toStdString();
+        const std::string out = runs[i]->readAllStandardOutput().toStdString();
+        const std::string prefix = "History written to ";
+        const std::size_t at = out.find(prefix);
+        ASSERT_NE(at, std::string::npos) << out;
+        logOfTree[i == 0 ? "one" : "two"] = out.substr(at + prefix.size(), out.find('\n', at) - at - prefix.size());
+    }
+    EXPECT_NE(logOfTree["one"], logOfTree["two"]);
+    for (const auto& [tree, path] : logOfTree) {
+        std::ifstream in(path);
+        const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        EXPECT_NE(text.find("\\/" + tree + "\\/"), std::string::npos) << path << ":\n" << text;
+        EXPECT_EQ(text.find(tree == "one" ? "\\/two\\/" : "\\/one\\/"), std::string::npos) << path;
+    }
 }
