@@ -130,7 +130,7 @@ int runHistoryCommand(const std::vector<std::string>& arguments, std::ostream& o
 
     const RemovalHistoryReader::History history = RemovalHistoryReader::readFolder(folder);
     for (const auto& problem : history.problems)
-        err << "dorvane history: skipping removal log " << problem.path << ": " << problem.reason << "\n";
+        err << "dorvane: skipped " << problem.path << ": " << problem.reason << "\n";
     if (json) writeJson(history, folder, out);
     else writeText(history, folder, out);
     return history.problems.empty() ? 0 : 1;

@@ -11,10 +11,8 @@
 #include <thread>
 
 #include "cli/Format.h"
-#include "history/LogManager.h"
 #include "history/VXLog.h"
 #include "platform/FileContents.h"
-#include "platform/FileSystem.h"
 #include "platform/RunLock.h"
 #include "removal/DefaultRemoverErrorGroup.h"
 #include "removal/DefaultRemoverErrorsContainer.h"
@@ -100,24 +98,22 @@ std::string progressLine(const DuplicateItemsRemover& run) {
            format::size(static_cast<std::uint64_t>(std::max<std::int64_t>(0, run.totalRemovedSize()))) + " freed";
 }
 
-// The newest log file of the history folder, once the history has been written.
-std::optional<std::string> newestLogFile(const std::string& folder) {
-    std::vector<std::string> names;
-    if (!FileSystem::standard().listFolder(folder, names)) return std::nullopt;
-    std::optional<std::string> best;
-    std::int64_t bestTime = INT64_MIN;
-    for (const auto& name : names) {
-        if (name.size() < 4 || name.compare(name.size() - 4, 4, ".log") != 0) continue;
-        FileAttributes attributes;
-        const std::string path = folder + "/" + name;
-        if (!FileSystem::standard().attributes(path, attributes)) continue;
-        const std::int64_t t = attributes.modificationSeconds * 1000000000 + attributes.modificationNanoseconds;
-        if (t > bestTime) {
-            bestTime = t;
-            best = path;
-        }
+// Says where this run's history went; false when it could not be written (said on stderr).
+bool reportHistory(std::int64_t removedCount) {
+    if (removedCount <= 0) return true;
+    const LogWriteOutcome outcome = VXLog::shared().lastRunOutcome();
+    if (outcome.isWritten()) {
+        std::printf("History written to %s\n", outcome.path.c_str());
+        return true;
     }
-    return best;
+    if (!VXLog::shared().isLoggingTurnOn()) {
+        std::printf("History not written (the setting \"Log Removed Duplicates\" is off).\n");
+        return true;
+    }
+    const std::string reason = outcome.isFailed() ? outcome.status.message() : "the run recorded no removed copy";
+    std::fflush(stdout);
+    std::fprintf(stderr, "dorvane: the removal history could not be written: %s\n", reason.c_str());
+    return false;
 }
 // One removal run at a time per user: the lock file lives in the history folder. Answers the lock, or
 // nullptr after saying why there is none (another run, given up waiting, or no usable folder).
@@ -189,6 +185,13 @@ int runRemoval(std::shared_ptr<DuplicatesContainer> container, const RemoveOptio
         }
     }
 
+    // No copy goes without a record: the history folder must take this run's log before the first
+    // removal, to the Trash as well as permanently.
+    if (const Status history = VXLog::shared().prepareForRun(); !history) {
+        std::fprintf(stderr, "dorvane: the removal history cannot be written, so nothing was removed: %s\n",
+                     history.message().c_str());
+        return 1;
+    }
     // Held until the history of the run is written.
     const std::unique_ptr<RunLock> lock = lockRemovals(options);
     if (!lock) return options.stopStatus && options.stopStatus() != 0 ? options.stopStatus() : 1;
@@ -237,18 +240,9 @@ int runRemoval(std::shared_ptr<DuplicatesContainer> container, const RemoveOptio
         std::printf("Stopped: %s copies were not processed.\n",
                     format::count(static_cast<std::uint64_t>(std::max<std::int64_t>(0, notProcessed))).c_str());
 
-    if (run->totalRemovedCount() > 0 && VXLog::shared().isLoggingTurnOn()) {
-        LogManager::shared().waitUntilSaved();
-        const auto folder = VXLog::shared().logFolderPath();
-        const auto file = folder ? newestLogFile(*folder) : std::nullopt;
-        if (file)
-            std::printf("History written to %s\n", file->c_str());
-        else
-            std::printf("History could not be written%s%s\n", folder ? " to " : "", folder ? folder->c_str() : "");
-    } else if (run->totalRemovedCount() > 0) {
-        std::printf("History not written (the setting \"Log Removed Duplicates\" is off).\n");
-    }
+    const bool historyWritten = reportHistory(run->totalRemovedCount());
     std::fflush(stdout);
     if (stopped) return stopStatus;
+    if (!historyWritten) return 1;
     return errors.empty() && notProcessed <= 0 ? 0 : 1;
 }

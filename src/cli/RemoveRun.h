@@ -22,6 +22,7 @@ struct RemoveOptions {
 };
 
 // Answers the exit status: 0 every selected copy removed (or nothing selected, or a dry run),
-// 1 some copies were not removed or another run holds the removal lock, 3 the permanent removal was
-// not confirmed (nothing touched), stopStatus's value when stopped through it.
+// 1 some copies were not removed, another run holds the removal lock, or the history could not be
+// written (before the run: nothing touched; after it: said on stderr), 3 the permanent removal was not
+// confirmed (nothing touched), stopStatus's value when stopped through it.
 int runRemoval(std::shared_ptr<DuplicatesContainer> container, const RemoveOptions& options);

@@ -31,14 +31,16 @@ void LogManager::beginLog() {
     m_pCurrentLog = std::move(log);
 }
 
-void LogManager::endLog() {
+LogWriteOutcome LogManager::endLog() {
     std::shared_ptr<WritableLog> log;
     {
         std::lock_guard lock(m_mutex);
         log = std::move(m_pCurrentLog);
         m_pCurrentLog = nullptr;
     }
-    if (log) save(log);
+    if (!log) return {};
+    save(log);
+    return log->saveOutcome();
 }
 
 void LogManager::deleteLog() {

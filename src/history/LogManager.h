@@ -1,9 +1,12 @@
 // The process-wide owner of the log being filled: beginLog makes a new one from the factory (saving an
-// open one first), endLog detaches and saves it. Any thread; the fields are guarded by one mutex.
+// open one first), endLog detaches and saves it and answers how the save went. Any thread but a log's
+// own queue; the fields are guarded by one mutex.
 #pragma once
 
 #include <memory>
 #include <mutex>
+
+#include "history/LogWriteOutcome.h"
 
 class WritableLog;
 class WritableLogFactory;
@@ -19,7 +22,9 @@ public:
     std::shared_ptr<WritableLog> currentLog() const;
 
     void beginLog();
-    void endLog();
+    // Saves the current log and waits for the save: the file written, the failure, or NothingToWrite
+    // (no current log, or nothing in it to write).
+    LogWriteOutcome endLog();
     void deleteLog();  // forgets the current log without saving it
     void save(const std::shared_ptr<WritableLog>& log);
     // Waits until the last saved log has been written (or given up); for quitting and for tests.

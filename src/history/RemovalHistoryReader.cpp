@@ -6,25 +6,26 @@
 #include <QJsonParseError>
 
 #include <algorithm>
+#include <cerrno>
 #include <map>
 
 #include "history/KeptItem.h"
 #include "history/PermanentlyRemovedItem.h"
 #include "history/RemoveDate.h"
 #include "history/RestoreItem.h"
+#include "history/VXLogFactory.h"
 #include "platform/FileContents.h"
 #include "platform/FileSystem.h"
 
 namespace {
-const std::string kSuffix = ".log";
-
-bool endsWith(const std::string& text, const std::string& suffix) {
-    return text.size() >= suffix.size() && text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
-}
-
-std::string withoutEveryLogSuffix(std::string name) {
-    for (auto at = name.find(kSuffix); at != std::string::npos; at = name.find(kSuffix)) name.erase(at, kSuffix.size());
-    return name;
+std::string unreadableReason(const Status& status) {
+    switch (status.code()) {
+        case StatusCode::NotARegularFile:
+            return status.sysErrno() == ELOOP ? "a symbolic link, not a regular file" : "not a regular file";
+        case StatusCode::TooLarge:
+            return "larger than " + std::to_string(RemovalHistoryReader::kMaxLogBytes >> 20) + " MiB";
+        default: return "cannot be read: " + status.message();
+    }
 }
 
 // The counts of one group; a group without a removed copy counts for nothing.
@@ -51,9 +52,9 @@ void RemovalLogCounts::add(const RemovalLogCounts& other) {
 
 bool RemovalHistoryReader::readLog(const std::string& path, RemovalLogEntry& entry, std::string& reason) {
     std::string bytes;
-    const Status status = file_contents::read(path, bytes);
+    const Status status = file_contents::readRegularFile(path, kMaxLogBytes, bytes);
     if (!status) {
-        reason = "cannot be read: " + status.message();
+        reason = unreadableReason(status);
         return false;
     }
     QJsonParseError error {};
@@ -85,10 +86,9 @@ RemovalHistoryReader::History RemovalHistoryReader::readFolder(const std::string
 
     std::vector<RemovalLogEntry> entries;
     for (const std::string& name : names) {
-        if (!endsWith(name, kSuffix)) continue;
-        const auto date = remove_date::removeDateFromString(withoutEveryLogSuffix(name));
-        if (!date) continue;
         RemovalLogEntry entry;
+        const auto date = VXLogFactory::dateOfLogFileName(name, entry.sequence);
+        if (!date) continue;
         entry.name = name;
         entry.path = folder + "/" + name;
         entry.date = *date;
@@ -101,7 +101,8 @@ RemovalHistoryReader::History RemovalHistoryReader::readFolder(const std::string
         entries.push_back(std::move(entry));
     }
     std::sort(entries.begin(), entries.end(), [](const RemovalLogEntry& a, const RemovalLogEntry& b) {
-        return a.date != b.date ? a.date > b.date : a.name > b.name;
+        if (a.date != b.date) return a.date > b.date;
+        return a.sequence != b.sequence ? a.sequence > b.sequence : a.name > b.name;
     });
     std::sort(history.problems.begin(), history.problems.end(),
               [](const RemovalLogProblem& a, const RemovalLogProblem& b) { return a.path < b.path; });

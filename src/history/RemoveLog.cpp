@@ -7,10 +7,17 @@
 #include "history/JTextValue.h"
 
 RemoveLog::RemoveLog(std::shared_ptr<WritableLogDelegate> delegate)
-    : WritableLog(std::move(delegate)), m_nCreationDate(static_cast<std::int64_t>(std::time(nullptr))) {}
+    : RemoveLog(std::move(delegate), static_cast<std::int64_t>(std::time(nullptr))) {}
+
+RemoveLog::RemoveLog(std::shared_ptr<WritableLogDelegate> delegate, std::int64_t creationDate)
+    : WritableLog(std::move(delegate)), m_nCreationDate(creationDate) {}
 
 std::shared_ptr<RemoveLog> RemoveLog::create(std::shared_ptr<WritableLogDelegate> delegate) {
-    auto log = std::make_shared<RemoveLog>(std::move(delegate));
+    return create(std::move(delegate), static_cast<std::int64_t>(std::time(nullptr)));
+}
+
+std::shared_ptr<RemoveLog> RemoveLog::create(std::shared_ptr<WritableLogDelegate> delegate, std::int64_t creationDate) {
+    auto log = std::make_shared<RemoveLog>(std::move(delegate), creationDate);
     log->modify([raw = log.get()](const std::shared_ptr<JObject>& root) { raw->fillRootObject(*root); });
     return log;
 }

@@ -12,7 +12,10 @@ class RemoveLog : public WritableLog {
 public:
     // Sets the creation date to now and queues the filling of the root.
     static std::shared_ptr<RemoveLog> create(std::shared_ptr<WritableLogDelegate> delegate);
+    // The same with a given creation date (seconds since 1970).
+    static std::shared_ptr<RemoveLog> create(std::shared_ptr<WritableLogDelegate> delegate, std::int64_t creationDate);
     explicit RemoveLog(std::shared_ptr<WritableLogDelegate> delegate);
+    RemoveLog(std::shared_ptr<WritableLogDelegate> delegate, std::int64_t creationDate);
 
     std::int64_t creationDate() const { return m_nCreationDate; }
     std::string creationDateAsString() const;

@@ -1,5 +1,7 @@
 #include "history/VXLog.h"
 
+#include <cerrno>
+
 #include "history/LogManager.h"
 #include "history/VXLogFactory.h"
 #include "history/VXLogGroup.h"
@@ -26,6 +28,7 @@ void VXLog::beginLogOfGroups(const std::vector<std::shared_ptr<DuplicatesGroup>>
 void VXLog::beginLogOfGroupRecords(std::vector<std::shared_ptr<VXLogGroup>> groups) {
     std::lock_guard lock(m_mutex);
     endLog();
+    m_lastRunOutcome = {};
     m_bIsLoggingTurnOn = Settings::standard().logRemovedDuplicates();
     if (!m_bIsLoggingTurnOn) return;
     for (auto& group : groups) addGroup(std::move(group));
@@ -63,17 +66,32 @@ void VXLog::onItemWithPathInGroup(std::int64_t groupId, const std::string& path,
     if (pathInTrash) item->pathInTrash = pathInTrash;
 }
 
-void VXLog::endLog() {
+Status VXLog::prepareForRun() {
+    if (!Settings::standard().logRemovedDuplicates()) return Status::ok();
+    return VXLogFactory::ensureLogFolderWritable();
+}
+
+LogWriteOutcome VXLog::endLog() {
     std::lock_guard lock(m_mutex);
-    if (!m_bIsLoggingTurnOn) return;
+    if (!m_bIsLoggingTurnOn) return {};
+    LogWriteOutcome outcome;
     if (hasRemovedItems()) {
         LogManager& manager = LogManager::shared();
         manager.beginLog();
         if (const auto log = manager.currentLog())
             for (const auto& [identifier, group] : m_groups) group->writeToLog(*log);
-        manager.endLog();
+        outcome = manager.endLog();
+        if (outcome.state == LogWriteOutcome::State::NothingToWrite)  // removed copies must reach a file
+            outcome = LogWriteOutcome::failed(Status::fromErrno(ENOENT, "no log for the removed copies"));
     }
     m_groups.clear();
+    m_lastRunOutcome = outcome;
+    return outcome;
+}
+
+LogWriteOutcome VXLog::lastRunOutcome() const {
+    std::lock_guard lock(m_mutex);
+    return m_lastRunOutcome;
 }
 
 std::optional<std::string> VXLog::logFolderPath() const { return VXLogFactory::logFolderPath(); }

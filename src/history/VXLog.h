@@ -1,6 +1,7 @@
-// The process-wide recorder of removal runs: beginLogOfGroups before anything is removed, onItem
-// (moved to the Trash) or onItemRemoved for every removed copy, endLog at the end, which writes one
-// log file if anything was removed and logging is on. Any thread: calls serialise on one lock.
+// The process-wide recorder of removal runs: prepareForRun and beginLogOfGroups before anything is
+// removed, onItem (moved to the Trash) or onItemRemoved for every removed copy, endLog at the end, which
+// writes the run's own log file if anything was removed and logging is on, and answers how that went.
+// Any thread but the log's queue: calls serialise on one lock.
 #pragma once
 
 #include <cstdint>
@@ -10,6 +11,9 @@
 #include <optional>
 #include <string>
 #include <vector>
+
+#include "history/LogWriteOutcome.h"
+#include "platform/Status.h"
 
 class DuplicateItem;
 class DuplicatesGroup;
@@ -22,6 +26,10 @@ public:
     VXLog(const VXLog&) = delete;
     VXLog& operator=(const VXLog&) = delete;
 
+    // Before a run removes anything: when the setting "Log Removed Duplicates" is on, creates the log
+    // folder and proves that it takes new files, so that no copy goes without a record. Ok when
+    // logging is off.
+    Status prepareForRun();
     // Ends (and writes) a run still open, reads the setting "Log Removed Duplicates" and records
     // every file of the groups.
     void beginLogOfGroups(const std::vector<std::shared_ptr<DuplicatesGroup>>& groups);
@@ -31,8 +39,12 @@ public:
     // The copy was removed without the Trash (or had gone already).
     void onItemRemoved(DuplicateItem& item);
     void onItemRemoved(const std::shared_ptr<DuplicateItem>& item);
-    // Writes the run when logging is on and something was removed, then forgets the groups.
-    void endLog();
+    // Writes the run into a file of its own when logging is on and something was removed, waits for
+    // the write, forgets the groups and answers (and keeps for lastRunOutcome) where the log went or
+    // why it could not be written; NothingToWrite when logging is off or nothing was removed.
+    LogWriteOutcome endLog();
+    // The answer of the last endLog since the last run began (NothingToWrite before that).
+    LogWriteOutcome lastRunOutcome() const;
 
     // The record by group identifier and path, for callers that no longer hold the member; a null
     // pathInTrash means removed permanently. Unknown groups and paths are ignored.
@@ -55,4 +67,5 @@ private:
     mutable std::recursive_mutex m_mutex;
     bool m_bIsLoggingTurnOn = false;                                // guarded by m_mutex
     std::map<std::int64_t, std::shared_ptr<VXLogGroup>> m_groups;  // guarded by m_mutex
+    LogWriteOutcome m_lastRunOutcome;                               // guarded by m_mutex
 };

@@ -1,5 +1,6 @@
-// Makes and places the removal logs: a RemoveLog written as JSON, atomically, into
-// $XDG_DATA_HOME/Dorvane/Removed under a name made of its creation date. Stateless; any thread.
+// Makes and places the removal logs: a RemoveLog written as JSON into a new file of
+// $XDG_DATA_HOME/Dorvane/Removed named by its creation date ("yyyy-MM-dd HH.mm.ss z.log", with " 2",
+// " 3" … before ".log" when runs share a second). Stateless; any thread.
 #pragma once
 
 #include <cstdint>
@@ -10,6 +11,7 @@
 #include "history/WritableLogDelegate.h"
 #include "history/WritableLogFactory.h"
 #include "history/WriteToFileProviderDelegate.h"
+#include "platform/Status.h"
 
 class VXLogFactory : public WritableLogFactory,
                      public WritableLogDelegate,
@@ -24,6 +26,12 @@ public:
     static std::optional<std::string> logFolderPath();        // …/Dorvane/Removed
     // "yyyy-MM-dd HH.mm.ss z.log"
     static std::string fileNameOfLogCreatedOnDate(std::int64_t secondsSince1970);
+    // The date of a log file's name: a date in one of remove_date's formats, optionally followed by
+    // " N" (N from 2, the Nth log of that second, answered in `sequence`; 1 without it), then ".log"
+    // (every ".log" in the name is ignored). Null for names that are not logs.
+    static std::optional<std::int64_t> dateOfLogFileName(const std::string& name, int& sequence);
+    // Creates the log folder when missing and proves that it takes new files.
+    static Status ensureLogFolderWritable();
 
     std::shared_ptr<WritableLog> createEmptyLog() override;
 

@@ -1,30 +1,28 @@
 #include "history/WriteToFileProvider.h"
 
-#include "history/AtomicWriteToFileProvider.h"
+#include <cerrno>
+
 #include "history/WriteToFileProviderDelegate.h"
 #include "platform/FileContents.h"
 
-void WriteToFileProvider::provideWriteCommandForObject(const std::shared_ptr<JValue>& object, const Log& log,
-                                                       const std::function<void(const WriteCommand&)>& completion) {
+LogWriteOutcome WriteToFileProvider::provideWriteCommandForObject(
+    const std::shared_ptr<JValue>& object, const Log& log, const std::function<void(const WriteCommand&)>& completion) {
     const auto delegate = m_pDelegate.lock();
-    if (!delegate) return;
+    if (!delegate) return {};
     const auto folder = delegate->logFolderPathForWriteProvider(*this);
     const auto name = delegate->logFileNameForObject(object, log, nullptr);
-    if (!folder || !name) return;
-    (void)file_contents::createFolders(*folder);  // a failure shows as a failed write
-    provideWriteCommandToFileAtPath(*folder + "/" + *name, completion);
-}
+    if (!folder) return LogWriteOutcome::failed(Status::fromErrno(ENOENT, "the folder for removal logs"));
+    if (!name) return {};
+    Status status = file_contents::createFolders(*folder);
+    if (!status) return LogWriteOutcome::failed(status);
 
-void WriteToFileProvider::provideWriteCommandToFileAtPath(const std::string& path,
-                                                          const std::function<void(const WriteCommand&)>& completion) {
-    std::unique_ptr<file_contents::AppendingFile> file;
-    if (!file_contents::createForAppending(path, file)) return;
-    completion([&file](const std::string& text) { (void)file->append(text); });
-}
-
-void AtomicWriteToFileProvider::provideWriteCommandToFileAtPath(
-    const std::string& path, const std::function<void(const WriteCommand&)>& completion) {
     std::string text;
     completion([&text](const std::string& piece) { text += piece; });
-    (void)file_contents::writeAtomically(path, text);  // a failed write leaves the previous file
+    // The extension is what follows the last dot; the date in the stem has dots of its own.
+    const std::size_t dot = name->rfind('.');
+    const std::string stem = dot == std::string::npos ? *name : name->substr(0, dot);
+    const std::string extension = dot == std::string::npos ? std::string() : name->substr(dot);
+    std::string path;
+    status = file_contents::writeNewFile(*folder, stem, extension, text, path);
+    return status ? LogWriteOutcome::written(path) : LogWriteOutcome::failed(status, path);
 }

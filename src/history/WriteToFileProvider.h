@@ -1,5 +1,7 @@
-// Writes a log into a file named by the delegate, creating the folder first; this base streams each
-// piece into the file as it comes. Failures only leave the file missing. Called on the log's queue.
+// Writes a log into a new file of the folder the delegate names, creating the folder first: the whole
+// text is collected, then written with file_contents::writeNewFile, so a reader sees no file or the
+// complete one and no earlier log is ever replaced (a taken name gets " 2", " 3" … before its
+// extension). Every failure is answered. Called on the log's queue.
 #pragma once
 
 #include <memory>
@@ -17,12 +19,8 @@ public:
     WriteToFileProvider(const WriteToFileProvider&) = delete;
     WriteToFileProvider& operator=(const WriteToFileProvider&) = delete;
 
-    void provideWriteCommandForObject(const std::shared_ptr<JValue>& object, const Log& log,
-                                      const std::function<void(const WriteCommand&)>& completion) override;
-
-protected:
-    virtual void provideWriteCommandToFileAtPath(const std::string& path,
-                                                 const std::function<void(const WriteCommand&)>& completion);
+    LogWriteOutcome provideWriteCommandForObject(const std::shared_ptr<JValue>& object, const Log& log,
+                                                 const std::function<void(const WriteCommand&)>& completion) override;
 
 private:
     const std::weak_ptr<WriteToFileProviderDelegate> m_pDelegate;

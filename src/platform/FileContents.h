@@ -1,25 +1,30 @@
-// Whole-file reads and writes for small documents (logs): an atomic replace through a temporary file,
-// a streaming create-and-append, a whole read, and folder creation with parents. Any thread.
+// Whole-file reads and writes of small documents (the removal logs), every step checked and answered
+// as a Status: a write that never replaces an existing file, a proof that a folder takes new files, a
+// bounded read of regular files only, and folder creation with parents. Goes through FileCalls, so
+// tests can fail any step. Any thread.
 #pragma once
 
-#include <memory>
+#include <cstdint>
 #include <string>
 
 #include "platform/Status.h"
 
 namespace file_contents {
-// Writes the bytes to a temporary file beside the path, flushes it and renames it over the path:
-// a reader sees the previous file or the complete new one. A failure leaves the previous file.
-Status writeAtomically(const std::string& path, const std::string& bytes);
-// The folder and every missing parent (mode 0755 before the umask); an existing folder is fine.
+// Writes the bytes into a new file of the folder named `stem + extension`, or `stem 2 + extension`,
+// `stem 3 + extension` … when the name is taken (by another process too): a temporary file is written,
+// synced, closed and renamed to the first free name without replacing anything, then the folder is
+// synced. Answers the file's path in `writtenPath` once it has its name (also when only the folder's
+// sync failed after that); on any other failure nothing is left behind.
+Status writeNewFile(const std::string& folder, const std::string& stem, const std::string& extension,
+                    const std::string& bytes, std::string& writtenPath);
+// Creates the folder when missing and proves that it takes new files: a probe file is created with
+// O_EXCL, written, synced and removed.
+Status proveFolderWritable(const std::string& folder);
+// The folder and every missing parent (mode 0755 before the umask); an existing folder is fine, any
+// other existing entry is NotADirectory.
 Status createFolders(const std::string& path);
-Status read(const std::string& path, std::string& bytes);
-
-// A file created empty (replacing an existing one) and appended to while the object lives.
-class AppendingFile {
-public:
-    virtual ~AppendingFile() = default;
-    virtual Status append(const std::string& bytes) = 0;
-};
-Status createForAppending(const std::string& path, std::unique_ptr<AppendingFile>& out);
+// The bytes of a regular file of at most maxBytes. The entry is never followed when it is a symbolic
+// link and never opened when it is not a regular file (NotARegularFile, errno ELOOP for a link); a
+// bigger file answers TooLarge without being read.
+Status readRegularFile(const std::string& path, std::uint64_t maxBytes, std::string& bytes);
 }  // namespace file_contents

@@ -24,6 +24,7 @@ StatusCode Status::codeForErrno(int e) {
         case EMLINK: return StatusCode::TooManyLinks;
         case EINVAL: return StatusCode::InvalidArgument;
         case EIO: return StatusCode::IoError;
+        case EFBIG: return StatusCode::TooLarge;
         default: return StatusCode::Other;
     }
 }
@@ -33,5 +34,8 @@ Status Status::fromErrno(int e, std::string path) { return Status(codeForErrno(e
 std::string Status::message() const {
     if (isOk()) return m_sPath.empty() ? "ok" : m_sPath + ": ok";
     std::string reason = m_nErrno ? std::strerror(m_nErrno) : "failed";
+    if (m_eCode == StatusCode::NotARegularFile)
+        reason = m_nErrno == ELOOP ? "a symbolic link, not a regular file" : "not a regular file";
+    if (m_eCode == StatusCode::TooLarge) reason = "too large";
     return m_sPath.empty() ? reason : m_sPath + ": " + reason;
 }

@@ -20,6 +20,8 @@ enum class StatusCode {
     TooManyLinks,
     InvalidArgument,
     IoError,
+    NotARegularFile,  // a link, folder, FIFO or device where a regular file was asked for
+    TooLarge,         // bigger than the caller's limit
     Other,
 };
 

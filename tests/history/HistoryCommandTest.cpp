@@ -1,5 +1,6 @@
 // `dorvane history` over a folder with two logs of one day, one of another day, a corrupt log and
-// files that are not logs. The command line's sources are not part of the core library, so its one
+// files that are not logs; logs of one second; entries that must never be read (links, a FIFO, a
+// device, a folder, a huge file). The command line's sources are not part of the core library, so its one
 // file is compiled into this test.
 #include <gtest/gtest.h>
 
@@ -7,8 +8,12 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cstdlib>
 #include <ctime>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -69,7 +74,7 @@ TEST(HistoryCommand, ListsDaysNewestFirstAndNamesTheCorruptLog) {
     // One line, naming the file; the file itself is left as it was.
     const std::string message = err.str();
     EXPECT_EQ(std::count(message.begin(), message.end(), '\n'), 1);
-    EXPECT_NE(message.find("dorvane history: skipping removal log " + corrupt + ": is not valid JSON"), std::string::npos)
+    EXPECT_NE(message.find("dorvane: skipped " + corrupt + ": is not valid JSON"), std::string::npos)
         << message;
     EXPECT_EQ(readText(corrupt), corruptBefore);
 
@@ -94,4 +99,67 @@ TEST(HistoryCommand, EmptyHistoryAndBadUsage) {
     EXPECT_EQ(out.str(), "No removals recorded in " + empty.path() + "\n");
     EXPECT_EQ(runHistoryCommand({"--format", "xml"}, out, err), 2);
     EXPECT_EQ(runHistoryCommand({"--folder"}, out, err), 2);
+}
+
+TEST(HistoryCommand, LogsOfOneSecondAreListedLatestFirst) {
+    setenv("TZ", "Etc/GMT-3", 1);
+    tzset();
+    TempDir dir;
+    const std::string group = R"("1": {"removed": ["\/c\/gone.txt"]})";
+    for (const char* name : {"2019-05-04 09.15.00 GMT+3.log", "2019-05-04 09.15.00 GMT+3 2.log",
+                             "2019-05-04 09.15.00 GMT+3 10.log", "2019-05-04 09.15.00 2.log"})
+        dir.writeFile(name, logText("2019-05-04 09:15:00 GMT+3", group));
+    // Not numbered logs: a zero, a leading zero, a word.
+    for (const char* name : {"2019-05-04 09.15.00 GMT+3 0.log", "2019-05-04 09.15.00 GMT+3 02.log",
+                             "2019-05-04 09.15.00 GMT+3 copy.log"})
+        dir.writeFile(name, logText("2019-05-04 09:15:00 GMT+3", group));
+    std::ostringstream out, err;
+    EXPECT_EQ(runHistoryCommand({"--folder", dir.path()}, out, err), 0) << err.str();
+    EXPECT_EQ(out.str(),
+              "2019-05-04  4 removals: 0 moved to the Trash, 4 removed permanently, 0 kept\n"
+              "  09:15:00  0 moved to the Trash, 1 removed permanently, 0 kept  (2019-05-04 09.15.00 GMT+3 10.log)\n"
+              "  09:15:00  0 moved to the Trash, 1 removed permanently, 0 kept  (2019-05-04 09.15.00 GMT+3 2.log)\n"
+              "  09:15:00  0 moved to the Trash, 1 removed permanently, 0 kept  (2019-05-04 09.15.00 2.log)\n"
+              "  09:15:00  0 moved to the Trash, 1 removed permanently, 0 kept  (2019-05-04 09.15.00 GMT+3.log)\n");
+}
+
+TEST(HistoryCommand, OnlyRegularFilesOfBoundedSizeAreReadTheOthersAreNamed) {
+    setenv("TZ", "Etc/GMT-3", 1);
+    tzset();
+    TempDir dir;
+    const std::string valid = dir.writeFile("2019-05-04 09.15.00 GMT+3.log",
+                                            logText("2019-05-04 09:15:00 GMT+3", R"("1": {"removed": ["\/c\/a.txt"]})"));
+    const std::string toZero = dir / "2019-05-05 10.00.00 GMT+3.log";
+    ASSERT_EQ(symlink("/dev/zero", toZero.c_str()), 0);
+    const std::string toLog = dir / "2019-05-05 10.30.00 GMT+3.log";
+    ASSERT_EQ(symlink(valid.c_str(), toLog.c_str()), 0);
+    const std::string fifo = dir / "2019-05-05 11.00.00 GMT+3.log";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    const std::string huge = dir.writeFile("2019-05-05 12.00.00 GMT+3.log", "{");
+    std::filesystem::resize_file(huge, RemovalHistoryReader::kMaxLogBytes + 1);  // sparse: no disk used
+    const std::string folderLog = dir.makeFolder("2019-05-05 13.00.00 GMT+3.log");
+    // Exactly at the limit is still read (and here is not JSON).
+    const std::string atLimit = dir.writeFile("2019-05-05 14.00.00 GMT+3.log", "{");
+    std::filesystem::resize_file(atLimit, RemovalHistoryReader::kMaxLogBytes);
+
+    std::ostringstream out, err;
+    EXPECT_EQ(runHistoryCommand({"--folder", dir.path()}, out, err), 1);
+    EXPECT_EQ(out.str(),
+              "2019-05-04  1 removal: 0 moved to the Trash, 1 removed permanently, 0 kept\n"
+              "  09:15:00  0 moved to the Trash, 1 removed permanently, 0 kept  (2019-05-04 09.15.00 GMT+3.log)\n");
+    const std::string message = err.str();
+    for (const std::string& line : {"dorvane: skipped " + toZero + ": a symbolic link, not a regular file\n",
+                                    "dorvane: skipped " + toLog + ": a symbolic link, not a regular file\n",
+                                    "dorvane: skipped " + fifo + ": not a regular file\n",
+                                    "dorvane: skipped " + huge + ": larger than 64 MiB\n",
+                                    "dorvane: skipped " + folderLog + ": not a regular file\n",
+                                    "dorvane: skipped " + atLimit + ": is not valid JSON"})
+        EXPECT_NE(message.find(line), std::string::npos) << line << "\nin:\n" << message;
+    EXPECT_EQ(std::count(message.begin(), message.end(), '\n'), 6) << message;
+    // Nothing was changed: the FIFO and the links are still there.
+    struct stat st {};
+    ASSERT_EQ(lstat(fifo.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
+    ASSERT_EQ(lstat(toZero.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode));
 }
