@@ -121,6 +121,7 @@ TEST_F(RemoveRunHistoryFixture, NothingIsRemovedWhenTheLogFolderCannotTakeAFile)
     EXPECT_EQ(printed.out.find("Removed"), std::string::npos) << printed.out;
 }
 
+// Started together; the second waits for the first one's removal lock, and may finish in the same second.
 TEST(RemoveRunHistory, TwoProcessesAtOnceEachNameTheirOwnCompleteLog) {
     TempDir dir;
     std::vector<std::unique_ptr<QProcess>> runs;
@@ -130,7 +131,7 @@ TEST(RemoveRunHistory, TwoProcessesAtOnceEachNameTheirOwnCompleteLog) {
         p->setStandardInputFile(QProcess::nullDevice());
         p->start(QStringLiteral(DORVANE_BINARY),
                  {"scan", "-q", "--all-sizes", "--no-folders", "--select", "auto", "--remove", "--permanent", "--yes",
-                  "--format", "json", "-o", "/dev/null", QString::fromStdString(dir / tree)});
+                  "--wait", "--format", "json", "-o", "/dev/null", QString::fromStdString(dir / tree)});
         runs.push_back(std::move(p));
     }
     std::map<std::string, std::string> logOfTree;
