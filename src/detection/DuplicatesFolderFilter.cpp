@@ -6,6 +6,7 @@
 #include "detection/FolderSeparator.h"
 #include "detection/FolderSeparatorForContainer.h"
 #include "platform/Dispatch.h"
+#include "platform/MonotonicClock.h"
 #include "platform/SerialQueue.h"
 #include "platform/ThreadPool.h"
 #include "results/DuplicatesCategory.h"
@@ -15,7 +16,7 @@
 
 namespace {
 std::int64_t nowNanoseconds() {
-    return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(MonotonicClock::standard().now().time_since_epoch())
         .count();
 }
 }  // namespace

@@ -12,6 +12,10 @@
 #include "detection/UMUTITypeCache.h"
 #include "platform/MimeTypes.h"
 
+// The resources are compiled into the static core library, whose registration object nothing else
+// refers to: without this call the linker leaves it out and the table reads as empty.
+static void registerCoreResources() { Q_INIT_RESOURCE(resources); }
+
 namespace {
 constexpr std::array<std::string_view, kFileTypeCount> kKeys = {"image",    "video", "music", "document",
                                                                 "archieve", "other", "folder"};
@@ -60,6 +64,7 @@ FileType classifyMimeType(const MimeTypeInfo& t) {
 const std::map<std::string, std::string, std::less<>>& dynamicTypes() {
     static const std::map<std::string, std::string, std::less<>> table = [] {
         std::map<std::string, std::string, std::less<>> t;
+        registerCoreResources();
         QFile file(QStringLiteral(":/UTIDynamicTypes.json"));
         if (!file.open(QIODevice::ReadOnly)) return t;
         const QJsonObject object = QJsonDocument::fromJson(file.readAll()).object();

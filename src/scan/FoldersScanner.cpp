@@ -105,7 +105,7 @@ void FoldersScanner::startScanAndUseMinimalFileSize(std::uint64_t size, bool ful
 }
 
 void FoldersScanner::startScan() {
-    startScanDate = Clock::now();
+    startScanDate = Clock::standard().now();
     m_eCurrentState = FoldersScannerStateScanningFolders;
     useOldScanner = false;
     scanNextFolderByNewScanner();
@@ -182,7 +182,7 @@ void FoldersScanner::startFilterDuplicatesFiles() {
                 root->calctotalsizeex();
                 root->recalculateCountOfDeepChildren();
             }
-            self->m_pStartSearchDuplicatesDate = Clock::now();
+            self->m_pStartSearchDuplicatesDate = Clock::standard().now();
             self->m_eCurrentState = FoldersScannerStateFilteringFiles;
             auto filter = self->m_pDuplicatesFilter;
             self->m_pDuplicatesFilterWorkingQueue->async([filter] { filter->filterDuplicates(); });
@@ -385,12 +385,12 @@ bool FoldersScanner::isFinishSearchDuplicatesOfType(std::int32_t type) const {
 
 double FoldersScanner::getSearchDuplicatesDuration() const {
     if (!m_pStartSearchDuplicatesDate) return 0.0;
-    return std::chrono::duration<double>(Clock::now() - *m_pStartSearchDuplicatesDate).count();
+    return std::chrono::duration<double>(Clock::standard().now() - *m_pStartSearchDuplicatesDate).count();
 }
 
 double FoldersScanner::getTimeFromStart() const {
     if (!startScanDate) return -1.0;
-    return std::chrono::duration<double>(Clock::now() - *startScanDate).count();
+    return std::chrono::duration<double>(Clock::standard().now() - *startScanDate).count();
 }
 
 float FoldersScanner::getDuplicatesFilesFilterProgress() const {

@@ -16,6 +16,7 @@
 #include "detection/DuplicatesFilterProgressListener.h"
 #include "detection/DuplicatesFolderFilterListener.h"
 #include "detection/HeapsItemsFilterDelegate.h"
+#include "platform/MonotonicClock.h"
 #include "platform/SerialQueue.h"
 #include "scan/FolderScanner.h"
 #include "scan/FolderScannerListener.h"
@@ -113,7 +114,7 @@ public:
     const std::shared_ptr<HeapsItemsFilter>& heapItemsFilter() const { return m_pHeapItemsFilter; }
 
 private:
-    using Clock = std::chrono::steady_clock;
+    using Clock = MonotonicClock;
     FoldersScanner() = default;
     void startScan();
     void scanNextFolderByNewScanner();

@@ -8,8 +8,12 @@
 #include <QProcess>
 #include <QStringList>
 
+#include <algorithm>
 #include <csignal>
 #include <filesystem>
+#include <iterator>
+#include <map>
+#include <sstream>
 #include <set>
 #include <thread>
 
@@ -187,4 +191,60 @@ TEST(Cli, InterruptDeliversAPartialReport) {
     if (run.status == 0) GTEST_SKIP() << "the scan finished before the interrupt";
     EXPECT_EQ(run.status, 130);
     EXPECT_FALSE(report["scan"].toObject()["complete"].toBool());
+}
+
+TEST(Cli, MinimalSizeLeavesSmallCopiesToTheHeapSearchAndKindsFollowTheExtensions) {
+    TempDir dir;
+    Corpus corpus = makeCorpus(dir, "--files 500 --seed 16 --max-size 200000");
+    CliRun run = runDorvane({"scan", "--full", "--min-size", "10K", "--format", "json", "-q", q(corpus.root)});
+    ASSERT_EQ(run.status, 0) << run.err;
+    QJsonObject report = QJsonDocument::fromJson(QByteArray::fromStdString(run.out)).object();
+    EXPECT_EQ(report["scan"].toObject()["minimal_size"].toInt(), 10240);
+    std::map<std::string, std::string> kindOf;  // the generator's extensions by the documented kind rules
+    for (const char* line : {"image jpg jpeg png heic tiff gif raw", "video mp4 mov mkv avi", "music mp3 flac m4a wav",
+                             "document pdf docx txt odt xlsx md csv json log c py", "archive zip tar gz 7z iso",
+                             "other bin dat db"}) {
+        std::istringstream words(line);
+        std::string kind, extension;
+        for (words >> kind; words >> extension;) kindOf[extension] = kind;
+    }
+    auto kindOfPath = [&](std::string p) {
+        std::transform(p.begin(), p.end(), p.begin(), ::tolower);
+        return kindOf[p.substr(p.rfind('.') + 1)];
+    };
+    std::set<std::string> heapFolders, duplicateFolders;
+    for (const auto& h : report["heaps"].toArray())
+        for (const auto& f : h.toObject()["folders"].toArray()) heapFolders.insert(f.toString().toStdString());
+    std::map<std::set<std::string>, std::string> reported;  // members → kind
+    for (const auto& c : report["categories"].toArray()) {
+        const std::string kind = c.toObject()["kind"].toString().toStdString();
+        for (const auto& g : c.toObject()["groups"].toArray()) {
+            std::set<std::string> paths;
+            for (const auto& m : g.toObject()["members"].toArray()) paths.insert(m.toObject()["path"].toString().toStdString());
+            if (kind == "folder") duplicateFolders.insert(paths.begin(), paths.end());
+            else reported[paths] = kind;
+        }
+    }
+    auto inDuplicateFolder = [&](const std::string& p) {
+        return std::any_of(duplicateFolders.begin(), duplicateFolders.end(), [&](const auto& f) { return p.starts_with(f + "/"); });
+    };
+    auto inHeapFolder = [&](const std::string& p) { return heapFolders.count(p.substr(0, p.rfind('/'))) > 0; };
+    int smallFound = 0, expectedGroups = 0;
+    for (const auto& truth : corpus.groups) {
+        std::set<std::string> expected = truth;
+        if (std::filesystem::file_size(*truth.begin()) < 10240) {
+            // A small copy is compared only when it lies in a heap folder.
+            expected.clear();
+            std::copy_if(truth.begin(), truth.end(), std::inserter(expected, expected.end()), inHeapFolder);
+            if (expected.size() < 2) continue;
+            ++smallFound;
+        } else if (std::all_of(truth.begin(), truth.end(), inDuplicateFolder)) {
+            continue;  // shown as its duplicate folders
+        }
+        ++expectedGroups;
+        auto found = reported.find(expected);
+        EXPECT_EQ(found == reported.end() ? "not reported" : found->second, kindOfPath(*truth.begin())) << *truth.begin();
+    }
+    EXPECT_GT(smallFound, 5);
+    EXPECT_EQ(static_cast<int>(reported.size()), expectedGroups);  // and nothing else
 }

@@ -141,6 +141,9 @@ TEST(DuplicatesFilter, AutomaticModeOrdersBySizeAndCountsLargeBuckets) {
     EXPECT_EQ(run.filter->minimalCountOfGroupsCalculatedWhenAutoDefineMinimalFileSize(), 1);
     // Nothing was stopped: every size was examined.
     EXPECT_EQ(run.filter->getCurrentMinimalFileSize(), 0u);
+    // Once stopped, the size handed on is that of the smallest confirmed group.
+    run.queue->sync([&] { run.filter->stopFilterDuplicates(); });
+    EXPECT_EQ(run.filter->getCurrentMinimalFileSize(), 100u);
 }
 
 TEST(DuplicatesFilter, StopBeforeTheFirstBucketStillDeliversAnEmptyContainer) {

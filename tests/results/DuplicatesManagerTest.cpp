@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "results/CategoryStateManager.h"
 #include "results/DuplicateItem.h"
 #include "results/DuplicatesContainer.h"
 #include "results/DuplicatesGroup.h"
@@ -77,6 +78,46 @@ TEST(DuplicatesManager, EasyHeapsAndBiggestGroups) {
     auto delegate = std::make_shared<Delegate>();
     manager.calculateBiggestGroupsWithDelegate(delegate);
     EXPECT_TRUE(runMainLoopUntil([&] { return delegate->count == 4; }));
+}
+
+TEST(DuplicatesManager, EasyHeapsFallBackToTheTenBiggestWhenNoFolderHasASingleHeap) {
+    // Three folders sharing a group with each other: every folder has two heaps, so none is easy.
+    ResultsTree tree;
+    auto container = std::make_shared<DuplicatesContainer>(true, nullptr);
+    FolderSystemItem* folders[] = {tree.folder("A"), tree.folder("B"), tree.folder("C")};
+    std::vector<std::vector<FileSystemItem*>> groups;
+    for (int i = 0; i < 3; ++i)
+        for (int g = 0; g < 2; ++g) {
+            const std::string name = "f" + std::to_string(i) + std::to_string(g) + ".jpg";
+            groups.push_back({tree.file(name, 100 * (i + 1), folders[i]), tree.file(name, 100 * (i + 1), folders[(i + 1) % 3])});
+        }
+    tree.root->calctotalsize();
+    container->saveRoots(tree.roots());
+    for (auto& g : groups) container->addGroupWithItems(g);
+    container->getHeaps()->validateEmptyDataAfterRemoveWithListener(nullptr);
+    auto& manager = DuplicatesManager::sharedManager();
+    manager.setDuplicateContainer(container);
+    auto easy = halfSizes(manager.pleaseCalculateBiggestEasyForRemoveHeaps());
+    EXPECT_EQ(easy, (std::vector<std::uint64_t>{600, 400, 200}));
+    EXPECT_EQ(easy, halfSizes(manager.pleaseCalculateBiggestHeapsWithMaxResultCount(10)));
+    manager.setDuplicateContainer(nullptr);
+}
+
+TEST(CategoryStateManager, AnotherGroupForgetsTheFileEachKindApart) {
+    HeapScene scene({100, 200});
+    auto groups = scene.container->getAllFilesGroups();
+    CategoryStateManager state;
+    state.setDuplicateGroup(groups[1], 3);
+    state.setDuplicateGroup(groups[0], 0);
+    state.setFileItem(groups[0]->getItems()[1], 0);
+    state.setDuplicateGroup(groups[0], 0);  // the same group again keeps the file
+    EXPECT_EQ(state.getItemsForType(0)->fileItem, groups[0]->getItems()[1]);
+    state.setDuplicateGroup(groups[2], 0);
+    EXPECT_EQ(state.getItemsForType(0)->duplicateGroup, groups[2]);
+    EXPECT_FALSE(state.getItemsForType(0)->fileItem);
+    EXPECT_EQ(state.getItemsForType(3)->duplicateGroup, groups[1]);
+    state.removeGategoryItems();
+    EXPECT_FALSE(state.getItemsForType(3));
 }
 
 TEST(DuplicatesManager, PreviousScanComparisonAndFullySelectedGroups) {

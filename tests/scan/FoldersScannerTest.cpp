@@ -1,6 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <future>
+
+#include "detection/FileSeparator.h"
 #include "detection/FileType.h"
+#include "platform/MonotonicClock.h"
+#include "platform/SerialQueue.h"
 #include "platform/Volumes.h"
 #include "results/DuplicatesCategory.h"
 #include "results/DuplicatesContainer.h"
@@ -30,6 +35,12 @@ public:
     }
 };
 
+// Time that moves only when the test says so.
+struct ManualClock : MonotonicClock {
+    time_point now() const override { return time_point(std::chrono::seconds(seconds.load())); }
+    std::atomic<int> seconds{1000};
+};
+
 class Listener : public FoldersScannerListener {
 public:
     void onScanCompleteWithResult(std::shared_ptr<DuplicatesContainer> c) override {
@@ -46,6 +57,7 @@ protected:
     void TearDown() override {
         Volumes::setStandard(nullptr);
         Settings::setStandard(nullptr);
+        MonotonicClock::setStandard(nullptr);
     }
     // A tree with two duplicate pairs of different sizes.
     std::string makeTree() {
@@ -131,7 +143,38 @@ TEST_F(FoldersScannerTest, AutomaticSizeProgressNeverRunsAheadOfTheClock) {
         }
         return listener->calls > 0;
     }));
-    // Every size was examined, so the final minimal size is 0.
-    EXPECT_EQ(scanner->finalMinimalDuplicatesSize(), 0u);
-    EXPECT_EQ(listener->container->getAllFilesGroups().size(), 2u);
+}
+
+TEST_F(FoldersScannerTest, AutomaticSizeStopsAtTheFirstSmallGroupAfterThirtySecondsAndHandsItsSizeOn) {
+    // Buckets from 1.2 MB down: the largest is above the stop's file-size bound, the others below.
+    for (std::size_t size : {1200000, 500000, 20000, 3000}) {
+        m_dir.writeFile("t/a/" + std::to_string(size) + ".bin", std::string(size, 'c'));
+        m_dir.writeFile("t/b/" + std::to_string(size) + ".bin", std::string(size, 'c'));
+    }
+    for (int seconds : {29, 31}) {
+        auto clock = std::make_shared<ManualClock>();
+        MonotonicClock::setStandard(clock);
+        // No digest is taken until the clock has moved past the start of the filtering.
+        std::promise<void> gate;
+        FileSeparator::workingQueue()->async([opened = gate.get_future().share()] { opened.wait(); });
+        auto listener = std::make_shared<Listener>();
+        auto scanner = FoldersScanner::create({m_dir / "t"}, listener);
+        scanner->enableSearchDuplicatesFoldersAndSimilars(false);
+        scanner->startScanAndUseAutoDefineMinimalFileSizeWithFullHashCalculation(false);
+        ASSERT_TRUE(runMainLoopUntil([&] { return scanner->getCurrentState() == FoldersScannerStateFilteringFiles; }));
+        clock->seconds += seconds;
+        gate.set_value();
+        ASSERT_TRUE(runMainLoopUntil([&] { return listener->calls > 0; }));
+        std::uint64_t smallest = ~std::uint64_t{0};
+        for (const auto& g : listener->container->getAllFilesGroups()) smallest = std::min(smallest, g->oneItemSize());
+        if (seconds == 29) {
+            EXPECT_EQ(listener->container->getAllFilesGroups().size(), 4u);
+            EXPECT_EQ(scanner->finalMinimalDuplicatesSize(), 0u);  // every size was examined
+            continue;
+        }
+        // The stop reaches the filter through its queue: the size it hands on is the smallest confirmed.
+        EXPECT_TRUE(runMainLoopUntil([&] { return scanner->finalMinimalDuplicatesSize() != 0; }, std::chrono::seconds(5)));
+        EXPECT_LE(smallest, 500000u);
+        EXPECT_EQ(scanner->finalMinimalDuplicatesSize(), smallest);
+    }
 }

@@ -3,6 +3,7 @@
 
 #include "SelectionFixture.h"
 #include "selection/AutoSelectManager.h"
+#include "selection/AutoSelectPreview.h"
 #include "selection/DuplicateItemActionsStatistics.h"
 #include "selection/OperationsManager.h"
 
@@ -86,6 +87,11 @@ TEST_F(AutoSelectFixture, ListsAreIgnoredWhenEveryCopyIsInAnAlwaysFolder) {
 TEST_F(AutoSelectFixture, OneCopyInANeverFolderKeepsItAndSelectsEveryOtherWhateverTheNames) {
     settings->setAutoNeverSelectFolders(std::vector<std::string>{abs("Never")});
     auto g = group({"Never/photo copy.jpg", "x/photo.jpg", "y/photo copy 2.jpg"});
+    // The preview runs the name contest alone: the Never copy loses it and still is not listed.
+    auto preview = AutoSelectPreview::calculateNow({{g, g->getItems()}});
+    ASSERT_EQ(preview.size(), 1u);
+    ASSERT_EQ(preview[0].duplicateArray.size(), 1u);
+    EXPECT_EQ(preview[0].duplicateArray[0]->getFileItemPath(), abs("y/photo copy 2.jpg"));
     EXPECT_EQ(autoSelect(g), (Names{"x/photo.jpg", "y/photo copy 2.jpg"}));
     // Two copies in Never folders and one elsewhere: only the outside one goes.
     auto two = group({"Never/a/d.jpg", "Never/b/d copy.jpg", "z/d.jpg"});
