@@ -72,6 +72,7 @@ TEST(LinksAndSizesCli, NamesOfOneFileAreOneCopyAndFreeNothing) {
     const std::string alone = dir.writePatternFile("tree/alone/x.bin", 200000, 8);
     ASSERT_EQ(::link(alone.c_str(), (dir / "tree/alone/y.bin").c_str()), 0);
     ASSERT_EQ(::link(alone.c_str(), (dir / "tree/alone/z.bin").c_str()), 0);
+    dir.writePatternFile("tree/other/w.bin", 200000, 9);  // the same size, other content
 
     CliRun json = runDorvane({"scan", "-q", "--all-sizes", "--select", "auto", "--format", "json", q(tree)});
     ASSERT_EQ(json.status, 0) << json.err;
