@@ -6,15 +6,32 @@
 
 namespace report_writer {
 
+namespace {
+// Space on disk, followed by the content's size where the two read differently
+// ("12 KiB on disk (20 GiB of content)").
+std::string diskAndContent(std::uint64_t disk, std::uint64_t content) {
+    std::string onDisk = format::size(disk);
+    std::string ofContent = format::size(content);
+    if (onDisk == ofContent) return onDisk;
+    return onDisk + " on disk (" + ofContent + " of content)";
+}
+
+std::string hardLinks(std::uint64_t names, std::uint64_t files) {
+    return "hard links: " + format::count(names) + " names of " + (files == 1 ? "one file" : format::count(files) + " files");
+}
+}  // namespace
+
 std::string text(const ScanReport& r) {
     std::string out;
     if (!r.complete) out += "The scan was stopped: these results are incomplete.\n\n";
     for (const auto& c : r.categories) {
         out += c.title + " (" + format::count(c.groups.size()) + (c.groups.size() == 1 ? " group, " : " groups, ") +
-               format::size(c.totalSize) + ")\n";
+               diskAndContent(c.totalSize, c.totalContentSize) + ")\n";
         for (const auto& g : c.groups) {
-            out += "  " + format::count(g.members.size()) + " copies of " + format::size(g.copySize) + ", frees " +
-                   format::size(g.reclaimableSize) + "\n";
+            out += "  " + format::count(g.copies) + " copies of " + format::size(g.copySize) + ", frees " +
+                   diskAndContent(g.reclaimableSize, g.reclaimableContentSize);
+            if (g.hardLinkNames > 0) out += " (" + hardLinks(g.hardLinkNames, g.hardLinkFiles) + ")";
+            out += "\n";
             for (const auto& m : g.members) {
                 const char* mark = !r.selectionApplied ? "    " : m.selected ? "    remove  " : "    keep    ";
                 out += mark + m.path + "\n";
@@ -43,8 +60,8 @@ std::string text(const ScanReport& r) {
     line("Files scanned:", format::count(r.filesScanned));
     line("Duplicate groups:", format::count(r.groupCount));
     line("Duplicate files:", format::count(r.duplicateFiles));
-    line("Duplicates' size:", format::size(r.duplicatesSize));
-    line("Reclaimable size:", format::size(r.reclaimableSize));
+    line("Duplicates' size:", diskAndContent(r.duplicatesSize, r.duplicatesContentSize));
+    line("Reclaimable size:", diskAndContent(r.reclaimableSize, r.reclaimableContentSize));
     std::string minimal = format::size(r.minimalSize);
     if (r.minimalSizeAutomatic) {
         minimal += r.automaticStopLeftSmallFiles
@@ -77,21 +94,27 @@ std::string json(const ScanReport& r) {
     out += "  \"summary\": { \"groups\": " + std::to_string(r.groupCount) +
            ", \"duplicate_files\": " + std::to_string(r.duplicateFiles) +
            ", \"duplicates_size\": " + std::to_string(r.duplicatesSize) +
-           ", \"reclaimable_size\": " + std::to_string(r.reclaimableSize) + " },\n";
+           ", \"duplicates_content_size\": " + std::to_string(r.duplicatesContentSize) +
+           ", \"reclaimable_size\": " + std::to_string(r.reclaimableSize) +
+           ", \"reclaimable_content_size\": " + std::to_string(r.reclaimableContentSize) + " },\n";
     out += "  \"categories\": [";
     for (std::size_t ci = 0; ci < r.categories.size(); ++ci) {
         const auto& c = r.categories[ci];
         out += std::string(ci ? "," : "") + "\n    { \"kind\": " + format::jsonString(c.kind) +
-               ", \"total_size\": " + std::to_string(c.totalSize) + ",\n      \"groups\": [";
+               ", \"total_size\": " + std::to_string(c.totalSize) +
+               ", \"total_content_size\": " + std::to_string(c.totalContentSize) + ",\n      \"groups\": [";
         for (std::size_t gi = 0; gi < c.groups.size(); ++gi) {
             const auto& g = c.groups[gi];
             out += std::string(gi ? "," : "") + "\n        { \"id\": " + std::to_string(g.id) +
-                   ", \"copy_size\": " + std::to_string(g.copySize) +
-                   ", \"reclaimable_size\": " + std::to_string(g.reclaimableSize) + ",\n          \"members\": [";
+                   ", \"copy_size\": " + std::to_string(g.copySize) + ", \"copies\": " + std::to_string(g.copies) +
+                   ", \"hard_links\": " + std::to_string(g.hardLinkNames) +
+                   ", \"reclaimable_size\": " + std::to_string(g.reclaimableSize) +
+                   ", \"reclaimable_content_size\": " + std::to_string(g.reclaimableContentSize) +
+                   ",\n          \"members\": [";
             for (std::size_t mi = 0; mi < g.members.size(); ++mi) {
                 const auto& m = g.members[mi];
                 out += std::string(mi ? "," : "") + "\n            { \"path\": " + format::jsonString(m.path) +
-                       ", \"size\": " + std::to_string(m.size) +
+                       ", \"size\": " + std::to_string(m.size) + ", \"disk_size\": " + std::to_string(m.diskSize) +
                        ", \"modified\": " + format::jsonString(format::isoTimeUtc(m.modified)) +
                        ", \"selected\": " + (m.selected ? "true" : "false") + " }";
             }

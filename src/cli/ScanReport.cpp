@@ -37,31 +37,42 @@ void ScanReport::addResults(const DuplicatesContainer& container) {
         out.title = k.title;
         for (const auto& group : category->getGroups()) {
             auto items = group->getItems();
-            if (items.size() < 2) continue;
+            if (items.size() < 2 || group->getFilesCount() < 2) continue;
             Group g;
             g.id = group->getGroupID();
             g.copySize = group->oneItemSize();
+            g.copies = static_cast<std::uint64_t>(group->getFilesCount());
+            g.hardLinkNames = static_cast<std::uint64_t>(group->getHardLinkedNamesCount());
+            g.hardLinkFiles = static_cast<std::uint64_t>(group->getHardLinkedFilesCount());
             g.reclaimableSize = group->getSizeThatCanBeRemoved();
+            g.reclaimableContentSize = group->getContentSizeThatCanBeRemoved();
             g.totalSize = group->getTotalSize();
+            g.totalContentSize = group->getTotalContentSize();
             for (const auto& item : items) {
                 Member m;
                 m.path = item->getFileItemPath();
                 m.size = static_cast<std::uint64_t>(std::max<std::int64_t>(0, item->getFileItemSize()));
+                m.diskSize = static_cast<std::uint64_t>(std::max<std::int64_t>(0, item->getDiskSize()));
                 m.modified = item->getLastModificationDate();
                 m.selected = item->isSelected();
                 g.members.push_back(std::move(m));
             }
             std::sort(g.members.begin(), g.members.end(), [](const Member& a, const Member& b) { return a.path < b.path; });
             out.totalSize += g.totalSize;
+            out.totalContentSize += g.totalContentSize;
             groupCount += 1;
-            duplicateFiles += g.members.size();
+            duplicateFiles += g.copies;
             duplicatesSize += g.totalSize;
+            duplicatesContentSize += g.totalContentSize;
             reclaimableSize += g.reclaimableSize;
+            reclaimableContentSize += g.reclaimableContentSize;
             out.groups.push_back(std::move(g));
         }
         if (out.groups.empty()) continue;
+        // Group IDs follow the order in which digests came back; the first path does not.
         std::sort(out.groups.begin(), out.groups.end(), [](const Group& a, const Group& b) {
             if (a.reclaimableSize != b.reclaimableSize) return a.reclaimableSize > b.reclaimableSize;
+            if (a.members.front().path != b.members.front().path) return a.members.front().path < b.members.front().path;
             return a.id < b.id;
         });
         categories.push_back(std::move(out));

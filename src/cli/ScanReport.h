@@ -1,5 +1,6 @@
 // A plain picture of one scan's results for the command line's text and JSON reports: categories in
-// report order, groups largest first, and the scan's facts. Built on the main thread from a container.
+// report order, groups largest first (ties by their first path), members in path order, and the scan's
+// facts. Built on the main thread from a container.
 #pragma once
 
 #include <cstdint>
@@ -10,23 +11,32 @@
 class DuplicatesContainer;
 
 struct ScanReport {
+    // Sizes: "disk" ones are allocated blocks (what removal frees), the others logical bytes (content).
+    // A file with several names among a group's members counts once.
     struct Member {
         std::string path;
         std::uint64_t size = 0;
+        std::uint64_t diskSize = 0;
         std::int64_t modified = 0;  // seconds since 1970
         bool selected = false;
     };
     struct Group {
         std::int64_t id = 0;
         std::uint64_t copySize = 0;
+        std::uint64_t copies = 0;          // distinct files among the members
+        std::uint64_t hardLinkNames = 0;   // members that share their file with another member
+        std::uint64_t hardLinkFiles = 0;   // the files those names belong to
         std::uint64_t reclaimableSize = 0;
+        std::uint64_t reclaimableContentSize = 0;
         std::uint64_t totalSize = 0;
+        std::uint64_t totalContentSize = 0;
         std::vector<Member> members;
     };
     struct Category {
         std::string kind;   // "image", "video", "music", "document", "archive", "other", "folder"
         std::string title;  // "Images", …
         std::uint64_t totalSize = 0;
+        std::uint64_t totalContentSize = 0;
         std::vector<Group> groups;
     };
     struct Heap {
@@ -53,9 +63,11 @@ struct ScanReport {
 
     // Summary.
     std::uint64_t groupCount = 0;
-    std::uint64_t duplicateFiles = 0;
+    std::uint64_t duplicateFiles = 0;  // files, not names: names of one file count once
     std::uint64_t duplicatesSize = 0;
+    std::uint64_t duplicatesContentSize = 0;
     std::uint64_t reclaimableSize = 0;
+    std::uint64_t reclaimableContentSize = 0;
 
     // Fills categories, heaps and summary from the container. Groups lying wholly inside duplicate
     // folders are in the hidden category and are not listed on their own.

@@ -8,6 +8,7 @@
 #include "results/DuplicatesCategory.h"
 #include "results/DuplicatesContainer.h"
 #include "results/DuplicatesHeaps.h"
+#include "results/FileIdentity.h"
 #include "scan/ExcludeChecker.h"
 #include "scan/FolderSystemItem.h"
 
@@ -140,8 +141,33 @@ void DuplicatesFilter::filterFiles(std::vector<FileSystemItem*> items) {
         filterNextPossibleDuplicates();
         return;
     }
+    items = setAsideOtherNames(std::move(items));
     m_pFileSeparator = FileSeparator::create();
     m_pFileSeparator->separateItems(std::move(items), std::static_pointer_cast<FileSeparatorListener>(shared_from_this()));
+}
+
+std::vector<FileSystemItem*> DuplicatesFilter::setAsideOtherNames(std::vector<FileSystemItem*> items) {
+    m_otherNames.clear();
+    std::vector<std::pair<FileIdentity, FileSystemItem*>> files;
+    std::size_t kept = 0;
+    for (FileSystemItem* item : items) {
+        // Empty files are told apart by their names, never read: they stay as they are.
+        if (item->hasOtherNames() && item->logicalSize() > 0) {
+            if (auto identity = FileIdentity::ofFileWithOtherNames(item->path())) {
+                auto same = std::find_if(files.begin(), files.end(), [&](const auto& f) { return f.first == *identity; });
+                if (same != files.end()) {
+                    // Its content is the first name's: no need to read it again.
+                    item->setIsCheckedForDuplicates(true);
+                    m_otherNames[same->second].push_back(item);
+                    continue;
+                }
+                files.emplace_back(*identity, item);
+            }
+        }
+        items[kept++] = item;
+    }
+    items.resize(kept);
+    return items;
 }
 
 void DuplicatesFilter::onFinishSeparateItemsByHash(FileItemsByHash result) {
@@ -149,12 +175,19 @@ void DuplicatesFilter::onFinishSeparateItemsByHash(FileItemsByHash result) {
     auto holder = std::make_shared<FileItemsByHash>(std::move(result));
     m_pWorkingQueue->async([self, holder] {
         self->saveHashHeaps(*holder);
+        self->m_otherNames.clear();
         self->filterNextPossibleDuplicates();
     });
 }
 
 void DuplicatesFilter::saveHashHeaps(FileItemsByHash& result) {
     for (auto& [key, files] : result) {
+        if (!m_otherNames.empty()) {
+            const std::size_t hashed = files.size();
+            for (std::size_t i = 0; i < hashed; ++i)
+                if (auto names = m_otherNames.find(files[i]); names != m_otherNames.end())
+                    files.insert(files.end(), names->second.begin(), names->second.end());
+        }
         if (files.size() < 2) continue;
         FileSystemItem* sample = files.front();
         auto size = static_cast<std::uint64_t>(sample->logicalSize());

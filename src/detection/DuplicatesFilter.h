@@ -1,6 +1,6 @@
 // Turns the stream of scanned files into confirmed duplicate groups: buckets files by kind and exact
-// size while the walk runs, then hashes one bucket of two or more files at a time and adds every set
-// of identical files to the results container. All its work runs on the working queue the scan driver
+// size while the walk runs, then hashes one bucket of two or more files at a time (one name per file
+// with hard links) and adds every set of identical files to the results container. All its work runs on the working queue the scan driver
 // gives it; listener calls are posted to the main queue. getCurrentMinimalFileSize() is safe anywhere.
 #pragma once
 
@@ -79,6 +79,9 @@ private:
     void doFilterDuplicates();
     void filterNextPossibleDuplicates();
     void filterFiles(std::vector<FileSystemItem*> items);
+    // Keeps one name per file among the bucket's files seen with other names (hard links): the
+    // others are set aside in m_otherNames, to join their first name's set after hashing.
+    std::vector<FileSystemItem*> setAsideOtherNames(std::vector<FileSystemItem*> items);
     void saveHashHeaps(FileItemsByHash& result);
     void updatePossibleDuplicateFolderInformationByFolder(FolderSystemItem* folder);
     void notifyListenerAboutFilteredFilesCount(std::int32_t count, std::uint64_t eachSize, FileType type);
@@ -96,6 +99,8 @@ private:
     std::uint64_t m_nMinimalDuplicatesFileSize = 0;
     std::atomic<std::uint64_t> m_nCurrentMinimalDuplicatesFileSize{~std::uint64_t{0}};  // read by the driver
     std::shared_ptr<FileSeparator> m_pFileSeparator;
+    // The bucket being hashed: further names of a file, by the name that is hashed for them.
+    std::unordered_map<FileSystemItem*, std::vector<FileSystemItem*>> m_otherNames;
     std::atomic<std::uint64_t> m_nPossibleDuplicateFoldersSize{0};  // read on the main queue
     std::unordered_map<std::string, std::uint64_t> m_arrPossibleDuplicateFolders;
     std::unordered_set<const FolderSystemItem*> m_arrPossibleDuplicateFoldersContainer;

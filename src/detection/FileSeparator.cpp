@@ -19,18 +19,16 @@ namespace {
 // raw camera formats, text, sources and data files, where an edit can hide between the regions.
 const std::unordered_set<std::string_view>& fullHashExtensions() {
     static const std::unordered_set<std::string_view> table{
-        "tiff", "bmp",  "tif",  "txt",   "rtf",   "csv",   "html",   "htm",     "xml",  "xhtml", "h",
-        "c",    "m",    "cpp",  "cp",    "py",    "mm",    "dxf",    "log",     "aif",  "aiff",  "3fr",
-        "rwl",  "arw",  "ari",  "cri",   "bay",   "cap",   "crw",    "dng",     "dcs",  "fff",   "erf",
-        "mdc",  "mef",  "mrw",  "mos",   "orf",   "nef",   "pxn",    "pef",     "raf",  "r3d",   "rwz",
-        "raw",  "x3f",  "srw",  "as",    "cc",    "pch",   "hpp",    "c++",     "cx",   "hh",    "editorconfig",
-        "css",  "for",  "f",    "f77",   "ftn",   "f95",   "f90",    "asp",     "f2k",  "cfm",   "incl",
-        "tmpl", "shtml", "cfg", "ini",   "java",  "conf",  "js",     "j",       "jsp",  "json",  "lua",
-        "mk",   "text", "markdown", "mark", "mdown", "md", "pas",    "p",       "pp",   "pl",    "php",
-        "pm",   "php4", "php3", "php5",  "rez",   "r",     "rhtml",  "rb",      "scss", "erb",   "etx",
-        "setext", "sql", "stx", "tql",   "mssql", "pis",   "mysql",  "strings", "pgsql", "tex",  "tcl",
-        "textile", "dat", "data", "vbs", "tsv",   "vss",   "vs",     "vl",      "v",    "vhdl",  "vhd",
-        "rss",  "plist", "wml", "webloc", "yaml", "yml",
+        "tiff", "bmp", "tif", "txt", "rtf", "csv", "html", "htm", "xml", "xhtml", "h", "c", "m", "cpp", "cp",
+        "py", "mm", "dxf", "log", "aif", "aiff", "3fr", "rwl", "arw", "ari", "cri", "bay", "cap", "crw", "dng",
+        "dcs", "fff", "erf", "mdc", "mef", "mrw", "mos", "orf", "nef", "pxn", "pef", "raf", "r3d", "rwz", "raw",
+        "x3f", "srw", "cr2", "cr3", "rw2", "nrw", "sr2", "as", "cc", "pch", "hpp", "c++", "cx", "hh",
+        "editorconfig", "css", "for", "f", "f77", "ftn", "f95", "f90", "asp", "f2k", "cfm", "incl", "tmpl",
+        "shtml", "cfg", "ini", "java", "conf", "js", "j", "jsp", "json", "lua", "mk", "text", "markdown",
+        "mark", "mdown", "md", "pas", "p", "pp", "pl", "php", "pm", "php4", "php3", "php5", "rez", "r", "rhtml",
+        "rb", "scss", "erb", "etx", "setext", "sql", "stx", "tql", "mssql", "pis", "mysql", "strings", "pgsql",
+        "tex", "tcl", "textile", "dat", "data", "vbs", "tsv", "vss", "vs", "vl", "v", "vhdl", "vhd", "rss",
+        "plist", "wml", "webloc", "yaml", "yml",
     };
     return table;
 }

@@ -30,6 +30,7 @@ void DuplicateItem::initWithFileItem(FileSystemItem* item, DuplicatesGroup* grou
         m_pGroup = nullptr;
         return;
     }
+    if (!item->isDir() && item->hasOtherNames()) m_identity = FileIdentity::ofFileWithOtherNames(m_sItemPath);
     updateAssociatedDuplicateFolder();
     m_bIsInited = true;
 }
@@ -39,6 +40,8 @@ std::string DuplicateItem::getName() const { return m_pItem ? std::string(m_pIte
 std::string DuplicateItem::getDisplayName() const { return m_pItem ? m_pItem->displayName() : std::string(); }
 
 std::int64_t DuplicateItem::getFileItemSize() const { return m_pItem ? m_pItem->logicalSize() : 0; }
+
+std::int64_t DuplicateItem::getDiskSize() const { return m_pItem ? m_pItem->gettotalsize() : 0; }
 
 std::string DuplicateItem::getParentFolderItemPath() const {
     return m_sItemPath.substr(0, std::min<std::size_t>(m_nParentPathLength, m_sItemPath.size()));

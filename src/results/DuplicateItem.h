@@ -5,9 +5,11 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "platform/ListenersContainer.h"
+#include "results/FileIdentity.h"
 #include "results/DuplicateItemListener.h"
 #include "results/DuplicateItemSelectionListener.h"
 
@@ -32,7 +34,13 @@ public:
     DuplicatesGroup* getGroup() const { return m_pGroup; }
     std::string getName() const;
     std::string getDisplayName() const;
+    // Logical bytes (the content) and allocated bytes (what removing the last name frees on disk).
     std::int64_t getFileItemSize() const;
+    std::int64_t getDiskSize() const;
+    // Device and inode, read on joining for a file the walk saw with other names; none otherwise.
+    const std::optional<FileIdentity>& getFileIdentity() const { return m_identity; }
+    // Whether both members are names of one file (hard links): then they are one copy, not two.
+    bool isSameFileAs(const DuplicateItem& other) const { return m_identity && m_identity == other.m_identity; }
     // Empty once the member left its group.
     const std::string& getFileItemPath() const { return m_sItemPath; }
     std::string getParentFolderItemPath() const;
@@ -75,6 +83,7 @@ private:
     DuplicateItem* m_pAssociatedDuplicateFolder = nullptr;  // weak: cleared when that folder's member leaves
     DuplicatesGroup* m_pGroup = nullptr;                     // weak: cleared when this member leaves
     std::string m_sItemPath;
+    std::optional<FileIdentity> m_identity;
     std::int64_t m_lastModificationDate = kDateNotRead;  // seconds since 1970 once read
     std::uint32_t m_nParentPathLength = 0;  // the parent folder path is this prefix of m_sItemPath
     std::int32_t m_nLevel = 0;              // 0 means not yet counted

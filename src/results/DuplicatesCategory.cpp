@@ -6,6 +6,7 @@
 
 #include "results/DuplicateItem.h"
 #include "results/DuplicatesCategoryListener.h"
+#include "results/FileIdentity.h"
 #include "scan/FileSystemItem.h"
 #include "settings/AppNotification.h"
 
@@ -20,6 +21,8 @@ DuplicatesContainer* DuplicatesCategory::getContainer() const {
 
 std::shared_ptr<DuplicatesGroup> DuplicatesCategory::addGroupWithItems(const std::vector<FileSystemItem*>& items) {
     if (items.size() < 2) return nullptr;
+    // Names of one file (hard links) are one copy: no duplicates of one another.
+    if (FileIdentity::areNamesOfOneFile(items)) return nullptr;
     auto group = std::make_shared<DuplicatesGroup>(prepareItemsForGroupCreation(items), this);
     m_arrGroups.add(group);
     group->onGroupAdded(group, *this);
@@ -65,7 +68,7 @@ std::int64_t DuplicatesCategory::removeEmptyGroups() {
     std::int64_t removed = 0;
     for (const auto& group : m_arrGroups.snapshot()) {
         // An earlier removal may have taken this one already.
-        if (!m_arrGroups.contains(group.get()) || group->getTotalCount() >= 2) continue;
+        if (!m_arrGroups.contains(group.get()) || group->getFilesCount() >= 2) continue;
         removeGroup(group.get());
         ++removed;
     }

@@ -35,8 +35,8 @@ public:
     std::size_t getGroupsCount() const { return m_arrGroups.size(); }
     bool containsGroup(const DuplicatesGroup* group) const { return m_arrGroups.contains(group); }
 
-    // For 2 or more nodes: the new group (which may have moved on to the hidden category while
-    // joining); null otherwise.
+    // For 2 or more nodes that are not all names of one file: the new group (which may have moved on
+    // to the hidden category while joining); null otherwise.
     std::shared_ptr<DuplicatesGroup> addGroupWithItems(const std::vector<FileSystemItem*>& items);
     // The given nodes plus every node of the groups they already belong to; those groups are removed.
     std::vector<FileSystemItem*> prepareItemsForGroupCreation(const std::vector<FileSystemItem*>& items);
@@ -44,7 +44,8 @@ public:
     void removeGroup(DuplicatesGroup* group) { removeGroupWithNotification(group, false); }
     // With the notification, the container-data-changed notification is posted as well.
     void removeGroupWithNotification(DuplicatesGroup* group, bool withNotification);
-    // Removes every group with fewer than 2 members; answers how many.
+    // Removes every group with fewer than 2 files (members, names of one file counted once); answers
+    // how many.
     std::int64_t removeEmptyGroups();
     void removeAllGroups();
 

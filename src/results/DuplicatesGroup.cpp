@@ -140,7 +140,26 @@ std::vector<std::shared_ptr<DuplicateItem>> DuplicatesGroup::getSelectedItems() 
 
 bool DuplicatesGroup::isItemInSelection(const DuplicateItem* item) const { return m_pSelection->containsItem(item); }
 
-std::uint64_t DuplicatesGroup::getSelectedSize() const { return m_pSelection->getTotalSize(); }
+std::uint64_t DuplicatesGroup::getSelectedSize() const {
+    if (!m_pContent || !m_pContent->hasMembersWithOtherNames()) return m_pSelection->getTotalSize();
+    // Names of one file: the blocks go only with the last name, and count once.
+    std::vector<FileIdentity> staying;
+    for (const auto& member : m_pContent->getItems())
+        if (member->getFileIdentity() && !member->isSelected()) staying.push_back(*member->getFileIdentity());
+    std::vector<FileIdentity> counted;
+    std::uint64_t size = 0;
+    for (const auto& member : m_pSelection->getItems()) {
+        if (member->getAssociatedDuplicateFolder()) continue;
+        if (const auto& identity = member->getFileIdentity()) {
+            if (std::find(staying.begin(), staying.end(), *identity) != staying.end() ||
+                std::find(counted.begin(), counted.end(), *identity) != counted.end())
+                continue;
+            counted.push_back(*identity);
+        }
+        size += static_cast<std::uint64_t>(std::max<std::int64_t>(0, member->getDiskSize()));
+    }
+    return size;
+}
 
 std::int64_t DuplicatesGroup::getSelectedCountWithDuplicatesFolderContent() const {
     return m_pSelection->getDirtyItemsCount();
@@ -194,11 +213,27 @@ const std::string& DuplicatesGroup::getGroupExtension() {
 
 std::uint64_t DuplicatesGroup::getTotalSize() const { return m_pContent ? m_pContent->getTotalSize() : 0; }
 
+std::uint64_t DuplicatesGroup::getTotalContentSize() const { return m_pContent ? m_pContent->getTotalContentSize() : 0; }
+
 std::uint64_t DuplicatesGroup::getSizeThatCanBeRemoved() const {
     return m_pContent ? m_pContent->getSizeThatCanBeRemoved() : 0;
 }
 
+std::uint64_t DuplicatesGroup::getContentSizeThatCanBeRemoved() const {
+    return m_pContent ? m_pContent->getContentSizeThatCanBeRemoved() : 0;
+}
+
 std::int64_t DuplicatesGroup::getTotalCount() const { return m_pContent ? m_pContent->getItemsCount() : 0; }
+
+std::int64_t DuplicatesGroup::getFilesCount() const { return m_pContent ? m_pContent->getFilesCount() : 0; }
+
+std::int64_t DuplicatesGroup::getHardLinkedNamesCount() const {
+    return m_pContent ? m_pContent->getHardLinkedNamesCount() : 0;
+}
+
+std::int64_t DuplicatesGroup::getHardLinkedFilesCount() const {
+    return m_pContent ? m_pContent->getHardLinkedFilesCount() : 0;
+}
 
 std::int64_t DuplicatesGroup::getCountOfDuplicatesThatCanBeRemoved() const {
     return m_pContent ? m_pContent->getItemsCountThatCanBeRemoved() : 0;
@@ -215,6 +250,12 @@ std::int64_t DuplicatesGroup::getItemsCountInDuplicatesFolders() const {
 std::uint64_t DuplicatesGroup::oneItemSize() const {
     if (!m_pContent || m_pContent->getItems().empty()) return 0;
     std::int64_t size = m_pContent->getItems().front()->getFileItemSize();
+    return size > 0 ? static_cast<std::uint64_t>(size) : 0;
+}
+
+std::uint64_t DuplicatesGroup::oneItemDiskSize() const {
+    if (!m_pContent || m_pContent->getItems().empty()) return 0;
+    std::int64_t size = m_pContent->getItems().front()->getDiskSize();
     return size > 0 ? static_cast<std::uint64_t>(size) : 0;
 }
 
@@ -352,7 +393,7 @@ void DuplicatesGroup::onGroupAdded(const std::shared_ptr<DuplicatesGroup>& group
     auto content = std::make_shared<GroupContent>(this);
     m_pContent = content;
     onWillChanged();
-    for (FileSystemItem* node : m_arrFileSystemItems) content->addItem(node);
+    content->addItems(m_arrFileSystemItems);
     std::vector<FileSystemItem*>().swap(m_arrFileSystemItems);
     m_bIsPackageContent = isAllItemsInPackages();
     recalculateIsFullyInDuplicatesFolders();

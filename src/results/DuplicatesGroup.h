@@ -48,6 +48,8 @@ public:
     void deselectAllItems();
     std::vector<std::shared_ptr<DuplicateItem>> getSelectedItems() const;
     bool isItemInSelection(const DuplicateItem* item) const;
+    // What removing the selected copies frees on disk: a file's blocks count once, and only when
+    // none of its names stays.
     std::uint64_t getSelectedSize() const;
     std::int64_t getSelectedCountWithDuplicatesFolderContent() const;
     std::int64_t getActualSelectedCount() const;
@@ -68,13 +70,26 @@ public:
     const std::string& getGroupName();
     const std::string& getGroupNameWithoutExtension();
     const std::string& getGroupExtension();
+    // Sizes on disk (allocated blocks) and of the content (logical bytes); each file counted once,
+    // whatever the number of its names among the members.
     std::uint64_t getTotalSize() const;
+    std::uint64_t getTotalContentSize() const;
+    // What removing every copy but one frees.
     std::uint64_t getSizeThatCanBeRemoved() const;
+    std::uint64_t getContentSizeThatCanBeRemoved() const;
+    // Members (names), and the distinct files among them.
     std::int64_t getTotalCount() const;
+    std::int64_t getFilesCount() const;
+    // Members that share their file with another member (hard links), and how many files those are.
+    std::int64_t getHardLinkedNamesCount() const;
+    std::int64_t getHardLinkedFilesCount() const;
+    bool hasHardLinks() const { return getHardLinkedNamesCount() > 0; }
     std::int64_t getCountOfDuplicatesThatCanBeRemoved() const;
     std::int64_t getItemsCountInPackages() const;
     std::int64_t getItemsCountInDuplicatesFolders() const;
+    // One copy: its content, and its blocks on disk.
     std::uint64_t oneItemSize() const;
+    std::uint64_t oneItemDiskSize() const;
     bool isAllItemsInPackages() const;
     bool isFullyInDuplicatesFolders() const { return m_bIsFullyInDuplicatesFolders; }
     bool calculateIsFullyInDuplicatesFolders() const;

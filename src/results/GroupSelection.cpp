@@ -7,7 +7,7 @@
 
 namespace {
 std::uint64_t sizeOf(const DuplicateItem& item) {
-    std::int64_t size = item.getFileItemSize();
+    std::int64_t size = item.getDiskSize();
     return size > 0 ? static_cast<std::uint64_t>(size) : 0;
 }
 }  // namespace

@@ -1,4 +1,5 @@
-// The selected copies of one group, with the count and size of those outside duplicate folders.
+// The selected copies of one group, with the count and disk size of those outside duplicate folders
+// (each name counted: the group corrects the size when names of one file are among its members).
 // Owned by its group; every change is announced to the group (will change / did change). Used on
 // the queue that changes the group.
 #pragma once

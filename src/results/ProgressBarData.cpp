@@ -11,7 +11,7 @@ void ProgressBarData::applyGroup(const DuplicatesGroup& group, std::int64_t sign
     const std::int64_t dirty = group.getSelectedCountWithDuplicatesFolderContent();
     const std::int64_t actual = group.getActualSelectedCount();
     const std::int64_t selectedSize = static_cast<std::int64_t>(group.getSelectedSize());
-    const std::int64_t one = static_cast<std::int64_t>(group.oneItemSize());
+    const std::int64_t one = static_cast<std::int64_t>(group.oneItemDiskSize());
 
     if (dirty != total) {
         countOfSelectedDuplicates += sign * actual;
@@ -25,7 +25,7 @@ void ProgressBarData::applyGroup(const DuplicatesGroup& group, std::int64_t sign
         sizeOfKeptOriginals += sign * one;
     }
     totalCountOfDuplicates += sign * (total - inFolders);
-    totalSizeOfDuplicates += sign * one * (total - inFolders);
+    totalSizeOfDuplicates += sign * static_cast<std::int64_t>(group.getTotalSize());
 }
 
 void ProgressBarData::addItems(const std::vector<std::shared_ptr<DuplicateItem>>& items, const DuplicatesGroup& group) {
@@ -43,7 +43,7 @@ void ProgressBarData::addItems(const std::vector<std::shared_ptr<DuplicateItem>>
     }
     for (const auto& item : items) {
         if (!item) continue;
-        const std::int64_t size = item->getFileItemSize();
+        const std::int64_t size = item->getDiskSize();
         if (item->isSelected()) {
             if (dirty == total) {
                 countOfSelectedWithOriginalsDuplicates += 1;

@@ -1,5 +1,5 @@
 // The accumulator behind a category's progress bars: selected copies, selected copies of groups in
-// which every copy is selected, kept originals and all copies, in counts and sizes. A group is
+// which every copy is selected, kept originals and all copies, in counts and sizes on disk. A group is
 // counted in and out with exactly the same amounts. Not thread-safe: used by the owner's queue.
 #pragma once
 

@@ -4,6 +4,9 @@
 #include "scan/FolderSystemItem.h"
 #include "scan/VolumeSystemItem.h"
 
+// The walk builds one item per file of the tree: the hard-link flag has to fit the padding.
+static_assert(sizeof(void*) != 8 || sizeof(FileSystemItem) <= 56, "a file item grew");
+
 FileSystemItem::FileSystemItem(const char* name, std::size_t nameLength, FolderSystemItem* parent,
                                std::int64_t allocatedSize, std::uint8_t timeCode, bool hidden,
                                std::int64_t logicalSize)

@@ -44,7 +44,7 @@ public:
     virtual bool isPackage() { return false; }
     bool isInPackage() const;
 
-    // Sizes.
+    // Sizes: logical bytes (content) and allocated bytes (blocks × 512, the space on disk).
     std::int64_t logicalSize() const { return m_nSelfLogicalSize; }
     std::int64_t gettotalsize() const { return m_nSelfSize; }
     virtual std::int64_t getWholeItemSize() const { return m_nSelfSize; }
@@ -54,6 +54,11 @@ public:
     // Read from the disk now.
     bool getFileItemLastModificationDate(std::int64_t& secondsSinceEpoch) const;
     bool canBeDeleted() const;
+
+    // Whether the walk saw more than one name (hard link) for this file; only such files are asked
+    // for their device and inode later, when they turn out to be duplicates.
+    bool hasOtherNames() const { return m_bHasOtherNames; }
+    void setHasOtherNames(bool hasOtherNames) { m_bHasOtherNames = hasOtherNames; }
 
     bool isCheckedForDuplicates() const { return m_bIsCheckedForDuplicates; }
     void setIsCheckedForDuplicates(bool checked) { m_bIsCheckedForDuplicates = checked; }
@@ -82,6 +87,7 @@ protected:
     std::uint16_t m_nNameLength;
     std::uint8_t m_nTimeCode;             // bit 5 is the hidden flag (mntimeCode)
     bool m_bIsCheckedForDuplicates = false;
+    bool m_bHasOtherNames = false;        // fits in the padding: the item does not grow
 
     friend class FolderSystemItem;
 };

@@ -114,5 +114,6 @@ void FolderScanWorker2::processDirEntry(const DirectoryEntry& entry, FolderScanT
     if (isSkippedFileName(name)) return;
     FileSystemItem* file = FileSystemItem::createFile(name, parent, static_cast<std::int64_t>(entry.allocatedSize), 0,
                                                       hidden, static_cast<std::int64_t>(entry.size), true);
+    if (entry.linkCount > 1) file->setHasOtherNames(true);
     _filesCollector->addItem(file);
 }

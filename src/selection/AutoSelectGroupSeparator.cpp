@@ -20,7 +20,11 @@ struct Entry {
 }  // namespace
 
 AutoSelectGroupSeparator::AutoSelectGroupSeparator(std::vector<std::shared_ptr<DuplicateItem>> items)
-    : m_arrItemsForSeparate(std::move(items)) {}
+    : m_arrItemsForSeparate(std::move(items)) {
+    std::erase(m_arrItemsForSeparate, nullptr);
+    std::stable_sort(m_arrItemsForSeparate.begin(), m_arrItemsForSeparate.end(),
+                     [](const auto& a, const auto& b) { return a->getFileItemPath() < b->getFileItemPath(); });
+}
 
 AutoSelectGroupSeparator::~AutoSelectGroupSeparator() = default;
 
@@ -115,9 +119,20 @@ void AutoSelectGroupSeparator::selectUsingPathItems(const std::vector<AutoSelect
 void AutoSelectGroupSeparator::prepareResult() {
     m_arrItemsForAutoSelect.clear();
     m_arrItemsForAutoSelect.reserve(m_arrItemsForSelect.size());
+    // A name whose file keeps another name (hard link) frees nothing: it is never chosen.
+    std::vector<FileIdentity> staying;
+    for (const auto& wrapped : m_arrWrappedItems) {
+        const auto& identity = wrapped->getDuplicateItem()->getFileIdentity();
+        if (identity && std::find(m_arrItemsForSelect.begin(), m_arrItemsForSelect.end(), wrapped.get()) ==
+                            m_arrItemsForSelect.end())
+            staying.push_back(*identity);
+    }
     for (AutoSelectItem* chosen : m_arrItemsForSelect) {
         const auto& item = chosen->getDuplicateItem();
-        if (!item->getAssociatedDuplicateFolder()) m_arrItemsForAutoSelect.push_back(item);
+        if (item->getAssociatedDuplicateFolder()) continue;
+        const auto& identity = item->getFileIdentity();
+        if (identity && std::find(staying.begin(), staying.end(), *identity) != staying.end()) continue;
+        m_arrItemsForAutoSelect.push_back(item);
     }
     m_arrItemsForSelect.clear();
 }

@@ -57,20 +57,40 @@ void OperationsManager::performForceSelectForItems(const std::vector<std::shared
     forceSelectItemsWithPreparedManager(items);
 }
 
-void OperationsManager::forceSelectItemsWithPreparedManager(const std::vector<std::shared_ptr<DuplicateItem>>& items) {
-    if (items.empty() || !items.front()) return;
-    DuplicatesGroup* group = items.front()->getGroup();
+void OperationsManager::forceSelectItemsWithPreparedManager(const std::vector<std::shared_ptr<DuplicateItem>>& given) {
+    if (given.empty() || !given.front()) return;
+    DuplicatesGroup* group = given.front()->getGroup();
     if (!group) return;
+    // Path order, whatever order the copies came in: the same copies always give the same choice.
+    std::vector<std::shared_ptr<DuplicateItem>> items = given;
+    std::erase(items, nullptr);
+    std::stable_sort(items.begin(), items.end(),
+                     [](const auto& a, const auto& b) { return a->getFileItemPath() < b->getFileItemPath(); });
     const AutoSelectManager& manager = *m_pAutoSelectManager;
-    if (trySelectAllPossibleDuplicatesFromItems(items, manager)) return;
-
     SelectionBatch batch;
-    AutoSelectGroupSeparator separator(items);
-    separator.separateItemsUsingManager(&manager);
-    for (const auto& item : separator.getItemsForSelect()) item->selectItemForced(false);
-    if (atLeastTwoUnselected(*group)) selectOldestDuplicatesFromItems(items, manager);
-    if (atLeastTwoUnselected(*group)) selectAllWithNotMinimalLevelInArray(items, manager);
-    if (atLeastTwoUnselected(*group)) selectAllButNotFirstInArray(items, manager);
+    if (!trySelectAllPossibleDuplicatesFromItems(items, manager)) {
+        AutoSelectGroupSeparator separator(items);
+        separator.separateItemsUsingManager(&manager);
+        for (const auto& item : separator.getItemsForSelect()) item->selectItemForced(false);
+        if (atLeastTwoUnselected(*group)) selectOldestDuplicatesFromItems(items, manager);
+        if (atLeastTwoUnselected(*group)) selectAllWithNotMinimalLevelInArray(items, manager);
+        if (atLeastTwoUnselected(*group)) selectAllButNotFirstInArray(items, manager);
+    }
+    keepNamesOfStayingFiles(*group);
+}
+
+void OperationsManager::keepNamesOfStayingFiles(DuplicatesGroup& group) {
+    if (!group.hasHardLinks()) return;
+    const auto members = group.getItems();
+    std::vector<FileIdentity> staying;
+    for (const auto& member : members)
+        if (member->getFileIdentity() && !member->isSelected()) staying.push_back(*member->getFileIdentity());
+    SelectionBatch batch;
+    for (const auto& member : members) {
+        const auto& identity = member->getFileIdentity();
+        if (member->isSelected() && identity && std::find(staying.begin(), staying.end(), *identity) != staying.end())
+            member->deselectItem();
+    }
 }
 
 bool OperationsManager::trySelectAllPossibleDuplicatesFromItems(const std::vector<std::shared_ptr<DuplicateItem>>& items,
@@ -155,10 +175,10 @@ AutoSelectCommandResult OperationsManager::performAutoSelectCommand(
     AutoSelectCommandResult result;
     result.neverSelectListWasUsed = statistics.countOfNeverSelectListWasUsed() > 0;
     result.countInRemoveList = static_cast<std::int64_t>(after.size());
-    for (const auto& item : after) {
-        result.removeListSize += static_cast<std::uint64_t>(std::max<std::int64_t>(0, item->getFileItemSize()));
+    // Space on disk: names of one file count once, and only when none of them stays.
+    result.removeListSize = static_cast<std::uint64_t>(std::max<std::int64_t>(0, container.getRemoveListTotalSize()));
+    for (const auto& item : after)
         if (!previous.contains(item.get())) ++result.newlySelectedCount;
-    }
     result.selectedSomething = result.newlySelectedCount > 0;
 
     if (!result.selectedSomething) {

@@ -1,5 +1,6 @@
 // The selection commands of the results: the Auto Select cascade (name contest, then the oldest, level
-// and first rules) and the folder-wide and list commands of the results views. Every selection goes
+// and first rules, over the copies in path order; names of one file never split) and the folder-wide
+// and list commands of the results views. Every selection goes
 // through the group, which never selects the last unselected copy unless forced; each command runs in
 // one selection batch and so posts one selection-changed notification. Main thread only.
 #pragma once
@@ -27,7 +28,7 @@ struct AutoSelectCommandResult {
     bool selectedSomething = false;
     bool neverSelectListWasUsed = false;
     std::int64_t countInRemoveList = 0;  // after the run
-    std::uint64_t removeListSize = 0;    // bytes, after the run
+    std::uint64_t removeListSize = 0;    // bytes on disk that the remove list frees, after the run
     std::int64_t newlySelectedCount = 0;
     std::optional<SelectionQuestion> message;
 };
@@ -66,6 +67,9 @@ public:
     // given copy is selected. Answers whether it handled the group.
     bool trySelectAllPossibleDuplicatesFromItems(const std::vector<std::shared_ptr<DuplicateItem>>& items,
                                                  const AutoSelectManager& manager);
+    // Names of one file (hard links) stay together: a selected name whose file keeps an unselected
+    // name is deselected, since removing it would free nothing.
+    static void keepNamesOfStayingFiles(DuplicatesGroup& group);
     // Fallbacks over the unselected given copies, never selecting one in a Never Select folder.
     void selectOldestDuplicatesFromItems(const std::vector<std::shared_ptr<DuplicateItem>>& items,
                                          const AutoSelectManager& manager);
