@@ -163,7 +163,7 @@ int runRemoval(std::shared_ptr<DuplicatesContainer> container, const RemoveOptio
         return 0;
     }
     std::uint64_t totalSize = 0;
-    for (const auto& item : items) totalSize += static_cast<std::uint64_t>(std::max<std::int64_t>(0, item->getFileItemSize()));
+    for (const auto& item : items) totalSize += static_cast<std::uint64_t>(std::max<std::int64_t>(0, item->getDiskSize()));
 
     if (options.dryRun) {
         for (const auto& item : items)

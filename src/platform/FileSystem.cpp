@@ -77,10 +77,6 @@ struct ScopedFd {
     ScopedFd& operator=(const ScopedFd&) = delete;
 };
 
-std::string joined(const std::string& folder, const std::string& name) {
-    return folder.empty() || folder.back() != '/' ? folder + "/" + name : folder + name;
-}
-
 Status handleOf(int fd, const std::string& path, FolderHandle& out) {
     struct statx st;
     if (::statx(fd, "", AT_EMPTY_PATH, STATX_TYPE | STATX_INO, &st) != 0) {

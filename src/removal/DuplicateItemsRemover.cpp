@@ -113,7 +113,7 @@ void DuplicateItemsRemover::beginSession(const std::shared_ptr<DuplicatesStandar
 void DuplicateItemsRemover::onRemover(DuplicatesStandartRemover&, const std::vector<std::shared_ptr<DuplicateItem>>& removed) {
     if (auto delegate = m_pDelegate.lock()) delegate->onRemover(*this, removed);
     std::int64_t size = 0;
-    for (const auto& item : removed) size += item->getFileItemSize();
+    for (const auto& item : removed) size += item->getDiskSize();
     m_nRemovedSizeLastSession += size;
     m_nTotalRemovedSize += size;
     m_nTotalRemovedCount += static_cast<std::int64_t>(removed.size());

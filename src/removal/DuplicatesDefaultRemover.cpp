@@ -199,7 +199,7 @@ void DuplicatesDefaultRemover::updateContainerForced(bool forced) {
         std::min<std::int64_t>(static_cast<std::int64_t>(m_arrItemsForRemove.size()),
                                std::max<std::int64_t>(0, m_nCurrentRemoveItemIndex)));
     std::uint64_t size = 0;
-    for (const auto& item : batch) size += static_cast<std::uint64_t>(std::max<std::int64_t>(0, item->getFileItemSize()));
+    for (const auto& item : batch) size += static_cast<std::uint64_t>(std::max<std::int64_t>(0, item->getDiskSize()));
     auto self = shared_from_this();
     dispatch::main().async([self, batch = std::move(batch), processed, size] {
         self->m_nCountOfProcessedItems = processed;

@@ -199,11 +199,8 @@ struct RemovalFixture : ::testing::Test {
     // A group of the nodes; the copies at the given indexes are selected.
     std::shared_ptr<DuplicatesGroup> group(const std::vector<FileSystemItem*>& nodes, const std::set<std::size_t>& selected) {
         auto g = container->addGroupWithItems(nodes);
-        auto items = g->getItems();
-        for (std::size_t i = 0; i < items.size(); ++i)
-            if (selected.count(i)) {
-                EXPECT_TRUE(items[i]->selectItemForced(false));
-            }
+        // By the position in `nodes`: the group keeps its members in path order.
+        for (std::size_t i : selected) EXPECT_TRUE(nodes.at(i)->getDuplicateItem()->selectItemForced(false));
         return g;
     }
     void saveRoots() {
