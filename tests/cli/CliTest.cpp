@@ -47,8 +47,7 @@ Corpus makeCorpus(const TempDir& dir, const std::string& extraArguments) {
     Corpus c;
     c.root = dir / "home";
     std::string manifest = dir / "manifest.json";
-    int status = runCommand("python3 '" DORVANE_MAKE_CORPUS "' '" + c.root + "' --manifest '" + manifest + "' " +
-                            extraArguments + " >/dev/null 2>&1");
+    int status = runTreeGenerator("'" + c.root + "' --manifest '" + manifest + "' " + extraArguments);
     EXPECT_EQ(status, 0);
     QFile file(QString::fromStdString(manifest));
     file.open(QIODevice::ReadOnly);
