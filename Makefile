@@ -24,7 +24,7 @@ build: deps $(BUILD)/build.ninja
 
 run: deps $(BUILD)/build.ninja
 	cmake --build $(BUILD) --target dorvane
-	./$(BUILD)/src/cli/dorvane scan $(ARGS)
+	$(BUILD)/src/cli/dorvane scan $(ARGS)
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j2
