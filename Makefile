@@ -1,11 +1,15 @@
-# make run   ARGS="folder..."   install what is missing, build, scan (default: the home folder)
-# make test                     install, build, run every test
+# make run   ARGS="folder..."   install what is missing, build the command line only, scan (default: the home folder)
+# make test                     install, build everything, run every test
+# make build                    install, build everything
 # make bench                    install, build, run the benchmarks
+# make install [PREFIX=/usr/local] [DESTDIR=]   install the built program under DESTDIR/PREFIX
 BUILD ?= build
 ARGS ?=
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
+PREFIX ?= /usr/local
+DESTDIR ?=
 
-.PHONY: all deps build run test bench clean
+.PHONY: all deps build run test bench install clean
 
 all: build
 
@@ -18,14 +22,19 @@ $(BUILD)/build.ninja: | deps
 build: deps $(BUILD)/build.ninja
 	cmake --build $(BUILD)
 
-run: build
-	./$(BUILD)/src/cli/dorvane scan $(ARGS)
+run: deps $(BUILD)/build.ninja
+	cmake --build $(BUILD) --target dorvane
+	$(BUILD)/src/cli/dorvane scan $(ARGS)
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j2
 
 bench: build
 	./bench/run-benchmarks $(BUILD)
+
+install: deps $(BUILD)/build.ninja
+	cmake --build $(BUILD) --target dorvane
+	DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix "$(PREFIX)"
 
 clean:
 	rm -rf $(BUILD)

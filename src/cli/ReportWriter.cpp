@@ -4,6 +4,21 @@
 
 #include "cli/Format.h"
 
+namespace {
+const char* plural(std::uint64_t n, const char* one, const char* many) { return n == 1 ? one : many; }
+
+std::string skippedJson(const LeftOut& left) {
+    std::string out;
+    for (std::size_t i = 0; i < left.unreadable.size(); ++i) {
+        const auto& u = left.unreadable[i];
+        out += std::string(i ? "," : "") + "\n      { \"path\": " + format::jsonString(u.path) +
+               ", \"kind\": " + (u.folder ? "\"folder\"" : "\"file\"") + ", \"reason\": " + format::jsonString(u.reason) +
+               " }";
+    }
+    return out + (left.unreadable.empty() ? "" : "\n    ");
+}
+}  // namespace
+
 namespace report_writer {
 
 namespace {
@@ -73,6 +88,29 @@ std::string text(const ScanReport& r) {
     line("Time taken:", format::duration(r.durationSeconds));
     if (r.invalidNames > 0)
         line("Skipped names:", format::count(r.invalidNames) + " (not valid UTF-8)");
+    const LeftOut& left = r.leftOut;
+    if (left.filesInHiddenFolders > 0 || left.filesWithExcludedExtension > 0) {
+        std::string text;
+        if (left.filesInHiddenFolders > 0)
+            text = format::count(left.filesInHiddenFolders) + plural(left.filesInHiddenFolders, " file", " files") +
+                   " in hidden folders (--hidden to include)";
+        if (left.filesWithExcludedExtension > 0) {
+            std::string extensions;
+            for (std::size_t i = 0; i < left.excludedExtensionsSeen.size() && i < 3; ++i)
+                extensions += (i ? ", " : "") + left.excludedExtensionsSeen[i];
+            if (left.excludedExtensionsSeen.size() > 3) extensions += " …";
+            text += (text.empty() ? format::count(left.filesWithExcludedExtension) +
+                                        plural(left.filesWithExcludedExtension, " file", " files")
+                                  : ", " + format::count(left.filesWithExcludedExtension)) +
+                    " by excluded extension (" + extensions + ": dorvane settings get KEY_exclude_extensions)";
+        }
+        line("Left out:", text);
+    }
+    if (!left.unreadable.empty()) {
+        const std::uint64_t folders = left.unreadableFolders(), files = left.unreadableFiles();
+        line("Not readable:", format::count(folders) + plural(folders, " folder", " folders") + ", " +
+                                  format::count(files) + plural(files, " file", " files") + " (see --format json)");
+    }
     return out;
 }
 
@@ -90,6 +128,9 @@ std::string json(const ScanReport& r) {
            ",\n    \"automatic_stop\": " + (r.automaticStopLeftSmallFiles ? "true" : "false") +
            ",\n    \"full_hash\": " + (r.fullHash ? "true" : "false") +
            ",\n    \"skipped_invalid_names\": " + std::to_string(r.invalidNames) +
+           ",\n    \"left_out\": { \"hidden_folders\": " + std::to_string(r.leftOut.filesInHiddenFolders) +
+           ", \"excluded_extension\": " + std::to_string(r.leftOut.filesWithExcludedExtension) + " }" +
+           ",\n    \"skipped\": [" + skippedJson(r.leftOut) + "]" +
            ",\n    \"duration_s\": " + number + "\n  },\n";
     out += "  \"summary\": { \"groups\": " + std::to_string(r.groupCount) +
            ", \"duplicate_files\": " + std::to_string(r.duplicateFiles) +

@@ -209,8 +209,18 @@ int runScanCommand(const std::vector<std::string>& arguments) {
         report.selectionApplied = true;
     }
     if (result) {
-        for (const auto& root : result->buildRootFolders()) report.foldersScanned += countFolders(*root);
+        std::vector<const FolderSystemItem*> roots;
+        for (const auto& root : result->buildRootFolders()) {
+            report.foldersScanned += countFolders(*root);
+            roots.push_back(root);
+        }
         report.addResults(*result);
+        Settings& settings = Settings::standard();
+        report.leftOut = LeftOut::collect(roots, options.choices.includeHidden.value_or(settings.scanInHiddenFolders()),
+                                          settings.excludeExtensions());
+        // Files scanned are those that took part; the ones left out by rule are named on their own.
+        const std::uint64_t byRule = report.leftOut.filesInHiddenFolders + report.leftOut.filesWithExcludedExtension;
+        report.filesScanned = report.filesScanned > byRule ? report.filesScanned - byRule : 0;
     }
     std::string text = options.format == ScanOptions::Format::Json ? report_writer::json(report)
                                                                    : report_writer::text(report);

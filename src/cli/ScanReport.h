@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "cli/LeftOut.h"
+
 class DuplicatesContainer;
 
 struct ScanReport {
@@ -57,6 +59,7 @@ struct ScanReport {
     bool selectionApplied = false;  // copies were chosen for removal: the text report marks each copy
     double durationSeconds = 0;
     std::uint64_t invalidNames = 0;
+    LeftOut leftOut;  // files left out by rule, entries that could not be read
 
     std::vector<Category> categories;  // only those with groups
     std::vector<Heap> heaps;  // each pair of folders once, largest first

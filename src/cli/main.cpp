@@ -1,6 +1,7 @@
 #include <QCoreApplication>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -8,6 +9,7 @@
 #include "cli/HistoryCommand.h"
 #include "cli/ScanCommand.h"
 #include "cli/SettingsCommand.h"
+#include "platform/ThreadStartError.h"
 
 namespace {
 const char* kUsage =
@@ -20,6 +22,21 @@ const char* kUsage =
     "\n"
     "  dorvane --version  print the version\n"
     "  dorvane --help     print this help; 'dorvane scan --help' lists the scan options\n";
+
+// Whichever thread runs into it: nothing sensible can go on without the worker threads.
+[[noreturn]] void exitForThreadStartError(const ThreadStartError& error) {
+    std::fprintf(stderr, "dorvane: cannot start worker threads: %s\n", error.code().message().c_str());
+    std::fflush(nullptr);
+    std::_Exit(1);
+}
+
+int runCommand(const std::string& command, const std::vector<std::string>& rest) {
+    if (command == "scan") return runScanCommand(rest);
+    if (command == "settings") return runSettingsCommand(rest);
+    if (command == "history") return runHistoryCommand(rest);
+    std::fprintf(stderr, "dorvane: unknown command '%s'\nTry 'dorvane --help'.\n", command.c_str());
+    return 2;
+}
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -33,10 +50,10 @@ int main(int argc, char** argv) {
         std::printf("dorvane %s (%s)\n", DORVANE_VERSION, DORVANE_GIT_REVISION);
         return 0;
     }
-    std::vector<std::string> rest(args.begin() + 1, args.end());
-    if (args[0] == "scan") return runScanCommand(rest);
-    if (args[0] == "settings") return runSettingsCommand(rest);
-    if (args[0] == "history") return runHistoryCommand(rest);
-    std::fprintf(stderr, "dorvane: unknown command '%s'\nTry 'dorvane --help'.\n", args[0].c_str());
-    return 2;
+    ThreadStartError::setHandler(exitForThreadStartError);
+    try {
+        return runCommand(args[0], std::vector<std::string>(args.begin() + 1, args.end()));
+    } catch (const ThreadStartError& error) {
+        exitForThreadStartError(error);
+    }
 }

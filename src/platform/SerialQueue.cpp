@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "platform/SyncCall.h"
+#include "platform/ThreadStartError.h"
 
 struct SerialQueue::State {
     std::string label;
@@ -32,14 +33,22 @@ void runLoop(std::shared_ptr<SerialQueue::State> state) {
             task = std::move(state->tasks.front());
             state->tasks.pop_front();
         }
-        task();
+        try {
+            task();
+        } catch (const ThreadStartError& error) {
+            ThreadStartError::handle(error);
+        }
     }
 }
 }  // namespace
 
 SerialQueue::SerialQueue(std::string label) : m_pState(std::make_shared<State>()) {
     m_pState->label = std::move(label);
-    m_pState->thread = std::thread(runLoop, m_pState);
+    try {
+        m_pState->thread = std::thread(runLoop, m_pState);
+    } catch (const std::system_error& error) {
+        throw ThreadStartError(error.code(), "queue " + m_pState->label);
+    }
     m_pState->threadId = m_pState->thread.get_id();
 }
 

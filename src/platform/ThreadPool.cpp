@@ -8,6 +8,8 @@
 #include <thread>
 #include <vector>
 
+#include "platform/ThreadStartError.h"
+
 struct ThreadPool::State {
     std::string name;
     std::mutex mutex;
@@ -19,7 +21,8 @@ struct ThreadPool::State {
 
 ThreadPool::ThreadPool(std::string name, int threadCount) : m_pState(std::make_shared<State>()) {
     m_pState->name = std::move(name);
-    for (int i = 0; i < threadCount; ++i) {
+    // A thread the system refuses ends the construction as a ThreadStartError.
+    for (int i = 0; i < threadCount; ++i) try {
         m_pState->threads.emplace_back([state = m_pState] {
             pthread_setname_np(pthread_self(), state->name.substr(0, 15).c_str());
             for (;;) {
@@ -31,9 +34,15 @@ ThreadPool::ThreadPool(std::string name, int threadCount) : m_pState(std::make_s
                     task = std::move(state->tasks.front());
                     state->tasks.pop_front();
                 }
-                task();
+                try {
+                    task();
+                } catch (const ThreadStartError& error) {
+                    ThreadStartError::handle(error);
+                }
             }
         });
+    } catch (const std::system_error& error) {
+        throw ThreadStartError(error.code(), "pool " + m_pState->name);
     }
 }
 

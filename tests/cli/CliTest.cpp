@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <csignal>
 #include <filesystem>
+#include <fstream>
 #include <iterator>
 #include <map>
 #include <sstream>
@@ -26,11 +27,25 @@ struct CliRun {
     std::string err;
 };
 
+// Waits (up to a minute) until the process has a handler for the signal, as /proc shows it.
+void waitUntilCatching(pid_t pid, int signal) {
+    const std::string status = "/proc/" + std::to_string(pid) + "/status";
+    for (int i = 0; i < 6000; ++i) {
+        std::ifstream in(status);
+        std::string line;
+        while (std::getline(in, line))
+            if (line.rfind("SigCgt:", 0) == 0 && (std::stoull(line.substr(7), nullptr, 16) >> (signal - 1)) & 1) return;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+}
+
 CliRun runDorvane(const QStringList& arguments, int killAfterMs = -1) {
     QProcess p;
     p.start(QStringLiteral(DORVANE_BINARY), arguments);
     p.waitForStarted();
     if (killAfterMs >= 0) {
+        // The interrupt must find the program's handler in place, however slowly a busy machine starts it.
+        waitUntilCatching(static_cast<pid_t>(p.processId()), SIGINT);
         std::this_thread::sleep_for(std::chrono::milliseconds(killAfterMs));
         ::kill(static_cast<pid_t>(p.processId()), SIGINT);
     }
@@ -51,8 +66,7 @@ Corpus makeCorpus(const TempDir& dir, const std::string& extraArguments) {
     Corpus c;
     c.root = dir / "home";
     std::string manifest = dir / "manifest.json";
-    int status = runCommand("python3 '" DORVANE_MAKE_CORPUS "' '" + c.root + "' --manifest '" + manifest + "' " +
-                            extraArguments + " >/dev/null 2>&1");
+    int status = runTreeGenerator("'" + c.root + "' --manifest '" + manifest + "' " + extraArguments);
     EXPECT_EQ(status, 0);
     QFile file(QString::fromStdString(manifest));
     file.open(QIODevice::ReadOnly);

@@ -76,8 +76,7 @@ TEST(FoldersCli, DuplicateFoldersAndHeapsOfAGeneratedHome) {
         TempDir dir;
         std::string root = dir / "home";
         std::string manifestPath = dir / "manifest.json";
-        ASSERT_EQ(runCommand("python3 '" DORVANE_MAKE_CORPUS "' '" + root + "' --manifest '" + manifestPath + "' " +
-                             extra + " >/dev/null 2>&1"),
+        ASSERT_EQ(runTreeGenerator("'" + root + "' --manifest '" + manifestPath + "' " + extra),
                   0);
         QFile file(QString::fromStdString(manifestPath));
         ASSERT_TRUE(file.open(QIODevice::ReadOnly));

@@ -34,8 +34,7 @@ Result dorvane(const QStringList& arguments) {
 
 std::string makeTree(const TempDir& dir, const std::string& arguments) {
     std::string root = dir / "home";
-    EXPECT_EQ(runCommand("python3 '" DORVANE_MAKE_CORPUS "' '" + root + "' --manifest '" + (dir / "m.json") + "' " +
-                         arguments + " >/dev/null 2>&1"),
+    EXPECT_EQ(runTreeGenerator("'" + root + "' --manifest '" + (dir / "m.json") + "' " + arguments),
               0);
     return root;
 }

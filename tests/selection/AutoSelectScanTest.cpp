@@ -39,8 +39,8 @@ std::optional<std::string> plainTwinName(const std::string& name) {
 TEST(AutoSelectScan, GeneratedHomeFolder) {
     TempDir dir;
     const std::string home = dir / "home";
-    ASSERT_EQ(runCommand("python3 '" DORVANE_MAKE_CORPUS "' '" + home + "' --manifest '" + (dir / "manifest.json") +
-                         "' --files 1500 --seed 23 --max-size 30000 --no-extras >/dev/null 2>&1"),
+    ASSERT_EQ(runTreeGenerator("'" + home + "' --manifest '" + (dir / "manifest.json") +
+                               "' --files 1500 --seed 23 --max-size 30000 --no-extras"),
               0);
     auto settings = std::make_shared<Settings>(dir / "settings.json");
     Settings::setStandard(settings);

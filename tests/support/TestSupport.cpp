@@ -96,6 +96,21 @@ int runCommand(const std::string& command, std::string* out) {
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
+int runTreeGenerator(const std::string& arguments) {
+    if (runCommand("command -v python3 >/dev/null 2>&1") != 0) {
+        ADD_FAILURE() << "python3 was not found in PATH; the test tree generator " DORVANE_MAKE_CORPUS
+                         " needs it (install the python3 package: scripts/install-deps)";
+        return -1;
+    }
+    if (!std::filesystem::exists(DORVANE_MAKE_CORPUS)) {
+        ADD_FAILURE() << "the test tree generator " DORVANE_MAKE_CORPUS " is missing";
+        return -1;
+    }
+    int status = runCommand("python3 '" DORVANE_MAKE_CORPUS "' " + arguments + " >/dev/null 2>&1");
+    if (status != 0) ADD_FAILURE() << DORVANE_MAKE_CORPUS " " << arguments << " ended with status " << status;
+    return status;
+}
+
 int main(int argc, char** argv) {
     // Never touch the real home, Trash or settings.
     g_home = makeTempFolder("dorvane-home-XXXXXX");

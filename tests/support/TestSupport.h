@@ -37,3 +37,7 @@ void drainMainLoop(std::chrono::milliseconds duration = std::chrono::millisecond
 const std::string& testHome();
 // Runs a command through /bin/sh; answers its exit status, output in *out when given.
 int runCommand(const std::string& command, std::string* out = nullptr);
+// Runs the project's tree generator (tests/tools/make-tree) with `arguments`, already quoted for the
+// shell, its output discarded; answers its exit status. Adds a test failure that names what is
+// missing when python3 or the generator cannot be found.
+int runTreeGenerator(const std::string& arguments);

@@ -1,0 +1,80 @@
+#include "cli/LeftOut.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "platform/DirectoryReader.h"
+#include "platform/FileReader.h"
+#include "scan/FolderSystemItem.h"
+
+namespace {
+std::string lowerAscii(std::string_view text) {
+    std::string out(text);
+    for (char& c : out)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return out;
+}
+
+// The extension the exclusion list is matched against: after the last dot, none for ".name".
+std::string_view extensionOf(std::string_view name) {
+    auto dot = name.rfind('.');
+    if (dot == std::string_view::npos || dot == 0 || dot + 1 == name.size()) return {};
+    return name.substr(dot + 1);
+}
+
+std::string reasonOf(const Status& status) {
+    return status.sysErrno() ? std::strerror(status.sysErrno()) : "cannot be read";
+}
+
+struct Walk {
+    bool includeHidden;
+    std::vector<std::string> excluded;  // lower case, without the dot
+    LeftOut out;
+
+    void folder(const FolderSystemItem& f, bool inHidden) {
+        // The walk keeps a folder it could not open as an empty one; such a folder is opened again here.
+        if (f.childrenArray().empty()) {
+            DirectoryReader reader;
+            if (Status s = reader.open(f.path()); !s) out.unreadable.push_back({f.path(), reasonOf(s), true});
+        }
+        for (const auto& child : f.childrenArray()) {
+            if (child->isDir()) {
+                folder(static_cast<const FolderSystemItem&>(*child), inHidden || child->isHiddenFlag());
+                continue;
+            }
+            if (inHidden && !includeHidden) {
+                ++out.filesInHiddenFolders;
+                continue;
+            }
+            std::string extension = lowerAscii(extensionOf(child->name()));
+            if (!extension.empty() && std::find(excluded.begin(), excluded.end(), extension) != excluded.end()) {
+                ++out.filesWithExcludedExtension;
+                if (std::find(out.excludedExtensionsSeen.begin(), out.excludedExtensionsSeen.end(), "." + extension) ==
+                    out.excludedExtensionsSeen.end())
+                    out.excludedExtensionsSeen.push_back("." + extension);
+                continue;
+            }
+            if (child->logicalSize() <= 0) continue;  // nothing to read
+            FileReader reader;
+            if (Status s = reader.open(child->path()); !s) out.unreadable.push_back({child->path(), reasonOf(s), false});
+        }
+    }
+};
+}  // namespace
+
+std::uint64_t LeftOut::unreadableFolders() const {
+    return static_cast<std::uint64_t>(std::count_if(unreadable.begin(), unreadable.end(), [](const Unreadable& u) { return u.folder; }));
+}
+
+std::uint64_t LeftOut::unreadableFiles() const { return unreadable.size() - unreadableFolders(); }
+
+LeftOut LeftOut::collect(const std::vector<const FolderSystemItem*>& roots, bool includeHidden,
+                         const std::vector<std::string>& excludedExtensions) {
+    Walk walk{includeHidden, {}, {}};
+    for (const auto& e : excludedExtensions)
+        if (e.size() >= 2) walk.excluded.push_back(lowerAscii(std::string_view(e).substr(1)));
+    for (const FolderSystemItem* root : roots) walk.folder(*root, false);
+    std::sort(walk.out.unreadable.begin(), walk.out.unreadable.end(),
+              [](const Unreadable& a, const Unreadable& b) { return a.path < b.path; });
+    return std::move(walk.out);
+}

@@ -1,0 +1,30 @@
+// What a finished scan did not look at, worked out from its tree on the main thread after the scan:
+// files left out by rule (inside hidden folders, excluded extensions) and the folders and files
+// inside the tree that could not be read, with the system's reason.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class FolderSystemItem;
+
+struct LeftOut {
+    struct Unreadable {
+        std::string path;
+        std::string reason;
+        bool folder = false;
+    };
+
+    std::uint64_t filesInHiddenFolders = 0;
+    std::uint64_t filesWithExcludedExtension = 0;
+    std::vector<std::string> excludedExtensionsSeen;  // ".so", in the order met, each once
+    std::vector<Unreadable> unreadable;                 // in path order
+
+    std::uint64_t unreadableFolders() const;
+    std::uint64_t unreadableFiles() const;
+
+    // `excludedExtensions` as stored (".so"); compared without regard to ASCII case.
+    static LeftOut collect(const std::vector<const FolderSystemItem*>& roots, bool includeHidden,
+                           const std::vector<std::string>& excludedExtensions);
+};
