@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "cli/HistoryCommand.h"
+#include "cli/RestoreCommand.h"
 #include "cli/ScanCommand.h"
 #include "cli/SettingsCommand.h"
 
@@ -16,7 +17,8 @@ const char* kUsage =
     "Commands:\n"
     "  scan [FOLDER...]   find duplicate files in the folders (default: the home folder)\n"
     "  settings           list the settings; settings get KEY, set KEY VALUE, reset [KEY]\n"
-    "  history            list the removal history by day\n"
+    "  history            list the removal history by day; --details shows one run, --clear deletes it\n"
+    "  restore            put back the copies a removal run took away ('dorvane restore --help')\n"
     "\n"
     "  dorvane --version  print the version\n"
     "  dorvane --help     print this help; 'dorvane scan --help' lists the scan options\n";
@@ -37,6 +39,7 @@ int main(int argc, char** argv) {
     if (args[0] == "scan") return runScanCommand(rest);
     if (args[0] == "settings") return runSettingsCommand(rest);
     if (args[0] == "history") return runHistoryCommand(rest);
+    if (args[0] == "restore") return runRestoreCommand(rest);
     std::fprintf(stderr, "dorvane: unknown command '%s'\nTry 'dorvane --help'.\n", args[0].c_str());
     return 2;
 }
