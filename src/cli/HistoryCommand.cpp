@@ -164,7 +164,9 @@ int runHistoryCommand(const std::vector<std::string>& arguments, std::ostream& o
             return 1;
         }
         if (clear) return clearHistory(folder, day, yes, isatty(STDIN_FILENO), std::cin, out, err);
-        const auto controller = restore_choice::chooseLog(folder, log, log.empty(), problem);
+        std::vector<std::string> skipped;
+        const auto controller = restore_choice::chooseLog(folder, log, log.empty(), problem, skipped);
+        for (const auto& s : skipped) err << "dorvane: skipped " << s << "\n";
         if (!controller) {
             err << "dorvane history: " << problem << "\n";
             return 1;

@@ -23,7 +23,7 @@ std::string logFolder(const std::string& given, std::string& problem) {
 }
 
 std::shared_ptr<RestoreController> chooseLog(const std::string& folder, const std::string& log, bool last,
-                                             std::string& problem) {
+                                             std::string& problem, std::vector<std::string>& skipped) {
     std::shared_ptr<RestoreController> controller;
     if (last) {
         RestoreKenelManager manager;
@@ -32,6 +32,7 @@ std::shared_ptr<RestoreController> chooseLog(const std::string& folder, const st
         for (const auto& day : manager.restoreControllers()) {
             for (const auto& c : day->controllers()) {
                 c->loadOnlyIfHasNoLoadedData(true);
+                if (!c->loadProblem().empty()) skipped.push_back(c->path() + ": " + c->loadProblem());
                 if (c->calculateNumberOfRemovedItems() > 0) return c;
             }
         }
@@ -64,7 +65,7 @@ ItemDescription describe(const BaseRemovedItem& item) {
     if (!source) {
         d.state = ItemState::NotRestorable;
         if (dynamic_cast<const RestoreItem*>(&item))
-            d.text = "not restorable: not found in the Trash, and no copy of it was found to restore from";
+            d.text = "not restorable: not found in the Trash (or changed there), and no copy of it was found to restore from";
         else
             d.text = "not restorable: removed permanently, and no kept copy of it was found to restore from";
         return d;

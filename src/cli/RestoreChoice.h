@@ -8,6 +8,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 class BaseRemovedItem;
 class RestoreController;
@@ -17,8 +18,9 @@ namespace restore_choice {
 std::string logFolder(const std::string& given, std::string& problem);
 // `log` is a path, or the name of a file in the folder; `last` picks the newest log. Null with
 // `problem` set when there is no such log or it cannot be read. The controller comes back loaded.
+// With `last`, newer logs that cannot be read are passed over and named in `skipped` ("PATH: reason").
 std::shared_ptr<RestoreController> chooseLog(const std::string& folder, const std::string& log, bool last,
-                                             std::string& problem);
+                                             std::string& problem, std::vector<std::string>& skipped);
 
 enum class ItemState { Restored, FromTrash, FromKeptCopy, FromRestoredCopy, FromChosenFile, NotRestorable };
 struct ItemDescription {

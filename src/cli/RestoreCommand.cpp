@@ -110,7 +110,9 @@ int runRestoreCommand(const std::vector<std::string>& arguments, std::istream& i
     }
     std::string problem;
     folder = restore_choice::logFolder(folder, problem);
-    const auto controller = folder.empty() ? nullptr : restore_choice::chooseLog(folder, log, last, problem);
+    std::vector<std::string> skipped;
+    const auto controller = folder.empty() ? nullptr : restore_choice::chooseLog(folder, log, last, problem, skipped);
+    for (const auto& s : skipped) err << "dorvane: skipped " << s << "\n";
     if (!controller) {
         err << "dorvane restore: " << problem << "\n";
         return 2;

@@ -200,3 +200,28 @@ TEST(RestoreCli, PermanentlyRemovedCopiesComeBackOnlyFromAKeptCopy) {
     expected.erase(fs::relative(removedClip, dir / "p").string());
     EXPECT_EQ(snapshot(dir / "p"), expected);
 }
+
+TEST(RestoreCli, ClearingTheHistoryDeletesLogFilesOnly) {
+    TempDir dir;
+    const std::string log = R"({"date": "2019-05-04 12:00:00 GMT", "changes": {"1": {"removed": [{"path": "/a/x.txt"}]}}})";
+    dir.writeFile("logs/2019-05-04 12.00.00 GMT.log", log);
+    dir.writeFile("logs/2019-05-04 12.00.00 GMT 2.log", log);
+    dir.writeFile("logs/2019-05-06 12.00.00 GMT.log", log);
+    dir.writeFile("logs/notes.txt", "not a log");
+    const std::string inTrash = dir.writeFile("Trash/files/x.txt", "still here");
+    const QString logs = q(dir / "logs");
+
+    const Result refused = dorvane({"history", "--clear", "--folder", logs});
+    EXPECT_EQ(refused.status, 3);
+    EXPECT_EQ(listFolder(dir / "logs").size(), 4u);
+    const Result badDay = dorvane({"history", "--clear", "--day", "2019-5-4x", "--yes", "--folder", logs});
+    EXPECT_EQ(badDay.status, 2);
+
+    const Result oneDay = dorvane({"history", "--clear", "--day", "2019-05-04", "--yes", "--folder", logs});
+    EXPECT_EQ(oneDay.status, 0) << oneDay.err;
+    EXPECT_EQ(listFolder(dir / "logs"), (std::set<std::string> {"2019-05-06 12.00.00 GMT.log", "notes.txt"}));
+    const Result all = dorvane({"history", "--clear", "--yes", "--folder", logs});
+    EXPECT_EQ(all.status, 0) << all.err;
+    EXPECT_EQ(listFolder(dir / "logs"), (std::set<std::string> {"notes.txt"}));
+    EXPECT_EQ(readText(inTrash), "still here");
+}
