@@ -130,7 +130,7 @@ TEST(RemoveRunHistory, TwoProcessesAtOnceEachNameTheirOwnCompleteLog) {
         p->setStandardInputFile(QProcess::nullDevice());
         p->start(QStringLiteral(DORVANE_BINARY),
                  {"scan", "-q", "--all-sizes", "--no-folders", "--select", "auto", "--remove", "--permanent", "--yes",
-                  "--format", "json", "-o", "/dev/null", QString::fromStdString(dir / tree)});
+                  "--wait", "--format", "json", "-o", "/dev/null", QString::fromStdString(dir / tree)});
         runs.push_back(std::move(p));
     }
     std::map<std::string, std::string> logOfTree;
