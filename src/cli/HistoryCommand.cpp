@@ -4,7 +4,13 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include <unistd.h>
+
 #include <iostream>
+
+#include "cli/HistoryDetails.h"
+#include "cli/RestoreChoice.h"
+#include "history/RestoreController.h"
 
 #include "history/RemovalHistoryReader.h"
 #include "history/RemoveDate.h"
@@ -13,8 +19,14 @@
 namespace {
 const char* kHistoryUsage =
     "usage: dorvane history [--format text|json] [--folder DIR]\n"
+    "       dorvane history --details [LOG | --last] [--format text|json] [--folder DIR]\n"
+    "       dorvane history --clear [--day YYYY-MM-DD] [--yes] [--folder DIR]\n"
     "\n"
     "Lists the removal logs by day, newest first: copies moved to the Trash, removed permanently, kept.\n"
+    "  --details [LOG]     every copy of one run (default: the newest) with its state: restorable from\n"
+    "                      the Trash or from a kept copy, restored, or not restorable\n"
+    "  --clear             delete the removal logs (all, or those of --day); files in the Trash stay\n"
+    "  -y, --yes           delete without asking (needed without a terminal)\n"
     "  --format text|json  the report's format (default text)\n"
     "  --folder DIR        read the logs in DIR instead of the application's \"Removed\" folder\n";
 
@@ -87,13 +99,29 @@ int runHistoryCommand(const std::vector<std::string>& arguments) {
 }
 
 int runHistoryCommand(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
-    bool json = false;
-    std::string folder;
+    bool json = false, details = false, last = false, clear = false, yes = false;
+    std::string folder, log, day;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& a = arguments[i];
         if (a == "--help" || a == "-h") {
             out << kHistoryUsage;
             return 0;
+        }
+        if (a == "--details" || a == "--clear" || a == "--last" || a == "--yes" || a == "-y") {
+            (a == "--details" ? details : a == "--clear" ? clear : a == "--last" ? last : yes) = true;
+            continue;
+        }
+        if (a == "--day") {
+            if (i + 1 >= arguments.size()) {
+                err << "dorvane history: --day needs a value\n" << kHistoryUsage;
+                return 2;
+            }
+            day = arguments[++i];
+            continue;
+        }
+        if (details && log.empty() && !last && a.rfind("-", 0) != 0) {
+            log = a;
+            continue;
         }
         std::string value;
         const bool takesValue = a == "--format" || a == "--folder";
@@ -118,6 +146,33 @@ int runHistoryCommand(const std::vector<std::string>& arguments, std::ostream& o
         } else {
             folder = value;
         }
+    }
+    if ((details && clear) || (!details && (last || !log.empty())) || (!clear && (yes || !day.empty()))) {
+        err << "dorvane history: --details (with LOG or --last) and --clear (with --day, --yes) go apart\n"
+            << kHistoryUsage;
+        return 2;
+    }
+    if (details && !log.empty() && last) {
+        err << "dorvane history: name one removal log, or --last\n";
+        return 2;
+    }
+    if (details || clear) {
+        std::string problem;
+        folder = restore_choice::logFolder(folder, problem);
+        if (folder.empty()) {
+            err << "dorvane history: " << problem << "\n";
+            return 1;
+        }
+        if (clear) return clearHistory(folder, day, yes, isatty(STDIN_FILENO), std::cin, out, err);
+        std::vector<std::string> skipped;
+        const auto controller = restore_choice::chooseLog(folder, log, log.empty(), problem, skipped);
+        for (const auto& s : skipped) err << "dorvane: skipped " << s << "\n";
+        if (!controller) {
+            err << "dorvane history: " << problem << "\n";
+            return 1;
+        }
+        writeHistoryDetails(*controller, json, out);
+        return 0;
     }
     if (folder.empty()) {
         const auto logFolder = VXLogFactory::logFolderPath();

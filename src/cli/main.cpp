@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "cli/HistoryCommand.h"
+#include "cli/RestoreCommand.h"
 #include "cli/ScanCommand.h"
 #include "cli/SettingsCommand.h"
 #include "platform/ThreadStartError.h"
@@ -18,7 +19,8 @@ const char* kUsage =
     "Commands:\n"
     "  scan [FOLDER...]   find duplicate files in the folders (default: the home folder)\n"
     "  settings           list the settings; settings get KEY, set KEY VALUE, reset [KEY]\n"
-    "  history            list the removal history by day\n"
+    "  history            list the removal history by day; --details shows one run, --clear deletes it\n"
+    "  restore            put back the copies a removal run took away ('dorvane restore --help')\n"
     "\n"
     "  dorvane --version  print the version\n"
     "  dorvane --help     print this help; 'dorvane scan --help' lists the scan options\n";
@@ -34,6 +36,7 @@ int runCommand(const std::string& command, const std::vector<std::string>& rest)
     if (command == "scan") return runScanCommand(rest);
     if (command == "settings") return runSettingsCommand(rest);
     if (command == "history") return runHistoryCommand(rest);
+    if (command == "restore") return runRestoreCommand(rest);
     std::fprintf(stderr, "dorvane: unknown command '%s'\nTry 'dorvane --help'.\n", command.c_str());
     return 2;
 }

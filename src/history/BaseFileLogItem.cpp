@@ -7,6 +7,7 @@
 #include "history/PermanentlyRemovedItem.h"
 #include "history/RemoveDate.h"
 #include "history/RestoreItem.h"
+#include "platform/FileSystem.h"
 #include "platform/UserPaths.h"
 
 namespace {
@@ -78,6 +79,27 @@ std::optional<std::int64_t> BaseFileLogItem::originalFileModificationDate() cons
             m_originalFileModificationDate = remove_date::removeDateFromString(*m_sOriginalFileModificationDateString);
     }
     return m_originalFileModificationDate;
+}
+
+bool BaseFileLogItem::initWithFileURL(const std::string& path) {
+    FileAttributes attributes;
+    if (!FileSystem::standard().attributes(path, attributes)) return false;
+    m_sOriginalPath = path;
+    m_bIsDirectory = attributes.kind == FileKind::Folder;
+    m_nFileSize = static_cast<std::int64_t>(attributes.size);
+    m_sOriginalFileModificationDateString = remove_date::stringWithDate(attributes.modificationSeconds);
+    std::lock_guard lock(m_dateMutex);
+    m_bHasModificationDateBeenCalculated = true;
+    m_originalFileModificationDate = attributes.modificationSeconds;
+    return true;
+}
+
+std::optional<std::int64_t> BaseFileLogItem::removeDate() const {
+    return m_pDataSource ? m_pDataSource->removeDateOfItems() : std::nullopt;
+}
+
+std::recursive_mutex& BaseFileLogItem::restoreCacheMutex() const {
+    return m_pDataSource ? m_pDataSource->restoreCacheMutex() : m_ownCacheMutex;
 }
 
 std::string BaseFileLogItem::originalPathDisplayString() const { return withTilde(m_sOriginalPath); }

@@ -8,6 +8,8 @@
 #include <optional>
 #include <string>
 
+#include "history/BaseFileLogItemDataSource.h"
+
 class QJsonValue;
 
 class BaseFileLogItem {
@@ -36,6 +38,16 @@ public:
     // Reads a file object (or an older log's plain path string) with the given path key; false when
     // the value holds no path. Called once, before the item is shared.
     bool initWithJsonObject(const QJsonValue& value, const std::string& originalPathKey);
+    // Describes a file that exists now (its kind, size and modification date); false when its
+    // attributes cannot be read. Called once, before the item is shared.
+    bool initWithFileURL(const std::string& path);
+
+    // Set by the group before the item is shared; the group outlives its items' use.
+    void setRemoveInfoDataSource(const BaseFileLogItemDataSource* dataSource) { m_pDataSource = dataSource; }
+    // The date of the removal run that recorded the item, when known.
+    std::optional<std::int64_t> removeDate() const;
+    // The lock of the restore caches: the group's, or the item's own while it has no group.
+    std::recursive_mutex& restoreCacheMutex() const;
 
 protected:
     BaseFileLogItem() = default;
@@ -45,6 +57,8 @@ private:
     std::int64_t m_nFileSize = kUnknownSize;
     bool m_bIsDirectory = false;
     std::optional<std::string> m_sOriginalFileModificationDateString;
+    const BaseFileLogItemDataSource* m_pDataSource = nullptr;
+    mutable std::recursive_mutex m_ownCacheMutex;
     mutable std::mutex m_dateMutex;
     mutable bool m_bHasModificationDateBeenCalculated = false;            // guarded by m_dateMutex
     mutable std::optional<std::int64_t> m_originalFileModificationDate;  // guarded by m_dateMutex

@@ -138,8 +138,8 @@ TEST(LinksAndSizesCli, SparseFilesReportTheirBlocksAndTheirContent) {
 TEST(LinksAndSizesCli, AutoSelectChoosesTheSameCopiesInEveryRun) {
     TempDir dir;
     const std::string home = dir / "home";
-    ASSERT_EQ(runCommand("python3 '" DORVANE_MAKE_CORPUS "' '" + home + "' --manifest '" + (dir / "manifest.json") +
-                         "' --files 600 --seed 31 --max-size 40000 >/dev/null 2>&1"),
+    ASSERT_EQ(runTreeGenerator("'" + home + "' --manifest '" + (dir / "manifest.json") +
+                               "' --files 600 --seed 31 --max-size 40000"),
               0);
     const QStringList arguments{"scan", "-q", "--all-sizes", "--no-folders", "--select", "auto", "--format", "json",
                                 q(home)};

@@ -1,7 +1,7 @@
 // `dorvane history` over a folder with two logs of one day, one of another day, a corrupt log and
 // files that are not logs; logs of one second; entries that must never be read (links, a FIFO, a
-// device, a folder, a huge file). The command line's sources are not part of the core library, so its one
-// file is compiled into this test.
+// device, a folder, a huge file). The command line's sources are not part of the core library, so the
+// files of the command are compiled into this test.
 #include <gtest/gtest.h>
 
 #include <QJsonArray>
@@ -18,6 +18,8 @@
 #include <sstream>
 
 #include "cli/HistoryCommand.cpp"
+#include "cli/HistoryDetails.cpp"
+#include "cli/RestoreChoice.cpp"
 #include "support/TestSupport.h"
 
 namespace {

@@ -1,0 +1,15 @@
+// Moves the source to the destination through the platform's FileTransfer (across file systems a copy
+// and a removal). Any one thread at a time.
+#pragma once
+
+#include "operations/FileOperation.h"
+#include "platform/FileTransfer.h"
+
+class MoveOperation : public FileOperation {
+public:
+    using FileOperation::FileOperation;
+    FileOperationAction action() const override { return FileOperationAction::Move; }
+
+protected:
+    Status performOperation() override { return FileTransfer::standard().moveNoReplace(source(), destination()); }
+};

@@ -1,0 +1,153 @@
+#include "platform/FileTransfer.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <mutex>
+#include <vector>
+
+#include "platform/FileCalls.h"
+#include "platform/FileContents.h"
+
+namespace {
+std::mutex g_standardMutex;
+std::shared_ptr<FileTransfer> g_standard;  // guarded by g_standardMutex
+
+Status copyEntry(const std::string& from, const std::string& to);
+
+Status setTimes(int fd, const std::string& path, const struct stat& st) {
+    const struct timespec times[2] = {st.st_atim, st.st_mtim};
+    return ::futimens(fd, times) == 0 ? Status::ok() : Status::fromErrno(errno, path);
+}
+
+Status copyFileData(int in, int out, const std::string& from, const std::string& to) {
+    for (;;) {
+        ssize_t n = ::copy_file_range(in, nullptr, out, nullptr, 1 << 30, 0);
+        if (n > 0) continue;
+        if (n == 0) return Status::ok();
+        if (errno == EINTR) continue;
+        if (errno != EXDEV && errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP)
+            return Status::fromErrno(errno, to);
+        break;  // no kernel copy between these file systems: plain reads and writes
+    }
+    std::vector<char> buffer(1 << 20);
+    for (;;) {
+        ssize_t got = ::read(in, buffer.data(), buffer.size());
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) return Status::fromErrno(errno, from);
+        if (got == 0) return Status::ok();
+        for (ssize_t done = 0; done < got;) {
+            ssize_t put = ::write(out, buffer.data() + done, static_cast<std::size_t>(got - done));
+            if (put < 0 && errno == EINTR) continue;
+            if (put < 0) return Status::fromErrno(errno, to);
+            done += put;
+        }
+    }
+}
+
+Status copyRegular(const std::string& from, const std::string& to, const struct stat& st) {
+    const int in = ::open(from.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    if (in < 0) return Status::fromErrno(errno, from);
+    const int out = ::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (out < 0) {
+        const Status failed = Status::fromErrno(errno, to);
+        ::close(in);
+        return failed;
+    }
+    Status status = copyFileData(in, out, from, to);
+    if (status && ::fchmod(out, st.st_mode & 07777) != 0) status = Status::fromErrno(errno, to);
+    if (status) status = setTimes(out, to, st);
+    if (status && ::fsync(out) != 0) status = Status::fromErrno(errno, to);
+    if (::close(out) != 0 && status && errno != EINTR) status = Status::fromErrno(errno, to);
+    ::close(in);
+    if (!status) ::unlink(to.c_str());
+    return status;
+}
+
+Status copyLink(const std::string& from, const std::string& to) {
+    std::vector<char> target(4096);
+    const ssize_t n = ::readlink(from.c_str(), target.data(), target.size() - 1);
+    if (n < 0) return Status::fromErrno(errno, from);
+    target[static_cast<std::size_t>(n)] = '\0';
+    return ::symlink(target.data(), to.c_str()) == 0 ? Status::ok() : Status::fromErrno(errno, to);
+}
+
+Status listNames(const std::string& folder, std::vector<std::string>& names) {
+    DIR* dir = ::opendir(folder.c_str());
+    if (!dir) return Status::fromErrno(errno, folder);
+    errno = 0;
+    while (const dirent* e = ::readdir(dir)) {
+        const std::string name = e->d_name;
+        if (name != "." && name != "..") names.push_back(name);
+        errno = 0;
+    }
+    const int e = errno;
+    ::closedir(dir);
+    return e ? Status::fromErrno(e, folder) : Status::ok();
+}
+
+Status removeTree(const std::string& path) {
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0) return Status::fromErrno(errno, path);
+    if (!S_ISDIR(st.st_mode)) return ::unlink(path.c_str()) == 0 ? Status::ok() : Status::fromErrno(errno, path);
+    std::vector<std::string> names;
+    if (Status s = listNames(path, names); !s) return s;
+    for (const auto& name : names)
+        if (Status s = removeTree(path + "/" + name); !s) return s;
+    return ::rmdir(path.c_str()) == 0 ? Status::ok() : Status::fromErrno(errno, path);
+}
+
+Status copyFolder(const std::string& from, const std::string& to, const struct stat& st) {
+    if (::mkdir(to.c_str(), 0700) != 0) return Status::fromErrno(errno, to);
+    std::vector<std::string> names;
+    Status status = listNames(from, names);
+    for (std::size_t i = 0; status && i < names.size(); ++i) status = copyEntry(from + "/" + names[i], to + "/" + names[i]);
+    if (status) {
+        const int fd = ::open(to.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        if (fd < 0) status = Status::fromErrno(errno, to);
+        else {
+            if (::fchmod(fd, st.st_mode & 07777) != 0) status = Status::fromErrno(errno, to);
+            if (status) status = setTimes(fd, to, st);
+            ::close(fd);
+        }
+    }
+    if (!status) removeTree(to);  // only what this copy created: the folder was new
+    return status;
+}
+
+Status copyEntry(const std::string& from, const std::string& to) {
+    struct stat st {};
+    if (::lstat(from.c_str(), &st) != 0) return Status::fromErrno(errno, from);
+    if (S_ISREG(st.st_mode)) return copyRegular(from, to, st);
+    if (S_ISLNK(st.st_mode)) return copyLink(from, to);
+    if (S_ISDIR(st.st_mode)) return copyFolder(from, to, st);
+    return Status(StatusCode::NotARegularFile, 0, from);
+}
+}  // namespace
+
+FileTransfer& FileTransfer::standard() {
+    std::lock_guard lock(g_standardMutex);
+    if (!g_standard) g_standard = std::make_shared<LinuxFileTransfer>();
+    return *g_standard;
+}
+
+void FileTransfer::setStandard(std::shared_ptr<FileTransfer> transfer) {
+    std::lock_guard lock(g_standardMutex);
+    g_standard = std::move(transfer);
+}
+
+Status LinuxFileTransfer::moveNoReplace(const std::string& from, const std::string& to) {
+    const Status renamed = FileCalls::standard().renameNoReplace(from, to);
+    if (renamed || renamed.code() != StatusCode::CrossDevice) return renamed;
+    if (Status copied = copyEntry(from, to); !copied) return copied;
+    return removeTree(from);
+}
+
+Status LinuxFileTransfer::copyNoReplace(const std::string& from, const std::string& to) { return copyEntry(from, to); }
+
+Status LinuxFileTransfer::makeFolders(const std::string& path) { return file_contents::createFolders(path); }
+
+Status LinuxFileTransfer::removeFile(const std::string& path) { return FileCalls::standard().removeFile(path); }
