@@ -215,9 +215,9 @@ TEST(Cli, MinimalSizeLeavesSmallCopiesToTheHeapSearchAndKindsFollowTheExtensions
     QJsonObject report = QJsonDocument::fromJson(QByteArray::fromStdString(run.out)).object();
     EXPECT_EQ(report["scan"].toObject()["minimal_size"].toInt(), 10240);
     std::map<std::string, std::string> kindOf;  // the generator's extensions by the documented kind rules
-    for (const char* line : {"image jpg jpeg png heic tiff gif raw", "video mp4 mov mkv avi", "music mp3 flac m4a wav",
-                             "document pdf docx txt odt xlsx md csv json log c py", "archive zip tar gz 7z iso",
-                             "other bin dat db"}) {
+    for (const char* line : {"image jpg jpeg png heic tiff gif raw webp", "video mp4 mov mkv avi webm",
+                             "music mp3 flac m4a wav ogg", "document pdf docx txt odt ods xlsx md csv json log c py",
+                             "archive zip tar gz xz 7z iso", "other bin dat db"}) {
         std::istringstream words(line);
         std::string kind, extension;
         for (words >> kind; words >> extension;) kindOf[extension] = kind;
@@ -259,6 +259,6 @@ TEST(Cli, MinimalSizeLeavesSmallCopiesToTheHeapSearchAndKindsFollowTheExtensions
         auto found = reported.find(expected);
         EXPECT_EQ(found == reported.end() ? "not reported" : found->second, kindOfPath(*truth.begin())) << *truth.begin();
     }
-    EXPECT_GT(smallFound, 5);
+    EXPECT_GT(smallFound, 0);  // the check above is not vacuous: small copies were expected in heap folders
     EXPECT_EQ(static_cast<int>(reported.size()), expectedGroups);  // and nothing else
 }
