@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "cli/HistoryCommand.h"
+#include "history/AppBundle.h"
 #include "cli/RestoreCommand.h"
 #include "cli/ScanCommand.h"
 #include "cli/SettingsCommand.h"
@@ -50,7 +51,7 @@ int main(int argc, char** argv) {
         return args.empty() ? 2 : 0;
     }
     if (args[0] == "--version") {
-        std::printf("dorvane %s (%s)\n", DORVANE_VERSION, DORVANE_GIT_REVISION);
+        std::printf("dorvane %s (%s)\n", app_bundle::versionText(), app_bundle::revisionText());
         return 0;
     }
     ThreadStartError::setHandler(exitForThreadStartError);

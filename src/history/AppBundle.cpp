@@ -10,9 +10,9 @@ std::optional<std::string> nonEmpty(const char* text) {
 namespace app_bundle {
 std::string appName() { return "Dorvane"; }
 
-std::optional<std::string> appReleaseVersion() { return nonEmpty(DORVANE_VERSION); }
+std::optional<std::string> appReleaseVersion() { return nonEmpty(versionText()); }
 
-std::optional<std::string> appBuildVersion() { return nonEmpty(DORVANE_GIT_REVISION); }
+std::optional<std::string> appBuildVersion() { return nonEmpty(revisionText()); }
 
 std::optional<std::string> appReleaseVersionWithBuildNumber() {
     const auto release = appReleaseVersion();

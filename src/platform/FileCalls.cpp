@@ -1,5 +1,7 @@
 #include "platform/FileCalls.h"
 
+#include "platform/ReplaceableInstance.h"
+
 #include <fcntl.h>
 #include <stdio.h>
 #include <sys/stat.h>
@@ -9,8 +11,6 @@
 #include <mutex>
 
 namespace {
-std::mutex g_standardMutex;
-std::shared_ptr<FileCalls> g_standard;  // guarded by g_standardMutex
 
 FileKind kindOfMode(mode_t mode) {
     if (S_ISREG(mode)) return FileKind::Regular;
@@ -30,16 +30,17 @@ Status kindOf(const struct stat& st, FileKind& kind, std::uint64_t& size) {
 bool noReplaceUnsupported(int e) { return e == EINVAL || e == ENOSYS || e == EOPNOTSUPP; }
 }  // namespace
 
-FileCalls& FileCalls::standard() {
-    std::lock_guard lock(g_standardMutex);
-    if (!g_standard) g_standard = std::make_shared<LinuxFileCalls>();
-    return *g_standard;
+namespace {
+// Never destroyed: a queue may still call the instance while the process exits.
+ReplaceableInstance<FileCalls, LinuxFileCalls>& instance() {
+    static auto* replaceable = new ReplaceableInstance<FileCalls, LinuxFileCalls>();
+    return *replaceable;
 }
+}  // namespace
 
-void FileCalls::setStandard(std::shared_ptr<FileCalls> calls) {
-    std::lock_guard lock(g_standardMutex);
-    g_standard = std::move(calls);
-}
+FileCalls& FileCalls::standard() { return instance().get(); }
+
+void FileCalls::setStandard(std::shared_ptr<FileCalls> calls) { instance().replace(std::move(calls)); }
 
 Status LinuxFileCalls::open(const std::string& path, int flags, unsigned mode, int& fd) {
     do fd = ::open(path.c_str(), flags, static_cast<mode_t>(mode));

@@ -1,5 +1,7 @@
 #include "platform/FileRemover.h"
 
+#include "platform/ReplaceableInstance.h"
+
 #include "platform/FileSystem.h"
 
 #include <dirent.h>
@@ -13,10 +15,6 @@
 #include <vector>
 
 namespace {
-std::mutex g_standardMutex;
-std::shared_ptr<FileRemover> g_standard;  // guarded by g_standardMutex
-// Replaced instances: a queue may still be finishing a call on one, so none is destroyed before exit.
-auto* g_retired = new std::vector<std::shared_ptr<FileRemover>>();  // guarded by g_standardMutex
 
 std::string join(const std::string& folder, std::string_view name) {
     std::string out = folder;
@@ -69,17 +67,17 @@ Status removeAt(int parentFd, const char* name, const std::string& path, bool kn
 }
 }  // namespace
 
-FileRemover& FileRemover::standard() {
-    std::lock_guard lock(g_standardMutex);
-    if (!g_standard) g_standard = std::make_shared<LinuxFileRemover>();
-    return *g_standard;
+namespace {
+// Never destroyed: a queue may still call the instance while the process exits.
+ReplaceableInstance<FileRemover, LinuxFileRemover>& instance() {
+    static auto* replaceable = new ReplaceableInstance<FileRemover, LinuxFileRemover>();
+    return *replaceable;
 }
+}  // namespace
 
-void FileRemover::setStandard(std::shared_ptr<FileRemover> remover) {
-    std::lock_guard lock(g_standardMutex);
-    if (g_standard) g_retired->push_back(std::move(g_standard));
-    g_standard = std::move(remover);
-}
+FileRemover& FileRemover::standard() { return instance().get(); }
+
+void FileRemover::setStandard(std::shared_ptr<FileRemover> remover) { instance().replace(std::move(remover)); }
 
 Status FileRemover::removeItem(const std::string& path) {
     std::string trimmed = path;

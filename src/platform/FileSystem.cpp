@@ -1,5 +1,7 @@
 #include "platform/FileSystem.h"
 
+#include "platform/ReplaceableInstance.h"
+
 #include <dirent.h>
 #include <fcntl.h>
 #include <linux/fs.h>
@@ -16,10 +18,6 @@
 #include <openssl/evp.h>
 
 namespace {
-std::mutex g_standardMutex;
-std::shared_ptr<FileSystem> g_standard;  // guarded by g_standardMutex
-// Replaced instances: a queue may still be finishing a call on one, so none is destroyed before exit.
-auto* g_retired = new std::vector<std::shared_ptr<FileSystem>>();  // guarded by g_standardMutex
 
 FileKind kindOfMode(mode_t mode) {
     if (S_ISREG(mode)) return FileKind::Regular;
@@ -133,17 +131,17 @@ Status readFully(int fd, char* buffer, std::size_t length, off_t offset, const s
 constexpr std::size_t kCompareChunk = 256 * 1024;
 }  // namespace
 
-FileSystem& FileSystem::standard() {
-    std::lock_guard lock(g_standardMutex);
-    if (!g_standard) g_standard = std::make_shared<LinuxFileSystem>();
-    return *g_standard;
+namespace {
+// Never destroyed: a queue may still call the instance while the process exits.
+ReplaceableInstance<FileSystem, LinuxFileSystem>& instance() {
+    static auto* replaceable = new ReplaceableInstance<FileSystem, LinuxFileSystem>();
+    return *replaceable;
 }
+}  // namespace
 
-void FileSystem::setStandard(std::shared_ptr<FileSystem> fileSystem) {
-    std::lock_guard lock(g_standardMutex);
-    if (g_standard) g_retired->push_back(std::move(g_standard));
-    g_standard = std::move(fileSystem);
-}
+FileSystem& FileSystem::standard() { return instance().get(); }
+
+void FileSystem::setStandard(std::shared_ptr<FileSystem> fileSystem) { instance().replace(std::move(fileSystem)); }
 
 bool FileSystem::exists(const std::string& path) const {
     FileAttributes a;

@@ -1,5 +1,7 @@
 #include "platform/FileTransfer.h"
 
+#include "platform/ReplaceableInstance.h"
+
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -13,8 +15,6 @@
 #include "platform/FileContents.h"
 
 namespace {
-std::mutex g_standardMutex;
-std::shared_ptr<FileTransfer> g_standard;  // guarded by g_standardMutex
 
 Status copyEntry(const std::string& from, const std::string& to);
 
@@ -128,16 +128,17 @@ Status copyEntry(const std::string& from, const std::string& to) {
 }
 }  // namespace
 
-FileTransfer& FileTransfer::standard() {
-    std::lock_guard lock(g_standardMutex);
-    if (!g_standard) g_standard = std::make_shared<LinuxFileTransfer>();
-    return *g_standard;
+namespace {
+// Never destroyed: a queue may still call the instance while the process exits.
+ReplaceableInstance<FileTransfer, LinuxFileTransfer>& instance() {
+    static auto* replaceable = new ReplaceableInstance<FileTransfer, LinuxFileTransfer>();
+    return *replaceable;
 }
+}  // namespace
 
-void FileTransfer::setStandard(std::shared_ptr<FileTransfer> transfer) {
-    std::lock_guard lock(g_standardMutex);
-    g_standard = std::move(transfer);
-}
+FileTransfer& FileTransfer::standard() { return instance().get(); }
+
+void FileTransfer::setStandard(std::shared_ptr<FileTransfer> transfer) { instance().replace(std::move(transfer)); }
 
 Status LinuxFileTransfer::moveNoReplace(const std::string& from, const std::string& to) {
     const Status renamed = FileCalls::standard().renameNoReplace(from, to);

@@ -1,5 +1,7 @@
 #include "platform/MonotonicClock.h"
 
+#include "platform/ReplaceableInstance.h"
+
 #include <mutex>
 
 namespace {
@@ -8,17 +10,16 @@ public:
     time_point now() const override { return std::chrono::steady_clock::now(); }
 };
 
-std::mutex g_standardMutex;
-std::shared_ptr<MonotonicClock> g_standard;  // guarded by g_standardMutex
 }  // namespace
 
-MonotonicClock& MonotonicClock::standard() {
-    std::lock_guard lock(g_standardMutex);
-    if (!g_standard) g_standard = std::make_shared<SteadyClock>();
-    return *g_standard;
+namespace {
+// Never destroyed: a queue may still call the instance while the process exits.
+ReplaceableInstance<MonotonicClock, SteadyClock>& instance() {
+    static auto* replaceable = new ReplaceableInstance<MonotonicClock, SteadyClock>();
+    return *replaceable;
 }
+}  // namespace
 
-void MonotonicClock::setStandard(std::shared_ptr<MonotonicClock> clock) {
-    std::lock_guard lock(g_standardMutex);
-    g_standard = std::move(clock);
-}
+MonotonicClock& MonotonicClock::standard() { return instance().get(); }
+
+void MonotonicClock::setStandard(std::shared_ptr<MonotonicClock> clock) { instance().replace(std::move(clock)); }

@@ -1,5 +1,7 @@
 #include "platform/Trash.h"
 
+#include "platform/ReplaceableInstance.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -17,10 +19,6 @@
 #include "platform/Volumes.h"
 
 namespace {
-std::mutex g_standardMutex;
-std::shared_ptr<Trash> g_standard;  // guarded by g_standardMutex
-// Replaced instances: a queue may still be finishing a call on one, so none is destroyed before exit.
-auto* g_retired = new std::vector<std::shared_ptr<Trash>>();  // guarded by g_standardMutex
 
 constexpr int kMaxCandidates = 100000;
 constexpr std::size_t kInfoSuffixLength = 10;  // ".trashinfo"
@@ -142,17 +140,17 @@ Status writeAll(int fd, const std::string& text, const std::string& path) {
 }
 }  // namespace
 
-Trash& Trash::standard() {
-    std::lock_guard lock(g_standardMutex);
-    if (!g_standard) g_standard = std::make_shared<FreedesktopTrash>();
-    return *g_standard;
+namespace {
+// Never destroyed: a queue may still call the instance while the process exits.
+ReplaceableInstance<Trash, FreedesktopTrash>& instance() {
+    static auto* replaceable = new ReplaceableInstance<Trash, FreedesktopTrash>();
+    return *replaceable;
 }
+}  // namespace
 
-void Trash::setStandard(std::shared_ptr<Trash> trash) {
-    std::lock_guard lock(g_standardMutex);
-    if (g_standard) g_retired->push_back(std::move(g_standard));
-    g_standard = std::move(trash);
-}
+Trash& Trash::standard() { return instance().get(); }
+
+void Trash::setStandard(std::shared_ptr<Trash> trash) { instance().replace(std::move(trash)); }
 
 std::string FreedesktopTrash::percentEncodePath(const std::string& path) {
     static const char* kHex = "0123456789ABCDEF";

@@ -1,5 +1,7 @@
 #include "platform/Volumes.h"
 
+#include "platform/ReplaceableInstance.h"
+
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <sys/sysmacros.h>
@@ -10,8 +12,6 @@
 #include <sstream>
 
 namespace {
-std::mutex g_standardMutex;
-std::shared_ptr<Volumes> g_standard;  // guarded by g_standardMutex
 
 // mountinfo escapes space, tab, newline and backslash as three octal digits.
 std::string unescapeMountField(const std::string& s) {
@@ -49,16 +49,17 @@ bool VolumeInfo::isNtfs() const {
            (fileSystemType == "fuseblk" && source.find("ntfs") != std::string::npos);
 }
 
-Volumes& Volumes::standard() {
-    std::lock_guard lock(g_standardMutex);
-    if (!g_standard) g_standard = std::make_shared<LinuxVolumes>();
-    return *g_standard;
+namespace {
+// Never destroyed: a queue may still call the instance while the process exits.
+ReplaceableInstance<Volumes, LinuxVolumes>& instance() {
+    static auto* replaceable = new ReplaceableInstance<Volumes, LinuxVolumes>();
+    return *replaceable;
 }
+}  // namespace
 
-void Volumes::setStandard(std::shared_ptr<Volumes> volumes) {
-    std::lock_guard lock(g_standardMutex);
-    g_standard = std::move(volumes);
-}
+Volumes& Volumes::standard() { return instance().get(); }
+
+void Volumes::setStandard(std::shared_ptr<Volumes> volumes) { instance().replace(std::move(volumes)); }
 
 bool Volumes::isPseudoFileSystem(const std::string& type) {
     static const std::set<std::string> pseudo = {
