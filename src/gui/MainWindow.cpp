@@ -125,6 +125,9 @@ QString MainWindow::interimSummary() const {
 }
 
 void MainWindow::showScreen(WindowScreen screen) {
+    static const char* const titles[] = {"Dorvane", "Dorvane — Scanning", "Dorvane — Results", "Dorvane — No Duplicates",
+                                         "Dorvane — Last Scan"};
+    setWindowTitle(QString::fromUtf8(titles[static_cast<int>(screen)]));
     m_pScan->setActive(screen == WindowScreen::Scanning);
     switch (screen) {
         case WindowScreen::Welcome:

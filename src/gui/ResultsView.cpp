@@ -40,7 +40,7 @@ QString categoryName(int type) {
 }
 
 QString dateText(const QDateTime& date) {
-    return date.isValid() ? QLocale::system().toString(date, QLocale::LongFormat) : QStringLiteral("—");
+    return date.isValid() ? QLocale::system().toString(date, QLocale::ShortFormat) : QStringLiteral("—");
 }
 }  // namespace
 
@@ -59,6 +59,7 @@ ResultsView::ResultsView(WindowController& controller, QWidget* parent)
     m_pFilter = new QLineEdit;
     m_pFilter->setPlaceholderText(QStringLiteral("Filter by name or path"));
     m_pFilter->setClearButtonEnabled(true);
+    m_pFilter->setMinimumWidth(280);
     m_pTree = new QTreeView;
     m_pTree->setModel(m_pModel);
     m_pTree->setUniformRowHeights(true);
@@ -129,6 +130,10 @@ ResultsView::ResultsView(WindowController& controller, QWidget* parent)
     connect(m_pFilter, &QLineEdit::textChanged, m_pModel, &GroupsModel::setFilterText);
     connect(m_pTree->selectionModel(), &QItemSelectionModel::currentChanged, this, &ResultsView::showDetails);
     connect(m_pModel, &QAbstractItemModel::modelReset, this, &ResultsView::showDetails);
+    // Enter or a double click on a member opens it; on a group row they open or close the group.
+    connect(m_pTree, &QTreeView::activated, this, [this](const QModelIndex& index) {
+        if (auto member = m_pModel->memberAt(index)) desktop_actions::open(QString::fromStdString(member->getFileItemPath()));
+    });
     connect(m_pOpen, &QPushButton::clicked, this, [this] { desktop_actions::open(m_currentPath); });
     connect(m_pShowInFolder, &QPushButton::clicked, this, [this] { desktop_actions::showInFolder(m_currentPath); });
     showDetails();
