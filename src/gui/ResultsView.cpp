@@ -66,6 +66,7 @@ ResultsView::ResultsView(WindowController& controller, QWidget* parent)
     m_pTree->setSortingEnabled(true);
     m_pTree->sortByColumn(GroupsModel::SizeColumn, Qt::DescendingOrder);
     m_pTree->setAlternatingRowColors(true);
+    m_pTree->setTextElideMode(Qt::ElideMiddle);  // a path differs at its end
     m_pTree->header()->setStretchLastSection(false);
     m_pTree->header()->setSectionResizeMode(GroupsModel::NameColumn, QHeaderView::Stretch);
     for (int c = GroupsModel::CopiesColumn; c < GroupsModel::ColumnCount; ++c)
@@ -176,7 +177,12 @@ void ResultsView::chooseCategory(int row) {
         return;
     }
     m_pModel->setCategory(m_pContainer->getCategoryWithType(categoryOrder()[row]));
-    if (m_pModel->rowCount() > 0) m_pTree->setCurrentIndex(m_pModel->index(0, 0));
+    // The biggest group opens with its first copy current, so the details show something at once.
+    if (m_pModel->rowCount() > 0) {
+        const QModelIndex first = m_pModel->index(0, 0);
+        m_pTree->expand(first);
+        m_pTree->setCurrentIndex(m_pModel->rowCount(first) > 0 ? m_pModel->index(0, 0, first) : first);
+    }
 }
 
 void ResultsView::showDetails() {

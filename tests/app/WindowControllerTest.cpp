@@ -7,6 +7,7 @@
 #include "app/FolderAdmission.h"
 #include "app/WindowController.h"
 #include "platform/FileSystem.h"
+#include "platform/Volumes.h"
 #include "results/DuplicatesCategory.h"
 #include "results/DuplicatesContainer.h"
 #include "scan/FoldersScanner.h"
@@ -244,6 +245,11 @@ TEST_F(WindowControllerTest, RefusedFoldersAreAlertedAndStayOutOfTheList) {
     EXPECT_NE(view.alerts[1].find("backups"), std::string::npos);
     EXPECT_TRUE(controller->welcomeFolders().empty());
     EXPECT_TRUE(controller->recentFolders().empty());
+    // A folder of the settings' exclusion list, or inside one, is refused too.
+    const std::string excluded = dir.makeFolder("cache");
+    settings->setExcludeFolders(std::vector<std::string>{excluded});
+    EXPECT_EQ(FolderAdmission::check(dir.makeFolder("cache/inner"), FolderAdmission::Checks::Window).refusal,
+              FolderAdmission::Refusal::Excluded);
     // A folder merely named like the snapshot folder's parent is fine.
     EXPECT_TRUE(controller->addFolder(dir.makeFolder("timeshift-notes")));
 
@@ -268,6 +274,49 @@ TEST_F(WindowControllerTest, RecentFolderThatIsGoneIsAlertedAndForgotten) {
 
     controller->openRecentFolder(kept);
     EXPECT_EQ(controller->welcomeFolders(), std::vector<std::string>{kept});
+}
+
+// The real mount table, except that one folder is the top of a mounted volume of the given kind.
+class MountedVolume : public LinuxVolumes {
+public:
+    MountedVolume(std::string mountPoint, std::string type, std::string source, bool readOnly)
+        : m_info{std::move(mountPoint), std::move(type), std::move(source), 99, readOnly, true} {}
+    std::optional<VolumeInfo> volumeOfPath(const std::string& path) const override {
+        if (path == m_info.mountPoint || path.rfind(m_info.mountPoint + "/", 0) == 0) return m_info;
+        return LinuxVolumes::volumeOfPath(path);
+    }
+
+private:
+    VolumeInfo m_info;
+};
+
+TEST_F(WindowControllerTest, FoldersOnReadOnlyVolumesAndBackupsAreRefusedWithTheirReason) {
+    struct Case {
+        std::string type, source;
+        bool readOnly;
+        FolderAdmission::Refusal refusal;
+    };
+    const std::string disk = dir.makeFolder("disk");
+    const std::string inside = dir.makeFolder("disk/photos");
+    for (const Case& c : {Case{"ext4", "/dev/sdb1", true, FolderAdmission::Refusal::ReadOnlyVolume},
+                          Case{"ntfs3", "/dev/sdb1", true, FolderAdmission::Refusal::ReadOnlyNtfsVolume},
+                          Case{"fuseblk", "ntfs-3g", true, FolderAdmission::Refusal::ReadOnlyNtfsVolume},
+                          Case{"ntfs3", "/dev/sdb1", false, FolderAdmission::Refusal::None}}) {
+        Volumes::setStandard(std::make_shared<MountedVolume>(disk, c.type, c.source, c.readOnly));
+        FolderAdmission a = FolderAdmission::check(inside, FolderAdmission::Checks::Window);
+        EXPECT_EQ(a.refusal, c.refusal) << c.type << " " << c.source;
+        if (c.refusal == FolderAdmission::Refusal::ReadOnlyNtfsVolume) {
+            EXPECT_NE(a.alertInformativeText().find("NTFS"), std::string::npos);
+        }
+        // The command line scans read-only volumes: only the window refuses them.
+        EXPECT_TRUE(FolderAdmission::check(inside, FolderAdmission::Checks::Basic).admitted());
+    }
+    // The volume's backups folder, and what lies inside it, come before the read-only check.
+    const std::string backups = dir.makeFolder("disk/Backups.backupdb/2026");
+    Volumes::setStandard(std::make_shared<MountedVolume>(disk, "ext4", "/dev/sdb1", true));
+    EXPECT_EQ(FolderAdmission::check(backups, FolderAdmission::Checks::Window).refusal,
+              FolderAdmission::Refusal::BackupsFolder);
+    Volumes::setStandard(nullptr);
 }
 
 // The real file system, except that one folder cannot be listed.
