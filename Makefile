@@ -1,15 +1,16 @@
 # make run   ARGS="folder..."   install what is missing, build the command line only, scan (default: the home folder)
+# make gui   ARGS="folder... [--scan]"   install, build the window, open it
 # make test                     install, build everything, run every test
 # make build                    install, build everything
 # make bench                    install, build, run the benchmarks
-# make install [PREFIX=/usr/local] [DESTDIR=]   install the built program under DESTDIR/PREFIX
+# make install [PREFIX=/usr/local] [DESTDIR=]   install both programs, the .desktop file and the icon
 BUILD ?= build
 ARGS ?=
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 PREFIX ?= /usr/local
 DESTDIR ?=
 
-.PHONY: all deps build run test bench install clean
+.PHONY: all deps build run gui test bench install clean
 
 all: build
 
@@ -26,14 +27,17 @@ run: deps $(BUILD)/build.ninja
 	cmake --build $(BUILD) --target dorvane
 	$(BUILD)/src/cli/dorvane scan $(ARGS)
 
+gui: deps $(BUILD)/build.ninja
+	cmake --build $(BUILD) --target dorvane-gui
+	./$(BUILD)/src/gui/dorvane-gui $(ARGS)
+
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j2
 
 bench: build
 	./bench/run-benchmarks $(BUILD)
 
-install: deps $(BUILD)/build.ninja
-	cmake --build $(BUILD) --target dorvane
+install: build
 	DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix "$(PREFIX)"
 
 clean:

@@ -12,6 +12,7 @@
 #include <fstream>
 #include <iostream>
 
+#include "app/FolderAdmission.h"
 #include "app/ScanSession.h"
 #include "cli/Format.h"
 #include "cli/ProgressLine.h"
@@ -82,21 +83,12 @@ private:
 
 // Checks one chosen folder; answers its canonical path, or prints why it cannot be scanned.
 std::optional<std::string> admitFolder(const std::string& given) {
-    FileSystem& fs = FileSystem::standard();
-    std::string path;
-    if (Status s = fs.canonicalPath(given, path); !s) {
-        std::fprintf(stderr, "dorvane: %s\n", Status(s.code(), s.sysErrno(), given).message().c_str());
+    FolderAdmission admission = FolderAdmission::check(given, FolderAdmission::Checks::Basic);
+    if (!admission.admitted()) {
+        std::fprintf(stderr, "dorvane: %s\n", admission.reason.c_str());
         return std::nullopt;
     }
-    if (!fs.isFolder(path)) {
-        std::fprintf(stderr, "dorvane: %s: not a folder\n", given.c_str());
-        return std::nullopt;
-    }
-    if (!fs.canListFolder(path)) {
-        std::fprintf(stderr, "dorvane: %s: cannot be read (permission denied)\n", given.c_str());
-        return std::nullopt;
-    }
-    return path;
+    return admission.path;
 }
 
 std::uint64_t countFolders(const FolderSystemItem& folder) {

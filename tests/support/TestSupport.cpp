@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <random>
 #include <stdexcept>
 #include <thread>
@@ -111,6 +112,11 @@ int runTreeGenerator(const std::string& arguments) {
     return status;
 }
 
+// The application object of the test process; a test folder that needs widgets defines its own.
+__attribute__((weak)) std::unique_ptr<QCoreApplication> createTestApplication(int& argc, char** argv) {
+    return std::make_unique<QCoreApplication>(argc, argv);
+}
+
 int main(int argc, char** argv) {
     // Never touch the real home, Trash or settings.
     g_home = makeTempFolder("dorvane-home-XXXXXX");
@@ -118,7 +124,7 @@ int main(int argc, char** argv) {
     setenv("XDG_CONFIG_HOME", (g_home + "/.config").c_str(), 1);
     setenv("XDG_DATA_HOME", (g_home + "/.local/share").c_str(), 1);
     setenv("XDG_CACHE_HOME", (g_home + "/.cache").c_str(), 1);
-    QCoreApplication app(argc, argv);
+    std::unique_ptr<QCoreApplication> app = createTestApplication(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     int result = RUN_ALL_TESTS();
     std::error_code ec;

@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 
 class TempDir {
@@ -32,6 +33,11 @@ bool runMainLoopUntil(const std::function<bool()>& done,
                       std::chrono::milliseconds timeout = std::chrono::milliseconds(20000));
 // Runs the event loop for a short while, so that queued main-queue work is done.
 void drainMainLoop(std::chrono::milliseconds duration = std::chrono::milliseconds(50));
+
+class QCoreApplication;
+// Creates the application object before the tests run: a QCoreApplication unless the test executable
+// defines this function itself (the widget tests create an offscreen QApplication).
+std::unique_ptr<QCoreApplication> createTestApplication(int& argc, char** argv);
 
 // The private home of this test process (HOME and the XDG folders live below it).
 const std::string& testHome();

@@ -1,0 +1,58 @@
+// The groups of one results category as a two-level tree for a QTreeView: a row per group (name,
+// copies, size, space to free) and, fetched when the group is first expanded, a row per member (path,
+// size, modification date). Sorting and filtering work on a plain list of groups followed by one model
+// reset. Main thread only; the container must not change while the model shows it.
+#pragma once
+
+#include <QAbstractItemModel>
+#include <QString>
+
+#include <memory>
+#include <vector>
+
+class DuplicateItem;
+class DuplicatesCategory;
+class DuplicatesGroup;
+
+class GroupsModel : public QAbstractItemModel {
+public:
+    enum Column { NameColumn, CopiesColumn, SizeColumn, FreeColumn, ModifiedColumn, ColumnCount };
+
+    explicit GroupsModel(QObject* parent = nullptr);
+
+    void setCategory(const DuplicatesCategory* category);
+    // Keeps the groups whose name or a member's path contains the text (case-insensitive).
+    void setFilterText(const QString& text);
+    std::size_t groupCount() const { return m_rows.size(); }
+    DuplicatesGroup* groupAt(const QModelIndex& index) const;
+    // The member of a member row; null for a group row.
+    std::shared_ptr<DuplicateItem> memberAt(const QModelIndex& index) const;
+
+    QModelIndex index(int row, int column, const QModelIndex& parent = {}) const override;
+    QModelIndex parent(const QModelIndex& child) const override;
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    bool hasChildren(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+    void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
+
+    static QString formatSize(std::int64_t bytes);
+
+private:
+    struct Row {
+        std::shared_ptr<DuplicatesGroup> group;
+        mutable std::vector<std::shared_ptr<DuplicateItem>> members;  // filled on first need
+        mutable bool membersFetched = false;
+    };
+    const std::vector<std::shared_ptr<DuplicateItem>>& membersOf(const Row& row) const;
+    void rebuild();
+    QVariant groupData(const Row& row, int column, int role) const;
+    QVariant memberData(DuplicateItem& member, int column, int role) const;
+
+    std::vector<std::shared_ptr<DuplicatesGroup>> m_allGroups;
+    std::vector<Row> m_rows;  // the shown groups, filtered and sorted
+    QString m_filter;
+    int m_sortColumn = SizeColumn;
+    Qt::SortOrder m_sortOrder = Qt::DescendingOrder;
+};
