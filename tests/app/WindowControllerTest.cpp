@@ -94,7 +94,7 @@ TEST_F(WindowControllerTest, ScanOfFoldersWithCopiesEndsOnResultsWithTheirGroups
     auto container = controller->container();
     ASSERT_TRUE(container);
     std::vector<std::uint64_t> sizes;
-    for (const auto& group : container->getAllFilesGroups()) sizes.push_back(group->getTotalSize());
+    for (const auto& group : container->getAllFilesGroups()) sizes.push_back(group->getTotalContentSize());
     std::sort(sizes.begin(), sizes.end());
     EXPECT_EQ(sizes, (std::vector<std::uint64_t>{50000, 120000}));
     EXPECT_EQ(view.screens, (std::vector<WindowScreen>{WindowScreen::Scanning, WindowScreen::Results}));

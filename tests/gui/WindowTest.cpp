@@ -7,6 +7,8 @@
 #include <QTest>
 #include <QTreeView>
 
+#include <sys/stat.h>
+
 #include <cstdlib>
 #include <map>
 
@@ -116,12 +118,15 @@ TEST_F(WindowTest, ScanOfAGeneratedTreeShowsItsGroupsByCategory) {
     EXPECT_EQ(documents["report.pdf"].second, (QStringList{path("tree/docs/report.pdf"), path("tree/mail/report.pdf")}));
     EXPECT_EQ(documents["letter.txt"].first, "2");
 
-    // Sizes: a group row shows the total and what removing the extra copies frees.
+    // Sizes: a group row shows the total and what removing the extra copies frees on disk.
     GroupsModel* model = results->model();
     model->sort(GroupsModel::SizeColumn, Qt::DescendingOrder);
     EXPECT_EQ(model->index(0, 0).data().toString(), "report.pdf");
-    EXPECT_EQ(model->groupAt(model->index(0, 0))->getTotalSize(), 60000u);
-    EXPECT_EQ(model->index(0, GroupsModel::FreeColumn).data().toString(), GroupsModel::formatSize(30000));
+    EXPECT_EQ(model->groupAt(model->index(0, 0))->getTotalContentSize(), 60000u);
+    struct stat copy {};
+    ASSERT_EQ(::stat(path("tree/mail/report.pdf").toStdString().c_str(), &copy), 0);
+    EXPECT_EQ(model->index(0, GroupsModel::FreeColumn).data().toString(),
+              GroupsModel::formatSize(static_cast<std::uint64_t>(copy.st_blocks) * 512));
     model->sort(GroupsModel::SizeColumn, Qt::AscendingOrder);
     EXPECT_EQ(model->index(0, 0).data().toString(), "letter.txt");
 
