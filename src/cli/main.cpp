@@ -8,6 +8,7 @@
 #include "cli/HistoryCommand.h"
 #include "cli/ScanCommand.h"
 #include "cli/SettingsCommand.h"
+#include "platform/Dispatch.h"
 
 namespace {
 const char* kUsage =
@@ -20,11 +21,8 @@ const char* kUsage =
     "\n"
     "  dorvane --version  print the version\n"
     "  dorvane --help     print this help; 'dorvane scan --help' lists the scan options\n";
-}  // namespace
 
-int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    std::vector<std::string> args(argv + 1, argv + argc);
+int runCommand(const std::vector<std::string>& args) {
     if (args.empty() || args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
         std::fputs(kUsage, args.empty() ? stderr : stdout);
         return args.empty() ? 2 : 0;
@@ -39,4 +37,14 @@ int main(int argc, char** argv) {
     if (args[0] == "history") return runHistoryCommand(rest);
     std::fprintf(stderr, "dorvane: unknown command '%s'\nTry 'dorvane --help'.\n", args[0].c_str());
     return 2;
+}
+}  // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    const int status = runCommand(std::vector<std::string>(argv + 1, argv + argc));
+    // A stopped scan may leave digests running; no worker thread may outlive this point, since the
+    // exit-time destructors free the static tables and library state they use.
+    dispatch::shutdown();
+    return status;
 }

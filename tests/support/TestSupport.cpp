@@ -14,6 +14,8 @@
 #include <stdexcept>
 #include <thread>
 
+#include "platform/Dispatch.h"
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -106,6 +108,7 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     int result = RUN_ALL_TESTS();
+    dispatch::shutdown();  // as the program does: no worker thread runs into the exit-time destructors
     std::error_code ec;
     fs::remove_all(g_home, ec);
     return result;
