@@ -10,6 +10,7 @@
 
 #include <csignal>
 #include <filesystem>
+#include <fstream>
 #include <set>
 #include <thread>
 
@@ -22,11 +23,26 @@ struct CliRun {
     std::string err;
 };
 
+// Whether the process is still alive and has not installed its SIGINT handler yet.
+bool beforeInterruptHandler(const std::string& procStatus) {
+    std::ifstream in(procStatus);
+    std::string line;
+    while (std::getline(in, line)) {
+        if (line.rfind("State:", 0) == 0 && line.find('Z') != std::string::npos) return false;
+        if (line.rfind("SigCgt:", 0) == 0) return !((std::stoull(line.substr(7), nullptr, 16) >> (SIGINT - 1)) & 1);
+    }
+    return false;  // gone
+}
+
 CliRun runDorvane(const QStringList& arguments, int killAfterMs = -1) {
     QProcess p;
     p.start(QStringLiteral(DORVANE_BINARY), arguments);
     p.waitForStarted();
     if (killAfterMs >= 0) {
+        // An interrupt before the program installs its handler would simply kill it (a slow start, as
+        // under the sanitizers): wait until /proc shows SIGINT caught.
+        const std::string status = "/proc/" + std::to_string(p.processId()) + "/status";
+        while (beforeInterruptHandler(status)) std::this_thread::yield();
         std::this_thread::sleep_for(std::chrono::milliseconds(killAfterMs));
         ::kill(static_cast<pid_t>(p.processId()), SIGINT);
     }
