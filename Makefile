@@ -4,13 +4,14 @@
 # make build                    install, build everything
 # make bench                    install, build, run the benchmarks
 # make install [PREFIX=/usr/local] [DESTDIR=]   install both programs, the .desktop file and the icon
+# make test-asan, make test-tsan   the whole suite under AddressSanitizer+UBSan, or ThreadSanitizer
 BUILD ?= build
 ARGS ?=
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 PREFIX ?= /usr/local
 DESTDIR ?=
 
-.PHONY: all deps build run gui test bench install clean
+.PHONY: all deps build run gui test bench install clean test-asan test-tsan
 
 all: build
 
@@ -39,6 +40,29 @@ bench: build
 
 install: build
 	DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix "$(PREFIX)"
+
+# make test-asan / make test-tsan: build everything with AddressSanitizer + UndefinedBehaviorSanitizer
+# (leak detection on) or ThreadSanitizer, each in its own build folder, and run every test; the programs
+# the tests start run sanitized too. Every report of any process goes to <build>/sanitizer-logs, and any
+# report fails the target. ThreadSanitizer keeps the longest history (history_size=7), so that the
+# earlier access of a race between busy threads still has its stack for the report and the suppressions.
+test-asan: export ASAN_OPTIONS = detect_leaks=1:log_path=$(CURDIR)/build-asan/sanitizer-logs/asan
+test-asan: export LSAN_OPTIONS = suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0
+test-asan: export UBSAN_OPTIONS = print_stacktrace=1:halt_on_error=1:log_path=$(CURDIR)/build-asan/sanitizer-logs/ubsan
+test-asan: deps
+	cmake -S . -B build-asan -G Ninja $(CMAKE_FLAGS) -DDORVANE_SANITIZE=address,undefined
+	rm -rf build-asan/sanitizer-logs && mkdir -p build-asan/sanitizer-logs
+	cmake --build build-asan -j2
+	cd build-asan && ctest --output-on-failure -j2
+	@if [ -n "$$(ls build-asan/sanitizer-logs)" ]; then cat build-asan/sanitizer-logs/*; exit 1; fi
+
+test-tsan: export TSAN_OPTIONS = suppressions=$(CURDIR)/tests/tsan.supp halt_on_error=1 second_deadlock_stack=1 history_size=7 log_path=$(CURDIR)/build-tsan/sanitizer-logs/tsan
+test-tsan: deps
+	cmake -S . -B build-tsan -G Ninja $(CMAKE_FLAGS) -DDORVANE_SANITIZE=thread
+	rm -rf build-tsan/sanitizer-logs && mkdir -p build-tsan/sanitizer-logs
+	cmake --build build-tsan -j2
+	cd build-tsan && ctest --output-on-failure -j2
+	@if [ -n "$$(ls build-tsan/sanitizer-logs)" ]; then cat build-tsan/sanitizer-logs/*; exit 1; fi
 
 clean:
 	rm -rf $(BUILD)

@@ -7,10 +7,11 @@
 #include <vector>
 
 #include "cli/HistoryCommand.h"
-#include "history/AppBundle.h"
 #include "cli/RestoreCommand.h"
 #include "cli/ScanCommand.h"
 #include "cli/SettingsCommand.h"
+#include "history/AppBundle.h"
+#include "platform/Dispatch.h"
 #include "platform/ThreadStartError.h"
 
 namespace {
@@ -41,11 +42,8 @@ int runCommand(const std::string& command, const std::vector<std::string>& rest)
     std::fprintf(stderr, "dorvane: unknown command '%s'\nTry 'dorvane --help'.\n", command.c_str());
     return 2;
 }
-}  // namespace
 
-int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    std::vector<std::string> args(argv + 1, argv + argc);
+int runCommand(const std::vector<std::string>& args) {
     if (args.empty() || args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
         std::fputs(kUsage, args.empty() ? stderr : stdout);
         return args.empty() ? 2 : 0;
@@ -60,4 +58,14 @@ int main(int argc, char** argv) {
     } catch (const ThreadStartError& error) {
         exitForThreadStartError(error);
     }
+}
+}  // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    const int status = runCommand(std::vector<std::string>(argv + 1, argv + argc));
+    // A stopped scan may leave digests running; no worker thread may outlive this point, since the
+    // exit-time destructors free the static tables and library state they use.
+    dispatch::shutdown();
+    return status;
 }

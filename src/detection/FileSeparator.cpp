@@ -7,6 +7,7 @@
 #include "platform/FileReader.h"
 #include "platform/CpuSpreadExecutor.h"
 #include "platform/OperationQueue.h"
+#include "platform/Dispatch.h"
 #include "platform/SerialQueue.h"
 #include "scan/FileSystemItem.h"
 #include "settings/Settings.h"
@@ -45,8 +46,9 @@ std::uint32_t bigEndian32(const unsigned char* bytes) {
 }
 
 const std::shared_ptr<SerialQueue>& sharedWorkingQueue() {
-    // Never destroyed: work still queued when the process exits must not meet a destroyed queue.
-    static auto* queue = new std::shared_ptr<SerialQueue>(SerialQueue::create("fileseparator.working"));
+    // Never destroyed: work still queued when the process exits must not meet a destroyed queue; its
+    // thread is ended by dispatch::shutdown before the exit-time destructors run.
+    static auto* queue = new std::shared_ptr<SerialQueue>(dispatch::residentQueue("fileseparator.working"));
     return *queue;
 }
 

@@ -4,13 +4,15 @@
 
 #include "detection/FileSeparator.h"
 #include "detection/FolderDuplicatesInfo.h"
+#include "platform/Dispatch.h"
 #include "platform/SerialQueue.h"
 #include "scan/FolderSystemItem.h"
 
 namespace {
 const std::shared_ptr<SerialQueue>& sharedQueue() {
-    // Never destroyed: work still queued when the process exits must not meet a destroyed queue.
-    static auto* shared = new std::shared_ptr<SerialQueue>(SerialQueue::create("folderseparator.working"));
+    // Never destroyed: work still queued when the process exits must not meet a destroyed queue; its
+    // thread is ended by dispatch::shutdown before the exit-time destructors run.
+    static auto* shared = new std::shared_ptr<SerialQueue>(dispatch::residentQueue("folderseparator.working"));
     return *shared;
 }
 

@@ -8,9 +8,23 @@
 
 #include "platform/SerialQueue.h"
 
+namespace {
+std::atomic<CpuSpreadExecutor*> g_shared{nullptr};
+}  // namespace
+
 CpuSpreadExecutor& CpuSpreadExecutor::shared() {
-    static auto* executor = new CpuSpreadExecutor();
+    static auto* executor = [] {
+        auto* created = new CpuSpreadExecutor();
+        g_shared.store(created, std::memory_order_release);
+        return created;
+    }();
     return *executor;
+}
+
+void CpuSpreadExecutor::shutdownShared() {
+    CpuSpreadExecutor* executor = g_shared.load(std::memory_order_acquire);
+    if (!executor) return;
+    for (auto& queue : executor->m_arrQueues) queue->shutdown();
 }
 
 CpuSpreadExecutor::CpuSpreadExecutor() {

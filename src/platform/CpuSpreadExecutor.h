@@ -12,8 +12,12 @@ class SerialQueue;
 
 class CpuSpreadExecutor {
 public:
-    // The process-wide executor for CPU-bound work such as content digests; never destroyed.
+    // The process-wide executor for CPU-bound work such as content digests; never destroyed, its threads
+    // are ended by shutdownShared() (through dispatch::shutdown).
     static CpuSpreadExecutor& shared();
+    // Lets the queued tasks of the shared executor finish and joins its threads; tasks submitted
+    // afterwards run at once on the submitting thread. Does nothing when it was never used.
+    static void shutdownShared();
 
     CpuSpreadExecutor(const CpuSpreadExecutor&) = delete;
     CpuSpreadExecutor& operator=(const CpuSpreadExecutor&) = delete;

@@ -1,11 +1,32 @@
 #include "platform/Dispatch.h"
 
 #include <algorithm>
+#include <atomic>
+#include <mutex>
 #include <thread>
+#include <vector>
 
+#include "platform/CpuSpreadExecutor.h"
+#include "platform/PendingWork.h"
+#include "platform/SerialQueue.h"
 #include "platform/ThreadPool.h"
 
 namespace dispatch {
+namespace {
+std::atomic<bool> g_backgroundCreated{false};
+std::atomic<bool> g_shuttingDown{false};
+
+struct Residents {
+    std::mutex mutex;
+    std::vector<std::shared_ptr<SerialQueue>> queues;  // guarded by mutex
+};
+
+Residents& residents() {
+    // Never destroyed: the queues must outlive every exit-time destructor that might still use them.
+    static auto* instance = new Residents();
+    return *instance;
+}
+}  // namespace
 
 MainQueue& main() {
     static MainQueue queue;
@@ -15,9 +36,35 @@ MainQueue& main() {
 ThreadPool& background() {
     // Enough threads for four concurrent file reads plus other background work on a small machine.
     static ThreadPool pool("background", std::max(8, static_cast<int>(std::thread::hardware_concurrency())));
+    g_backgroundCreated.store(true, std::memory_order_release);
     return pool;
 }
 
 bool isMainThread() { return main().isCurrent(); }
+
+std::shared_ptr<SerialQueue> residentQueue(std::string label) {
+    auto queue = SerialQueue::create(std::move(label));
+    Residents& r = residents();
+    std::lock_guard lock(r.mutex);
+    r.queues.push_back(queue);
+    return queue;
+}
+
+void shutdown() {
+    if (g_shuttingDown.exchange(true)) return;
+    PendingWork::waitUntilNone();
+    // Nothing is queued or running: the threads are idle and end at once.
+    std::vector<std::shared_ptr<SerialQueue>> queues;
+    {
+        Residents& r = residents();
+        std::lock_guard lock(r.mutex);
+        queues = r.queues;
+    }
+    for (const auto& queue : queues) queue->shutdown();
+    CpuSpreadExecutor::shutdownShared();
+    if (g_backgroundCreated.load(std::memory_order_acquire)) background().shutdown();
+}
+
+bool isShuttingDown() { return g_shuttingDown.load(std::memory_order_acquire); }
 
 }  // namespace dispatch

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "platform/Dispatch.h"
 #include "platform/FileReader.h"
 
 namespace {
@@ -60,6 +61,7 @@ std::optional<std::string> finishDigest(DigestState& state) {
 bool feedWholeFile(DigestState& state, const FileReader& reader, std::size_t pieceSize) {
     std::uint64_t position = 0;
     for (;;) {
+        if (dispatch::isShuttingDown()) return false;  // the process is ending: nobody will read the digest
         std::int64_t count = reader.readAt(state.buffer, pieceSize, position);
         if (count < 0) return false;
         if (count == 0) return true;

@@ -1,7 +1,8 @@
 // MD5 digests of files as 32 lower-case hexadecimal digits: of the whole file, or of three regions
 // of a large file (start, end, middle). Any thread may call; each thread reuses its own read buffer
 // and digest context. A file that cannot be opened or read (gone, a symbolic link, no permission,
-// not a regular file) gives no digest. Files are opened read-only and never changed.
+// not a regular file) gives no digest, and so does a whole-file digest still running when the process
+// shuts down (dispatch::shutdown). Files are opened read-only and never changed.
 #pragma once
 
 #include <cstddef>

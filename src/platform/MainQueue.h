@@ -1,5 +1,6 @@
 // The main queue: work posted from any thread runs on the main thread inside Qt's event loop,
-// in posting order. A QCoreApplication (or QApplication) must exist while work is posted.
+// in posting order, and is destroyed there too (with what it captured). A QCoreApplication (or
+// QApplication) must exist while work is posted.
 #pragma once
 
 #include <chrono>

@@ -7,6 +7,7 @@
 #include <mutex>
 #include <thread>
 
+#include "platform/PendingWork.h"
 #include "platform/SyncCall.h"
 #include "platform/ThreadStartError.h"
 
@@ -16,8 +17,11 @@ struct SerialQueue::State {
     std::condition_variable wake;
     std::deque<std::function<void()>> tasks;  // guarded by mutex
     bool stopping = false;                    // guarded by mutex
-    std::thread thread;
+    bool ended = false;                       // guarded by mutex: the loop has returned
+    std::thread thread;                       // joined or detached once, by shutdown
     std::thread::id threadId;
+    std::once_flag shutdownOnce;
+    std::function<void()> enqueuedProbe;  // set before the queue is shared
 };
 
 namespace {
@@ -29,7 +33,10 @@ void runLoop(std::shared_ptr<SerialQueue::State> state) {
         {
             std::unique_lock lock(state->mutex);
             state->wake.wait(lock, [&] { return state->stopping || !state->tasks.empty(); });
-            if (state->tasks.empty()) return;  // stopping and drained
+            if (state->tasks.empty()) {  // stopping and drained
+                state->ended = true;
+                return;
+            }
             task = std::move(state->tasks.front());
             state->tasks.pop_front();
         }
@@ -38,6 +45,8 @@ void runLoop(std::shared_ptr<SerialQueue::State> state) {
         } catch (const ThreadStartError& error) {
             ThreadStartError::handle(error);
         }
+        task = nullptr;
+        PendingWork::done();
     }
 }
 }  // namespace
@@ -52,18 +61,22 @@ SerialQueue::SerialQueue(std::string label) : m_pState(std::make_shared<State>()
     m_pState->threadId = m_pState->thread.get_id();
 }
 
-SerialQueue::~SerialQueue() {
-    {
-        std::lock_guard lock(m_pState->mutex);
-        m_pState->stopping = true;
-    }
-    m_pState->wake.notify_all();
-    if (std::this_thread::get_id() == m_pState->threadId) {
-        // The last owner is a task of this queue: the loop keeps its own reference to the state.
-        m_pState->thread.detach();
-    } else {
-        m_pState->thread.join();
-    }
+SerialQueue::~SerialQueue() { shutdown(); }
+
+void SerialQueue::shutdown() {
+    std::call_once(m_pState->shutdownOnce, [this] {
+        {
+            std::lock_guard lock(m_pState->mutex);
+            m_pState->stopping = true;
+        }
+        m_pState->wake.notify_all();
+        if (std::this_thread::get_id() == m_pState->threadId) {
+            // Called by a task of this queue: the loop keeps its own reference to the state.
+            m_pState->thread.detach();
+        } else {
+            m_pState->thread.join();
+        }
+    });
 }
 
 std::shared_ptr<SerialQueue> SerialQueue::create(std::string label) {
@@ -71,11 +84,22 @@ std::shared_ptr<SerialQueue> SerialQueue::create(std::string label) {
 }
 
 void SerialQueue::async(std::function<void()> task) {
+    // Once the task is queued, the queue's thread may run it at once, and the task may drop the last
+    // owner of this queue: from then on only this reference keeps the state (and its condition
+    // variable) alive, and `this` must not be touched.
+    std::shared_ptr<State> state = m_pState;
     {
-        std::lock_guard lock(m_pState->mutex);
-        m_pState->tasks.push_back(std::move(task));
+        std::unique_lock lock(state->mutex);
+        if (state->ended) {
+            lock.unlock();
+            task();
+            return;
+        }
+        PendingWork::add();
+        state->tasks.push_back(std::move(task));
     }
-    m_pState->wake.notify_one();
+    if (state->enqueuedProbe) state->enqueuedProbe();
+    state->wake.notify_one();
 }
 
 void SerialQueue::sync(const std::function<void()>& task) { syncCall(*this, task); }
@@ -83,3 +107,5 @@ void SerialQueue::sync(const std::function<void()>& task) { syncCall(*this, task
 bool SerialQueue::isCurrent() const { return std::this_thread::get_id() == m_pState->threadId; }
 
 const std::string& SerialQueue::label() const { return m_pState->label; }
+
+void SerialQueue::setEnqueuedProbeForTesting(std::function<void()> probe) { m_pState->enqueuedProbe = std::move(probe); }

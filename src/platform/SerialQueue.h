@@ -22,6 +22,14 @@ public:
     bool isCurrent() const;
     const std::string& label() const;
 
+    // Lets the queued tasks finish and ends the thread (joined, or left to finish by itself when called
+    // from a task of this queue). Tasks submitted afterwards run at once on the submitting thread.
+    void shutdown();
+
+    // Test seam: called inside async on the submitting thread, after the task is queued and the queue's
+    // lock released, before the queue's thread is woken. Set it before the queue is shared.
+    void setEnqueuedProbeForTesting(std::function<void()> probe);
+
     struct State;  // shared with the queue's thread, which keeps it alive while it runs
 
 private:

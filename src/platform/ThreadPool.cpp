@@ -8,6 +8,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/PendingWork.h"
 #include "platform/ThreadStartError.h"
 
 struct ThreadPool::State {
@@ -16,11 +17,15 @@ struct ThreadPool::State {
     std::condition_variable wake;
     std::deque<std::function<void()>> tasks;  // guarded by mutex
     bool stopping = false;                    // guarded by mutex
-    std::vector<std::thread> threads;
+    int running = 0;                          // guarded by mutex: threads still in their loop
+    std::vector<std::thread> threads;         // joined or detached once, by shutdown
+    std::once_flag shutdownOnce;
+    std::function<void()> enqueuedProbe;  // set before the pool is shared
 };
 
 ThreadPool::ThreadPool(std::string name, int threadCount) : m_pState(std::make_shared<State>()) {
     m_pState->name = std::move(name);
+    m_pState->running = threadCount;
     // A thread the system refuses ends the construction as a ThreadStartError.
     for (int i = 0; i < threadCount; ++i) try {
         m_pState->threads.emplace_back([state = m_pState] {
@@ -30,7 +35,10 @@ ThreadPool::ThreadPool(std::string name, int threadCount) : m_pState(std::make_s
                 {
                     std::unique_lock lock(state->mutex);
                     state->wake.wait(lock, [&] { return state->stopping || !state->tasks.empty(); });
-                    if (state->tasks.empty()) return;
+                    if (state->tasks.empty()) {
+                        --state->running;
+                        return;
+                    }
                     task = std::move(state->tasks.front());
                     state->tasks.pop_front();
                 }
@@ -39,6 +47,8 @@ ThreadPool::ThreadPool(std::string name, int threadCount) : m_pState(std::make_s
                 } catch (const ThreadStartError& error) {
                     ThreadStartError::handle(error);
                 }
+                task = nullptr;
+                PendingWork::done();
             }
         });
     } catch (const std::system_error& error) {
@@ -46,26 +56,42 @@ ThreadPool::ThreadPool(std::string name, int threadCount) : m_pState(std::make_s
     }
 }
 
-ThreadPool::~ThreadPool() {
-    {
-        std::lock_guard lock(m_pState->mutex);
-        m_pState->stopping = true;
-    }
-    m_pState->wake.notify_all();
-    for (auto& t : m_pState->threads) {
-        if (t.get_id() == std::this_thread::get_id())
-            t.detach();
-        else
-            t.join();
-    }
+ThreadPool::~ThreadPool() { shutdown(); }
+
+void ThreadPool::shutdown() {
+    std::call_once(m_pState->shutdownOnce, [this] {
+        {
+            std::lock_guard lock(m_pState->mutex);
+            m_pState->stopping = true;
+        }
+        m_pState->wake.notify_all();
+        for (auto& t : m_pState->threads) {
+            if (t.get_id() == std::this_thread::get_id())
+                t.detach();  // the thread's loop keeps its own reference to the state
+            else
+                t.join();
+        }
+    });
 }
 
 void ThreadPool::async(std::function<void()> task) {
+    // Once the task is queued a pool thread may run it and drop the last owner of this pool: only
+    // this reference then keeps the state (and its condition variable) alive; `this` is not touched.
+    std::shared_ptr<State> state = m_pState;
     {
-        std::lock_guard lock(m_pState->mutex);
-        m_pState->tasks.push_back(std::move(task));
+        std::unique_lock lock(state->mutex);
+        if (state->running == 0) {
+            lock.unlock();
+            task();
+            return;
+        }
+        PendingWork::add();
+        state->tasks.push_back(std::move(task));
     }
-    m_pState->wake.notify_one();
+    if (state->enqueuedProbe) state->enqueuedProbe();
+    state->wake.notify_one();
 }
 
 int ThreadPool::threadCount() const { return static_cast<int>(m_pState->threads.size()); }
+
+void ThreadPool::setEnqueuedProbeForTesting(std::function<void()> probe) { m_pState->enqueuedProbe = std::move(probe); }

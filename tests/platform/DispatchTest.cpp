@@ -53,19 +53,6 @@ TEST(SerialQueue, DestroyingTheQueueDrainsQueuedTasks) {
     EXPECT_EQ(done.load(), 100);
 }
 
-TEST(SerialQueue, ALastOwnerInsideItsOwnTaskIsSafe) {
-    std::atomic<bool> ran{false};
-    {
-        auto queue = SerialQueue::create("test.self");
-        auto* raw = queue.get();
-        raw->async([q = std::move(queue), &ran]() mutable {
-            q.reset();  // the queue's destructor runs on its own thread
-            ran = true;
-        });
-    }
-    ASSERT_TRUE(runMainLoopUntil([&] { return ran.load(); }));
-}
-
 TEST(MainQueue, WorkPostedFromAnyThreadRunsOnTheMainThreadInOrder) {
     std::vector<int> order;
     std::atomic<bool> offMain{false};

@@ -15,6 +15,8 @@
 #include <stdexcept>
 #include <thread>
 
+#include "platform/Dispatch.h"
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -127,6 +129,7 @@ int main(int argc, char** argv) {
     std::unique_ptr<QCoreApplication> app = createTestApplication(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     int result = RUN_ALL_TESTS();
+    dispatch::shutdown();  // as the program does: no worker thread runs into the exit-time destructors
     std::error_code ec;
     fs::remove_all(g_home, ec);
     return result;
