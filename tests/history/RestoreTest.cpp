@@ -233,7 +233,8 @@ TEST(RestoreMatching, DatesTwoSecondsApartMatchOnlyBeforeTheRemovalAndFoldersMat
     // A removal one second after the recorded date: a candidate two seconds off is newer than the removal.
     RestoreFolder late;
     late.removedAt = late.modifiedAt + 1;
-    const auto lateItems = late.load({RestoreFolder::group({}, {late.removed("/p/a.txt", 5)}, {})})->children();
+    const auto lateGroup = late.load({RestoreFolder::group({}, {late.removed("/p/a.txt", 5)}, {})});
+    const auto lateItems = lateGroup->children();  // items refer to their group: it must outlive them
     EXPECT_FALSE(isFileWithModificationDate(late.modifiedAt + 2, 5, false, *lateItems[0]));
     EXPECT_TRUE(isFileWithModificationDate(late.modifiedAt + 1, 5, false, *lateItems[0]));
     EXPECT_TRUE(isFileWithModificationDate(late.modifiedAt - 2, 5, false, *lateItems[0]));
