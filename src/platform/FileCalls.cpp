@@ -31,11 +31,7 @@ bool noReplaceUnsupported(int e) { return e == EINVAL || e == ENOSYS || e == EOP
 }  // namespace
 
 namespace {
-// Never destroyed: a queue may still call the instance while the process exits.
-ReplaceableInstance<FileCalls, LinuxFileCalls>& instance() {
-    static auto* replaceable = new ReplaceableInstance<FileCalls, LinuxFileCalls>();
-    return *replaceable;
-}
+ReplaceableInstance<FileCalls, LinuxFileCalls>& instance() { return ReplaceableInstance<FileCalls, LinuxFileCalls>::shared(); }
 }  // namespace
 
 FileCalls& FileCalls::standard() { return instance().get(); }

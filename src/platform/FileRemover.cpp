@@ -68,11 +68,7 @@ Status removeAt(int parentFd, const char* name, const std::string& path, bool kn
 }  // namespace
 
 namespace {
-// Never destroyed: a queue may still call the instance while the process exits.
-ReplaceableInstance<FileRemover, LinuxFileRemover>& instance() {
-    static auto* replaceable = new ReplaceableInstance<FileRemover, LinuxFileRemover>();
-    return *replaceable;
-}
+ReplaceableInstance<FileRemover, LinuxFileRemover>& instance() { return ReplaceableInstance<FileRemover, LinuxFileRemover>::shared(); }
 }  // namespace
 
 FileRemover& FileRemover::standard() { return instance().get(); }

@@ -132,11 +132,7 @@ constexpr std::size_t kCompareChunk = 256 * 1024;
 }  // namespace
 
 namespace {
-// Never destroyed: a queue may still call the instance while the process exits.
-ReplaceableInstance<FileSystem, LinuxFileSystem>& instance() {
-    static auto* replaceable = new ReplaceableInstance<FileSystem, LinuxFileSystem>();
-    return *replaceable;
-}
+ReplaceableInstance<FileSystem, LinuxFileSystem>& instance() { return ReplaceableInstance<FileSystem, LinuxFileSystem>::shared(); }
 }  // namespace
 
 FileSystem& FileSystem::standard() { return instance().get(); }

@@ -129,11 +129,7 @@ Status copyEntry(const std::string& from, const std::string& to) {
 }  // namespace
 
 namespace {
-// Never destroyed: a queue may still call the instance while the process exits.
-ReplaceableInstance<FileTransfer, LinuxFileTransfer>& instance() {
-    static auto* replaceable = new ReplaceableInstance<FileTransfer, LinuxFileTransfer>();
-    return *replaceable;
-}
+ReplaceableInstance<FileTransfer, LinuxFileTransfer>& instance() { return ReplaceableInstance<FileTransfer, LinuxFileTransfer>::shared(); }
 }  // namespace
 
 FileTransfer& FileTransfer::standard() { return instance().get(); }

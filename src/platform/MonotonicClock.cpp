@@ -13,11 +13,7 @@ public:
 }  // namespace
 
 namespace {
-// Never destroyed: a queue may still call the instance while the process exits.
-ReplaceableInstance<MonotonicClock, SteadyClock>& instance() {
-    static auto* replaceable = new ReplaceableInstance<MonotonicClock, SteadyClock>();
-    return *replaceable;
-}
+ReplaceableInstance<MonotonicClock, SteadyClock>& instance() { return ReplaceableInstance<MonotonicClock, SteadyClock>::shared(); }
 }  // namespace
 
 MonotonicClock& MonotonicClock::standard() { return instance().get(); }

@@ -10,6 +10,12 @@
 template <class Interface, class Standard>
 class ReplaceableInstance {
 public:
+    // The one holder for this interface, never destroyed: a queue may still call the instance while
+    // the process exits.
+    static ReplaceableInstance& shared() {
+        static auto* holder = new ReplaceableInstance();
+        return *holder;
+    }
     Interface& get() {
         std::lock_guard lock(m_mutex);
         if (!m_current) m_current = std::make_shared<Standard>();

@@ -141,11 +141,7 @@ Status writeAll(int fd, const std::string& text, const std::string& path) {
 }  // namespace
 
 namespace {
-// Never destroyed: a queue may still call the instance while the process exits.
-ReplaceableInstance<Trash, FreedesktopTrash>& instance() {
-    static auto* replaceable = new ReplaceableInstance<Trash, FreedesktopTrash>();
-    return *replaceable;
-}
+ReplaceableInstance<Trash, FreedesktopTrash>& instance() { return ReplaceableInstance<Trash, FreedesktopTrash>::shared(); }
 }  // namespace
 
 Trash& Trash::standard() { return instance().get(); }

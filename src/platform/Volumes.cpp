@@ -50,11 +50,7 @@ bool VolumeInfo::isNtfs() const {
 }
 
 namespace {
-// Never destroyed: a queue may still call the instance while the process exits.
-ReplaceableInstance<Volumes, LinuxVolumes>& instance() {
-    static auto* replaceable = new ReplaceableInstance<Volumes, LinuxVolumes>();
-    return *replaceable;
-}
+ReplaceableInstance<Volumes, LinuxVolumes>& instance() { return ReplaceableInstance<Volumes, LinuxVolumes>::shared(); }
 }  // namespace
 
 Volumes& Volumes::standard() { return instance().get(); }
