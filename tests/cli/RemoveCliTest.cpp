@@ -12,25 +12,14 @@
 #include <fstream>
 #include <set>
 
+#include "support/DorvaneProcess.h"
 #include "support/TestSupport.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-struct Result {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-Result dorvane(const QStringList& arguments) {
-    QProcess p;
-    p.setStandardInputFile(QProcess::nullDevice());
-    p.start(QStringLiteral(DORVANE_BINARY), arguments);
-    p.waitForFinished(300000);
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput().toStdString(),
-            p.readAllStandardError().toStdString()};
-}
+using Result = DorvaneRun;
+Result dorvane(const QStringList& arguments) { return runDorvaneBinary(arguments); }
 
 std::string makeTree(const TempDir& dir, const std::string& arguments) {
     std::string root = dir / "home";

@@ -14,25 +14,14 @@
 #include <set>
 #include <sstream>
 
+#include "support/DorvaneProcess.h"
 #include "support/TestSupport.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-struct Result {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-Result dorvane(const QStringList& arguments) {
-    QProcess p;
-    p.setStandardInputFile(QProcess::nullDevice());
-    p.start(QStringLiteral(DORVANE_BINARY), arguments);
-    p.waitForFinished(300000);
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput().toStdString(),
-            p.readAllStandardError().toStdString()};
-}
+using Result = DorvaneRun;
+Result dorvane(const QStringList& arguments) { return runDorvaneBinary(arguments); }
 
 QString q(const std::string& s) { return QString::fromStdString(s); }
 
