@@ -29,14 +29,22 @@ std::optional<std::string> BaseRemovedItem::currentItemPathToRestoreFrom() const
 
 std::shared_ptr<const ItemToRestoreFrom> BaseRemovedItem::itemToRestoreFrom() const {
     std::lock_guard lock(restoreCacheMutex());
-    if (!m_bIsItemToRestoreFromCached) {
-        if (canBeRestoredFromCurrent()) m_itemToRestoreFrom = shared_from_this();
-        else if (m_pRestoreInfoDelegate)
-            m_itemToRestoreFrom = m_pRestoreInfoDelegate->calculateRestoreSourceForRemovedItem(*this);
-        else m_itemToRestoreFrom = nullptr;
-        m_bIsItemToRestoreFromCached = true;
+    if (m_bIsItemToRestoreFromCached) {
+        if (m_bRestoresFromItself) return shared_from_this();
+        auto source = m_itemToRestoreFrom.lock();
+        // A source that is gone (a substitute original replaced since) is looked for again.
+        if (source || !m_bHasSourceElsewhere) return source;
     }
-    return m_itemToRestoreFrom;
+    // The source is held weakly: the group owns every candidate, and two copies of a group naming
+    // each other (or one naming itself) must not keep each other alive.
+    std::shared_ptr<const ItemToRestoreFrom> source;
+    m_bRestoresFromItself = canBeRestoredFromCurrent();
+    if (m_bRestoresFromItself) source = shared_from_this();
+    else if (m_pRestoreInfoDelegate) source = m_pRestoreInfoDelegate->calculateRestoreSourceForRemovedItem(*this);
+    m_itemToRestoreFrom = m_bRestoresFromItself ? std::weak_ptr<const ItemToRestoreFrom>() : source;
+    m_bHasSourceElsewhere = !m_bRestoresFromItself && source != nullptr;
+    m_bIsItemToRestoreFromCached = true;
+    return source;
 }
 
 bool BaseRemovedItem::couldBeUsedAsRestoredPath(const std::string& path) const {
@@ -84,6 +92,8 @@ void BaseRemovedItem::clearCache() {
     m_pathToRestoredFile.reset();
     m_bIsItemToRestoreFromCached = false;
     m_itemToRestoreFrom.reset();
+    m_bRestoresFromItself = false;
+    m_bHasSourceElsewhere = false;
     m_bIsCurrentPathCalculated = false;
     m_currentPath.reset();
 }

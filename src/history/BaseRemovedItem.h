@@ -71,7 +71,9 @@ private:
     mutable bool m_bIsPathToRestoredFileCalculated = false;
     mutable std::optional<std::string> m_pathToRestoredFile;
     mutable bool m_bIsItemToRestoreFromCached = false;
-    mutable std::shared_ptr<const ItemToRestoreFrom> m_itemToRestoreFrom;
+    mutable std::weak_ptr<const ItemToRestoreFrom> m_itemToRestoreFrom;  // another copy, owned by the group
+    mutable bool m_bRestoresFromItself = false;
+    mutable bool m_bHasSourceElsewhere = false;
     mutable bool m_bIsCurrentPathCalculated = false;
     mutable std::optional<std::string> m_currentPath;
     bool m_bIsSelected = false;

@@ -13,7 +13,12 @@ std::shared_ptr<FolderScanner> FolderScanner::create(const std::string& path,
 }
 
 FolderScanner::~FolderScanner() {
-    if (_workersController) _workersController->cancel();
+    if (!_workersController) return;
+    _workersController->cancel();
+    // Workers may still be inside the tree: it goes to the pool's completion, which runs after the
+    // last of them has returned. When the walk is already over, it is freed here as usual.
+    std::lock_guard lock(m_pOrphanage->mutex);
+    if (!m_pOrphanage->isWalkOver) m_pOrphanage->root = std::move(m_pRoot);
 }
 
 void FolderScanner::start(const std::string& path, bool useOld) {
@@ -32,7 +37,14 @@ void FolderScanner::start(const std::string& path, bool useOld) {
     // lock until _workersController names it.
     std::lock_guard lock(m_controllerMutex);
     _workersController = ObjectWorkersController::create(
-        "FolderScanner", factory, kCountOfWorkers, std::move(tasks), [weak](ObjectWorkersController* controller) {
+        "FolderScanner", factory, kCountOfWorkers, std::move(tasks),
+        [weak, orphanage = m_pOrphanage](ObjectWorkersController* controller) {
+            std::unique_ptr<VolumeSystemItem> orphan;
+            {
+                std::lock_guard lock(orphanage->mutex);
+                orphanage->isWalkOver = true;
+                orphan = std::move(orphanage->root);
+            }
             if (auto self = weak.lock()) self->onObjectWorkersControllerFinishTasks(controller);
         });
 }

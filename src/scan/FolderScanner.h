@@ -45,5 +45,13 @@ private:
     std::mutex m_collectorsMutex;
     std::set<FolderScanWorkerFilesCollector*> _filesCollectors;  // guarded by m_collectorsMutex
     std::unique_ptr<VolumeSystemItem> m_pRoot;  // the walk fills it; handed over by takeRoot()
+    // Where a scanner destroyed before its walk ended leaves the tree: the pool's completion (or the
+    // pool's own end) frees it once no worker can touch it.
+    struct Orphanage {
+        std::mutex mutex;
+        bool isWalkOver = false;  // guarded by mutex
+        std::unique_ptr<VolumeSystemItem> root;  // guarded by mutex
+    };
+    std::shared_ptr<Orphanage> m_pOrphanage = std::make_shared<Orphanage>();
     std::shared_ptr<FolderScanCounters> m_pCounters = std::make_shared<FolderScanCounters>();
 };

@@ -6,6 +6,9 @@ std::shared_ptr<ObjectWorkersController> ObjectWorkersController::create(
     std::shared_ptr<ObjectWorkersController> controller(new ObjectWorkersController());
     controller->m_pFactory = std::move(factory);
     controller->_workQueue = SerialQueue::create(name);
+    // A worker may hold the last outside reference (through a listener) and drop it on its own
+    // thread; destroying the pool there would free the worker running that very task.
+    controller->m_pKeepAlive = controller;
     controller->start(name, countOfWorkers, std::move(tasks), std::move(completion));
     return controller;
 }
@@ -108,5 +111,7 @@ void ObjectWorkersController::checkIsCompleted() {
     if (!_tasks.empty() && !_isCanceled) return;
     auto completion = std::move(_completion);
     _completion = nullptr;
+    // Every caller holds its own reference, so the pool outlives this call.
+    auto keepAlive = std::move(m_pKeepAlive);
     completion(this);
 }

@@ -1,7 +1,8 @@
 // A pool of workers sharing one stack of tasks; every change of the pool's state runs on its own
 // serial queue. The completion is called exactly once, on that queue, when no task is left and every
 // worker is idle. cancel() (any thread) drops the remaining tasks; the completion then waits until
-// the running workers have returned, so no cancelled worker touches anything after it.
+// the running workers have returned, so no cancelled worker touches anything after it. The pool keeps
+// itself alive until its completion, whoever drops the last outside reference and on whatever thread.
 #pragma once
 
 #include <functional>
@@ -47,5 +48,6 @@ private:
     std::vector<std::unique_ptr<ObjectWorker>> _workers;
     std::set<ObjectWorker*> _sleepedWorkers;
     Completion _completion;
+    std::shared_ptr<ObjectWorkersController> m_pKeepAlive;  // released once the completion was called
     std::shared_ptr<SerialQueue> _workQueue;
 };

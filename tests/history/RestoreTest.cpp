@@ -255,7 +255,7 @@ TEST(RestoreRecognition, EarlierRestoresAreFoundByTheirNamesSizesAndDates) {
     QJsonArray moved;
     for (const char* name : {"a", "b", "c", "d", "e", "g"})
         moved.append(f.inTrash(p + "/" + name + ".txt", trashGone(std::string(name) + ".txt"), 4));
-    const auto controller = f.load({RestoreFolder::group({}, {}, moved)});
+    auto controller = f.load({RestoreFolder::group({}, {}, moved)});
     std::map<std::string, std::shared_ptr<BaseRemovedItem>> byName;
     for (const auto& item : controller->children()) byName[fs::path(item->originalPath()).stem().string()] = item;
 
@@ -271,6 +271,18 @@ TEST(RestoreRecognition, EarlierRestoresAreFoundByTheirNamesSizesAndDates) {
     EXPECT_EQ(byName["b"]->itemToRestoreFrom()->itemToRestoreSourcePath(), p + "/a restored 2.txt");
     EXPECT_FALSE(byName["b"]->itemToRestoreFrom()->itemToRestoreHasToBeRemovedAfterRestore());
     EXPECT_TRUE(byName["b"]->setIsSelected(true));
+
+    // Items that restore from themselves or from each other still go with their log.
+    std::vector<std::weak_ptr<BaseRemovedItem>> watched;
+    for (auto& [name, item] : byName) {
+        item->isRestorable();
+        watched.push_back(item);
+    }
+    byName.clear();
+    const std::weak_ptr<RestoreController> watchedController = controller;
+    controller.reset();
+    EXPECT_TRUE(watchedController.expired());
+    for (const auto& item : watched) EXPECT_TRUE(item.expired());
 }
 
 TEST(RestoreOperation, TrashedFilesComeBackBesideOccupiedNamesAndTheirTrashRecordsGo) {

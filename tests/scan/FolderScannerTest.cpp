@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <condition_variable>
 #include <filesystem>
 #include <mutex>
 #include <set>
@@ -146,6 +147,48 @@ TEST(FolderScanner, CancelReportsAPartialRootOnceAndStopsTouchingTheTree) {
     EXPECT_EQ(listener->root->getCountOfDeepFilesWithHidden(true), countAtCompletion);
     EXPECT_EQ(listener->found.size(), foundAtCompletion);
     EXPECT_LE(countAtCompletion, 4000u);
+}
+
+// The last reference to a scanner may go while a worker is inside it (here: the listener's call on
+// the worker's thread); the tree and the pool must outlive that worker. The address sanitizer run
+// reports the use after free this guards against.
+TEST(FolderScanner, DroppedDuringTheWalkFreesTheTreeOnlyAfterTheWorkersReturn) {
+    TempDir dir;
+    for (int i = 0; i < 3000; ++i) dir.writeFile("big/f" + std::to_string(i), "x");
+    for (int f = 0; f < 50; ++f) dir.writeFile("d" + std::to_string(f) + "/sub/f", "x");
+
+    class BlockingListener : public FolderScannerListener {
+    public:
+        void onScannerFoundFiles(FolderScanner*, std::vector<FileSystemItem*>) override {
+            std::unique_lock lock(mutex);
+            ++calls;
+            if (calls > 1) return;
+            inside = true;
+            changed.notify_all();
+            changed.wait(lock, [&] { return released; });
+        }
+        void onScannerCompletedScanItem(FolderScanner*, VolumeSystemItem*) override { ++completions; }
+        std::mutex mutex;
+        std::condition_variable changed;
+        bool inside = false;
+        bool released = false;
+        int calls = 0;
+        std::atomic<int> completions{0};
+    };
+    auto listener = std::make_shared<BlockingListener>();
+    auto scanner = FolderScanner::create(dir.path(), listener);
+    {
+        std::unique_lock lock(listener->mutex);
+        ASSERT_TRUE(listener->changed.wait_for(lock, std::chrono::seconds(30), [&] { return listener->inside; }));
+    }
+    scanner.reset();  // the worker inside the listener now holds the last reference
+    {
+        std::lock_guard lock(listener->mutex);
+        listener->released = true;
+    }
+    listener->changed.notify_all();
+    drainMainLoop(std::chrono::milliseconds(300));
+    EXPECT_EQ(listener->completions.load(), 0);
 }
 
 TEST(ObjectWorkersController, EmptyPoolCompletesAtOnceAndCancelCompletesOnce) {
