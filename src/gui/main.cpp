@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "gui/MainWindow.h"
+#include "platform/Dispatch.h"
 #include "settings/Settings.h"
 
 int main(int argc, char** argv) {
@@ -28,11 +29,16 @@ int main(int argc, char** argv) {
     }
     if (auto warning = Settings::standard().takeLoadWarning()) std::fprintf(stderr, "dorvane-gui: %s\n", warning->c_str());
 
-    MainWindow window;
-    window.show();
-    QTimer::singleShot(0, &window, [&] {
-        for (const auto& f : folders) window.controller().addFolder(f);
-        if (scan) window.controller().scanFromWelcome(false);
-    });
-    return app.exec();
+    int status = 0;
+    {
+        MainWindow window;
+        window.show();
+        QTimer::singleShot(0, &window, [&] {
+            for (const auto& f : folders) window.controller().addFolder(f);
+            if (scan) window.controller().scanFromWelcome(false);
+        });
+        status = app.exec();
+    }  // the window stops its scan as it goes
+    dispatch::shutdown();  // no worker thread may still run into the exit-time destructors
+    return status;
 }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/CpuSpreadExecutor.h"
+#include "platform/FinishingThreads.h"
 #include "platform/PendingWork.h"
 #include "platform/SerialQueue.h"
 #include "platform/ThreadPool.h"
@@ -63,6 +64,7 @@ void shutdown() {
     for (const auto& queue : queues) queue->shutdown();
     CpuSpreadExecutor::shutdownShared();
     if (g_backgroundCreated.load(std::memory_order_acquire)) background().shutdown();
+    finishing_threads::joinAll();
 }
 
 bool isShuttingDown() { return g_shuttingDown.load(std::memory_order_acquire); }

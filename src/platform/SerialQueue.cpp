@@ -7,6 +7,7 @@
 #include <mutex>
 #include <thread>
 
+#include "platform/FinishingThreads.h"
 #include "platform/PendingWork.h"
 #include "platform/SyncCall.h"
 #include "platform/ThreadStartError.h"
@@ -71,8 +72,9 @@ void SerialQueue::shutdown() {
         }
         m_pState->wake.notify_all();
         if (std::this_thread::get_id() == m_pState->threadId) {
-            // Called by a task of this queue: the loop keeps its own reference to the state.
-            m_pState->thread.detach();
+            // Called by a task of this queue: the loop keeps its own reference to the state, and the
+            // thread is joined later by whoever adopts the next one, or before the process exits.
+            finishing_threads::adopt(std::move(m_pState->thread));
         } else {
             m_pState->thread.join();
         }

@@ -8,6 +8,8 @@
 #include <thread>
 #include <vector>
 
+#include "platform/FinishingThreads.h"
+
 #include "platform/PendingWork.h"
 #include "platform/ThreadStartError.h"
 
@@ -67,7 +69,7 @@ void ThreadPool::shutdown() {
         m_pState->wake.notify_all();
         for (auto& t : m_pState->threads) {
             if (t.get_id() == std::this_thread::get_id())
-                t.detach();  // the thread's loop keeps its own reference to the state
+                finishing_threads::adopt(std::move(t));  // its loop keeps its own reference to the state
             else
                 t.join();
         }

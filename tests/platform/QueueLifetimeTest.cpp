@@ -8,6 +8,7 @@
 #include <QThread>
 
 #include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -139,11 +140,29 @@ const std::unordered_set<std::string>& staticTable() {
     return table;
 }
 
+// A thread that takes its time to end once its function has returned (its thread-local state).
+struct SlowThreadEnd {
+    bool armed = false;
+    ~SlowThreadEnd() {
+        if (armed) std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    }
+};
+thread_local SlowThreadEnd t_slowEnd;
+
 // Runs in a child process: work still running on the digest executor when the program decides to
 // exit queues more work on a resident queue and the background pool; shutdown must wait for all of
-// it and end every worker thread before the exit-time destructors free the table they read.
+// it and end every worker thread before the exit-time destructors free the table they read. A queue
+// freed by its own task cannot join its thread: shutdown joins it too.
 [[noreturn]] void exitAfterShutdownWithWorkInFlight() {
     std::atomic<int> steps{0};
+    {
+        auto adopted = SerialQueue::create("test.adopted");
+        SerialQueue& raw = *adopted;
+        raw.async([q = std::move(adopted)]() mutable {
+            t_slowEnd.armed = true;
+            q.reset();
+        });
+    }
     auto resident = dispatch::residentQueue("test.resident");
     for (int i = 0; i < CpuSpreadExecutor::shared().threadCount(); ++i) {
         CpuSpreadExecutor::shared().async([&steps, resident] {
@@ -164,7 +183,9 @@ const std::unordered_set<std::string>& staticTable() {
     bool complete = steps.load() == CpuSpreadExecutor::shared().threadCount();
     bool workersGone = true;
     for (const std::string& name : threadNamesOfThisProcess())
-        if (name.rfind("digest::w", 0) == 0 || name == "test.resident" || name == "background") workersGone = false;
+        if (name.rfind("digest::w", 0) == 0 || name == "test.resident" || name == "background" ||
+            name == "test.adopted")
+            workersGone = false;
     pid_t ranOn = 0;
     CpuSpreadExecutor::shared().async([&] { ranOn = static_cast<pid_t>(syscall(SYS_gettid)); });
     bool inlineAfterwards = ranOn == static_cast<pid_t>(syscall(SYS_gettid));
