@@ -7,7 +7,9 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QProcess>
 
+#include <signal.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <utime.h>
@@ -16,6 +18,7 @@
 #include <fstream>
 #include <functional>
 #include <set>
+#include <thread>
 
 #include "platform/RunLock.h"
 #include "support/DorvaneProcess.h"
@@ -272,4 +275,48 @@ TEST(PlanCli, ALockHeldElsewhereStopsTheRemovalOfAPlan) {
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("another removal is running"), std::string::npos) << r.err;
     for (const char* kept : {"a/x.txt", "b/x.txt", "c/x.txt", "a/y.dat", "b/y.dat"}) EXPECT_TRUE(fs::exists(t.at(kept)));
+}
+
+TEST(PlanCli, CtrlCStopsTheRemovalOfAPlanWithItsHistoryAndSaysSoInJson) {
+    TempDir dir;
+    for (int g = 0; g < 3000; ++g)
+        for (int c = 0; c < 2; ++c)
+            dir.writeFile("tree/" + std::to_string(c) + "/file" + std::to_string(g) + ".dat",
+                          "content of group " + std::to_string(g) + std::string(64, 'x'));
+    const std::string plan = dir / "plan.json";
+    ASSERT_EQ(runDorvaneBinary({"scan", "-q", "--all-sizes", "--no-folders", "--select", "auto", "--format", "json", "-o",
+                                QString::fromStdString(plan), QString::fromStdString(dir / "tree")})
+                  .status,
+              0);
+    const std::size_t logsBefore = countLogs();
+    auto countIn = [](const std::string& folder) {
+        std::error_code ec;
+        std::size_t n = 0;
+        for (auto it = fs::directory_iterator(folder, ec); !ec && it != fs::directory_iterator(); it.increment(ec)) ++n;
+        return n;
+    };
+    const std::size_t left = countIn(dir / "tree/0") + countIn(dir / "tree/1");
+
+    QProcess p;
+    p.setStandardInputFile(QProcess::nullDevice());
+    p.setStandardOutputFile(QString::fromStdString(dir / "out.json"));
+    p.start(QStringLiteral(DORVANE_BINARY), {"remove", QString::fromStdString(plan), "--yes", "--format", "json"});
+    ASSERT_TRUE(p.waitForStarted());
+    const auto end = std::chrono::steady_clock::now() + std::chrono::minutes(2);
+    while (countIn(dir / "tree/0") + countIn(dir / "tree/1") == left && p.state() == QProcess::Running &&
+           std::chrono::steady_clock::now() < end)
+        p.waitForFinished(1);
+    ASSERT_EQ(p.state(), QProcess::Running) << "the removal ended before it could be interrupted";
+    ::kill(static_cast<pid_t>(p.processId()), SIGINT);
+    ASSERT_TRUE(p.waitForFinished(120000));
+    EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(p.exitCode(), 130);
+
+    const QJsonObject removal = readJson(dir / "out.json")["removal"].toObject();
+    EXPECT_TRUE(removal["stopped"].toBool());
+    const auto removed = static_cast<std::size_t>(removal["removed"].toArray().size());
+    EXPECT_GT(removal["not_processed"].toInt(), 0);
+    EXPECT_EQ(left - removed, countIn(dir / "tree/0") + countIn(dir / "tree/1"));
+    EXPECT_TRUE(removal["history"].isString());
+    EXPECT_EQ(countLogs(), logsBefore + 1);
 }
