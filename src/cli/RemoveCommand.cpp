@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <map>
 #include <memory>
 #include <optional>
 #include <unordered_map>
@@ -17,6 +16,7 @@
 #include "platform/FileSystem.h"
 #include "results/DuplicateItem.h"
 #include "results/DuplicatesContainer.h"
+#include "results/DuplicatesGroup.h"
 #include "scan/FolderSystemItem.h"
 #include "scan/VolumeSystemItem.h"
 #include "settings/Settings.h"
@@ -26,9 +26,9 @@ const char* kRemoveUsage =
     "usage: dorvane remove PLAN [--permanent] [--dry-run] [--yes] [--wait] [--format text|json] [-q]\n"
     "\n"
     "Removes the copies that PLAN, a report of 'dorvane scan --format json -o PLAN', marks \"selected\": true\n"
-    "(edit it by hand or make it with --select). Every member is looked at again first: one whose size,\n"
-    "modification time or inode changed since the scan, or that is gone, is kept and named; a group left\n"
-    "without an unselected, unchanged copy is refused as a whole. Each copy is then checked against a copy\n"
+    "(edit it by hand or make it with --select). The members of those groups are looked at again first: one\n"
+    "whose size, modification time or inode changed since the scan, or that is gone, is kept and named; a group\n"
+    "left without an unselected, unchanged copy is refused as a whole. Each copy is then checked against a copy\n"
     "that stays at the moment it is removed, as 'dorvane scan --remove' does.\n"
     "  --permanent        delete the copies for good instead of moving them to the Trash (asks first)\n"
     "  --dry-run          print what would be removed, touch nothing\n"
@@ -87,8 +87,7 @@ std::optional<RemoveCommandOptions> parse(const std::vector<std::string>& argume
 }
 
 // What became of one member since the plan; empty when it is as the plan describes it.
-std::string changeSincePlan(const RemovalPlan::Member& member, bool folder) {
-    FileAttributes now;
+std::string changeSincePlan(const RemovalPlan::Member& member, bool folder, FileAttributes& now) {
     const Status s = FileSystem::standard().attributes(member.path, now);
     if (!s && s.code() == StatusCode::NotFound) return "it is gone since the plan";
     if (!s) return "it could not be checked: " + Status(s.code(), s.sysErrno(), {}).message();
@@ -113,6 +112,7 @@ struct PlanCheck {
     std::vector<RemovalOutcome::Failure> changed;  // every member changed since the plan, with the reason
     std::vector<std::string> changedSelected;      // those of them that were selected
     std::vector<Refusal> refused;
+    std::vector<RemovalOutcome::Failure> notSelectable;  // selected in the plan, but the group keeps them
     std::uint64_t selected = 0;                    // selected members in the plan
     std::uint64_t groupsWithSelection = 0;
 };
@@ -176,10 +176,14 @@ std::shared_ptr<DuplicatesContainer> buildContainer(const RemovalPlan& plan, Pla
         std::vector<FileSystemItem*> nodes;
         std::vector<const RemovalPlan::Member*> members;
         std::vector<std::string> selectedKept;
-        bool anySelected = false, keeperLeft = false;
+        // Only the groups with something to remove are looked at again.
+        if (std::none_of(group.members.begin(), group.members.end(), [](const auto& m) { return m.selected; })) continue;
+        check.groupsWithSelection += 1;
+        std::vector<FileAttributes> attributes;
+        bool keeperLeft = false;
         for (const auto& member : group.members) {
-            anySelected = anySelected || member.selected;
-            const std::string change = changeSincePlan(member, group.folders);
+            FileAttributes now;
+            const std::string change = changeSincePlan(member, group.folders, now);
             if (!change.empty()) {
                 check.changed.push_back({member.path, change});
                 if (member.selected) check.changedSelected.push_back(member.path);
@@ -188,20 +192,17 @@ std::shared_ptr<DuplicatesContainer> buildContainer(const RemovalPlan& plan, Pla
             if (member.selected) selectedKept.push_back(member.path);
             keeperLeft = keeperLeft || !member.selected;
             members.push_back(&member);
+            attributes.push_back(now);
         }
-        if (!anySelected) continue;
-        check.groupsWithSelection += 1;
         if (selectedKept.empty()) continue;
         std::string refusal;
         if (!keeperLeft) {
             refusal = "no unselected copy of it is unchanged since the plan, so none would stay";
         } else {
-            for (const auto* member : members) {
-                FileAttributes attributes;
-                FileSystem::standard().attributes(member->path, attributes);
-                FileSystemItem* node = nodeFor(*member, group.folders, attributes);
+            for (std::size_t i = 0; i < members.size(); ++i) {
+                FileSystemItem* node = nodeFor(*members[i], group.folders, attributes[i]);
                 if (!node || node->getDuplicateItem()) {
-                    refusal = "'" + member->path + "' lies where another member of the plan is";
+                    refusal = "'" + members[i]->path + "' lies where another member of the plan is";
                     break;
                 }
                 nodes.push_back(node);
@@ -216,8 +217,18 @@ std::shared_ptr<DuplicatesContainer> buildContainer(const RemovalPlan& plan, Pla
             check.refused.push_back({group.id, selectedKept, refusal});
             continue;
         }
-        for (std::size_t i = 0; i < members.size(); ++i)
-            if (members[i]->selected && nodes[i]->getDuplicateItem()) nodes[i]->getDuplicateItem()->selectItemForced(false);
+        for (std::size_t i = 0; i < members.size(); ++i) {
+            DuplicateItem* item = nodes[i]->getDuplicateItem();
+            if (!members[i]->selected || !item) continue;
+            item->selectItemForced(false);
+            if (made->isItemInSelection(item)) continue;
+            // The group's own rules keep it: a copy inside a duplicate folder goes only with its folder.
+            const DuplicateItem* folder = item->getAssociatedDuplicateFolder();
+            check.notSelectable.push_back(
+                {members[i]->path, folder ? "it lies inside the duplicate folder " + folder->getFileItemPath() +
+                                                ", which is not selected: it goes only together with its folder"
+                                          : "one copy of its group must stay"});
+        }
     }
     container->saveRoots(std::move(roots));
     return container;
@@ -230,6 +241,7 @@ void printCheck(const RemovalPlan& plan, const PlanCheck& check) {
         std::printf("Changed since the plan, kept: %s\n", format::count(check.changed.size()).c_str());
         for (const auto& c : check.changed) std::printf("  %s: %s\n", c.path.c_str(), c.reason.c_str());
     }
+    for (const auto& k : check.notSelectable) std::printf("Kept: %s: %s\n", k.path.c_str(), k.reason.c_str());
     for (const auto& r : check.refused) {
         std::printf("Group %lld refused, nothing removed from it: %s\n", static_cast<long long>(r.group), r.reason.c_str());
         for (const auto& p : r.paths) std::printf("  kept: %s\n", p.c_str());
@@ -307,12 +319,13 @@ int runRemoveCommand(const std::vector<std::string>& arguments) {
             if (c.path == path) outcome.failed.push_back(c);
     for (const auto& r : check.refused)
         for (const auto& path : r.paths) outcome.failed.push_back({path, "its group was refused: " + r.reason});
+    outcome.failed.insert(outcome.failed.end(), check.notSelectable.begin(), check.notSelectable.end());
     if (options->json) {
         const std::string text = planJson(plan, check, outcome);
         std::fwrite(text.data(), 1, text.size(), stdout);
         std::fflush(stdout);
     }
-    const bool keptSome = !check.changedSelected.empty() || !check.refused.empty();
+    const bool keptSome = !check.changedSelected.empty() || !check.refused.empty() || !check.notSelectable.empty();
     if (status == 0 && keptSome) status = 1;
     return status;
 }

@@ -171,6 +171,31 @@ TEST(PlanCli, MembersChangedSinceThePlanAreKeptAndGroupsWithoutAKeeperRefused) {
         EXPECT_TRUE(fs::exists(t.at(kept))) << kept;
 }
 
+TEST(PlanCli, ACopyInsideAnUnselectedDuplicateFolderGoesOnlyWithItsFolder) {
+    TempDir dir;
+    for (const char* folder : {"A", "B", "D"}) {
+        dir.writeFile(std::string("tree/") + folder + "/f.txt", "ffff content");
+        dir.writeFile(std::string("tree/") + folder + "/g.txt", "gggg other content");
+    }
+    dir.writeFile("tree/C/f.txt", "ffff content");
+    const std::string plan = dir / "plan.json";
+    ASSERT_EQ(runDorvaneBinary({"scan", "-q", "--all-sizes", "--format", "json", "-o", QString::fromStdString(plan),
+                                QString::fromStdString(dir / "tree")})
+                  .status,
+              0);
+    QJsonObject report = readJson(plan);
+    selectOnly(report, {"/tree/B/f.txt", "/tree/D"});
+    writeJson(plan, report);
+    DorvaneRun r = runDorvaneBinary({"remove", QString::fromStdString(plan), "--yes"});
+    EXPECT_EQ(r.status, 1) << r.out << r.err;
+    EXPECT_NE(r.out.find("Kept: " + (dir / "tree/B/f.txt") + ": it lies inside the duplicate folder " + (dir / "tree/B")),
+              std::string::npos)
+        << r.out;
+    EXPECT_TRUE(fs::exists(dir / "tree/B/f.txt"));
+    EXPECT_FALSE(fs::exists(dir / "tree/D"));
+    EXPECT_TRUE(fs::exists(dir / "tree/A/f.txt"));
+}
+
 TEST(PlanCli, BadPlansAndBadUsageRemoveNothing) {
     PlanTree t;
     ASSERT_EQ(t.scan().status, 0);
