@@ -146,6 +146,9 @@ const char* scanUsage() {
            "  --remove           remove the selected copies to the Trash (needs --select or --keep-in)\n"
            "  --permanent        with --remove: delete them for good instead (asks first)\n"
            "  -y, --yes          answer every question with OK\n"
-           "  --dry-run          with --remove or a --select: print what would be removed, touch nothing\n"
-           "  --wait             with --remove: wait for another removal run to end (else exit 1)\n";
+           "  --dry-run          with --remove, --select or --keep-in: print what would be removed, touch nothing\n"
+           "  --wait             with --remove: wait for another removal run to end (else exit 1)\n"
+           "\n"
+           "Review, then act: 'dorvane scan --select auto --format json -o plan.json', change \"selected\" in\n"
+           "plan.json where you disagree, then 'dorvane remove plan.json' ('dorvane remove --help').\n";
 }
