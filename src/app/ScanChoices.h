@@ -4,6 +4,8 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
+#include <vector>
 
 struct ScanChoices {
     enum class MinimalSize { FromSettings, Automatic, Fixed };
@@ -12,6 +14,7 @@ struct ScanChoices {
     std::optional<bool> fullHash;         // else the run's full-hash state
     std::optional<bool> includeHidden;    // else "KEY_scanInHiddenFolders"
     bool searchDuplicateFolders = true;   // duplicate-folder and heap phases
+    std::vector<std::string> excludeFolders;  // absolute, left out of this scan besides the stored list
 
     // What the settings and the overrides give together.
     struct Resolved {

@@ -24,6 +24,7 @@ void ScanSession::start() {
     m_pScanner = FoldersScanner::create(m_arrFolders, weak_from_this());
     m_pScanner->includeHiddenFiles(m_resolved.includeHidden);
     m_pScanner->enableSearchDuplicatesFoldersAndSimilars(m_resolved.searchDuplicateFolders);
+    m_pScanner->excludeFoldersForThisScan(m_choices.excludeFolders);
     if (m_resolved.automaticMinimalSize)
         m_pScanner->startScanAndUseAutoDefineMinimalFileSizeWithFullHashCalculation(m_resolved.fullHash);
     else

@@ -29,7 +29,15 @@ std::string reasonOf(const Status& status) {
 struct Walk {
     bool includeHidden;
     std::vector<std::string> excluded;  // lower case, without the dot
+    std::vector<std::string> excludedFolders;
     LeftOut out;
+
+    static std::uint64_t filesBelow(const FolderSystemItem& f) {
+        std::uint64_t n = 0;
+        for (const auto& child : f.childrenArray())
+            n += child->isDir() ? filesBelow(static_cast<const FolderSystemItem&>(*child)) : 1;
+        return n;
+    }
 
     void folder(const FolderSystemItem& f, bool inHidden) {
         // The walk keeps a folder it could not open as an empty one; such a folder is opened again here.
@@ -39,6 +47,11 @@ struct Walk {
         }
         for (const auto& child : f.childrenArray()) {
             if (child->isDir()) {
+                if (!excludedFolders.empty() &&
+                    std::find(excludedFolders.begin(), excludedFolders.end(), child->path()) != excludedFolders.end()) {
+                    out.filesInExcludedFolders += filesBelow(static_cast<const FolderSystemItem&>(*child));
+                    continue;
+                }
                 folder(static_cast<const FolderSystemItem&>(*child), inHidden || child->isHiddenFlag());
                 continue;
             }
@@ -69,8 +82,9 @@ std::uint64_t LeftOut::unreadableFolders() const {
 std::uint64_t LeftOut::unreadableFiles() const { return unreadable.size() - unreadableFolders(); }
 
 LeftOut LeftOut::collect(const std::vector<const FolderSystemItem*>& roots, bool includeHidden,
-                         const std::vector<std::string>& excludedExtensions) {
-    Walk walk{includeHidden, {}, {}};
+                         const std::vector<std::string>& excludedExtensions,
+                         const std::vector<std::string>& excludedFolders) {
+    Walk walk{includeHidden, {}, excludedFolders, {}};
     for (const auto& e : excludedExtensions)
         if (e.size() >= 2) walk.excluded.push_back(lowerAscii(std::string_view(e).substr(1)));
     for (const FolderSystemItem* root : roots) walk.folder(*root, false);

@@ -18,13 +18,16 @@ struct LeftOut {
 
     std::uint64_t filesInHiddenFolders = 0;
     std::uint64_t filesWithExcludedExtension = 0;
+    std::uint64_t filesInExcludedFolders = 0;  // below the folders excluded for this run (--exclude)
     std::vector<std::string> excludedExtensionsSeen;  // ".so", in the order met, each once
     std::vector<Unreadable> unreadable;                 // in path order
 
     std::uint64_t unreadableFolders() const;
     std::uint64_t unreadableFiles() const;
 
-    // `excludedExtensions` as stored (".so"); compared without regard to ASCII case.
+    // `excludedExtensions` as stored (".so"); compared without regard to ASCII case. `excludedFolders`
+    // are absolute paths as the tree spells them.
     static LeftOut collect(const std::vector<const FolderSystemItem*>& roots, bool includeHidden,
-                           const std::vector<std::string>& excludedExtensions);
+                           const std::vector<std::string>& excludedExtensions,
+                           const std::vector<std::string>& excludedFolders = {});
 };

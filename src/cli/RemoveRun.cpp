@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstdio>
 #include <iostream>
+#include <set>
 #include <string>
 #include <thread>
 
@@ -24,6 +25,7 @@
 #include "removal/RemoveErrorInfo.h"
 #include "results/DuplicateItem.h"
 #include "results/DuplicatesContainer.h"
+#include "results/DuplicatesGroup.h"
 #include "settings/Settings.h"
 
 namespace {
@@ -82,12 +84,16 @@ private:
 class Delegate : public DuplicateItemsRemoverDelegate {
 public:
     bool isRemoverCanStart(DuplicateItemsRemover& run) override { return &run == current; }
+    void onRemover(DuplicateItemsRemover&, const std::vector<std::shared_ptr<DuplicateItem>>& items) override {
+        for (const auto& item : items) removedPaths.push_back(item->getFileItemPath());
+    }
     void onRemoverFinishWork(DuplicateItemsRemover&) override {
         finished = true;
         loop.quit();
     }
     DuplicateItemsRemover* current = nullptr;
     bool finished = false;
+    std::vector<std::string> removedPaths;
     QEventLoop loop;
 };
 
@@ -98,22 +104,40 @@ std::string progressLine(const DuplicateItemsRemover& run) {
            format::size(static_cast<std::uint64_t>(std::max<std::int64_t>(0, run.totalRemovedSize()))) + " freed";
 }
 
-// Says where this run's history went; false when it could not be written (said on stderr).
-bool reportHistory(std::int64_t removedCount) {
+// Says where this run's history went (on stdout when `print`); false when it could not be written
+// (said on stderr).
+bool reportHistory(std::int64_t removedCount, bool print, RemovalOutcome& outcome) {
     if (removedCount <= 0) return true;
-    const LogWriteOutcome outcome = VXLog::shared().lastRunOutcome();
-    if (outcome.isWritten()) {
-        std::printf("History written to %s\n", outcome.path.c_str());
+    const LogWriteOutcome written = VXLog::shared().lastRunOutcome();
+    if (written.isWritten()) {
+        outcome.history = written.path;
+        if (print) std::printf("History written to %s\n", written.path.c_str());
         return true;
     }
     if (!VXLog::shared().isLoggingTurnOn()) {
-        std::printf("History not written (the setting \"Log Removed Duplicates\" is off).\n");
+        if (print) std::printf("History not written (the setting \"Log Removed Duplicates\" is off).\n");
         return true;
     }
-    const std::string reason = outcome.isFailed() ? outcome.status.message() : "the run recorded no removed copy";
+    const std::string reason = written.isFailed() ? written.status.message() : "the run recorded no removed copy";
     std::fflush(stdout);
     std::fprintf(stderr, "dorvane: the removal history could not be written: %s\n", reason.c_str());
     return false;
+}
+
+// The unselected members of every group that has selected ones: the copies that stay.
+std::vector<std::string> keptCopies(const std::vector<std::shared_ptr<DuplicateItem>>& items) {
+    std::vector<std::string> kept;
+    std::set<const DuplicatesGroup*> seen;
+    for (const auto& item : items) {
+        const DuplicatesGroup* group = item->getGroup();
+        if (!group || !seen.insert(group).second) continue;
+        for (const auto& member : group->getItems())
+            if (!member->isSelected() &&
+                !(member->getAssociatedDuplicateFolder() && member->getAssociatedDuplicateFolder()->isSelected()))
+                kept.push_back(member->getFileItemPath());
+    }
+    std::sort(kept.begin(), kept.end());
+    return kept;
 }
 // One removal run at a time per user: the lock file lives in the history folder. Answers the lock, or
 // nullptr after saying why there is none (another run, given up waiting, or no usable folder).
@@ -155,25 +179,35 @@ std::unique_ptr<RunLock> lockRemovals(const RemoveOptions& options) {
 }  // namespace
 
 int runRemoval(std::shared_ptr<DuplicatesContainer> container, const RemoveOptions& options) {
+    RemovalOutcome ignored;
+    RemovalOutcome& outcome = options.outcome ? *options.outcome : ignored;
+    outcome.dryRun = options.dryRun;
+    outcome.permanent = options.permanent;
     if (!container) return 0;
     const auto items = container->buildRemoveListAsArray();
     const bool toTrash = !options.permanent;
+    const bool print = options.textSummary;
     if (items.empty()) {
-        std::printf("Nothing is selected for removal.\n");
+        if (print) std::printf("Nothing is selected for removal.\n");
         return 0;
     }
+    outcome.kept = keptCopies(items);
     std::uint64_t totalSize = 0;
     for (const auto& item : items) totalSize += static_cast<std::uint64_t>(std::max<std::int64_t>(0, item->getDiskSize()));
 
     if (options.dryRun) {
-        for (const auto& item : items)
-            std::printf("would remove %s: %s\n", toTrash ? "to Trash" : "permanently", item->getFileItemPath().c_str());
-        std::printf("Dry run: %s copies (%s) would be removed %s; nothing was touched.\n",
-                    format::count(items.size()).c_str(), format::size(totalSize).c_str(),
-                    toTrash ? "to the Trash" : "permanently");
+        for (const auto& item : items) {
+            outcome.removed.push_back(item->getFileItemPath());
+            if (print)
+                std::printf("would remove %s: %s\n", toTrash ? "to Trash" : "permanently", item->getFileItemPath().c_str());
+        }
+        outcome.removedSize = totalSize;
+        if (print)
+            std::printf("Dry run: %s copies (%s) would be removed %s; nothing was touched.\n",
+                        format::count(items.size()).c_str(), format::size(totalSize).c_str(),
+                        toTrash ? "to the Trash" : "permanently");
         return 0;
     }
-
     if (!toTrash && !options.yes && Settings::standard().showRemovePermanentlyMessage()) {
         const RemoveAlert alert = RemoveAlertTexts::permanentRemovalConfirmation(items.size());
         const bool confirmed = options.interactive && askOnTerminal(alert, std::string());
@@ -216,31 +250,37 @@ int runRemoval(std::shared_ptr<DuplicatesContainer> container, const RemoveOptio
     ticker.stop();
     if (options.showProgress) std::fputs("\r\x1b[K", stderr);
 
-    std::printf("Removed %s of %s copies (%s) %s.\n", format::count(static_cast<std::uint64_t>(run->totalRemovedCount())).c_str(),
-                format::count(items.size()).c_str(),
-                format::size(static_cast<std::uint64_t>(std::max<std::int64_t>(0, run->totalRemovedSize()))).c_str(),
-                toTrash ? "to the Trash" : "permanently");
+    outcome.removed = delegate->removedPaths;
+    outcome.removedSize = static_cast<std::uint64_t>(std::max<std::int64_t>(0, run->totalRemovedSize()));
     const auto& errors = run->removeErrors();
-    if (!errors.empty()) {
-        // The report's title speaks of failures to remove; copies kept by the check before removal
-        // were never tried, and their reasons say why.
-        const bool onlyKeptByCheck = std::all_of(errors.begin(), errors.end(),
-                                                 [](const auto& e) { return !e->notVerifiedReason().empty(); });
-        if (!onlyKeptByCheck) {
-            const RemoveAlert report =
-                RemoveAlertTexts::alertForGroup(*DefaultRemoverErrorsContainer::createNotRemovedGroup(errors));
-            std::printf("%s\n", report.title.c_str());
-        }
-        std::printf("Not removed: %s copies\n", format::count(errors.size()).c_str());
-        for (const auto& error : errors) std::printf("  %s: %s\n", error->path().c_str(), error->reasonText().c_str());
-    }
+    for (const auto& error : errors) outcome.failed.push_back({error->path(), error->reasonText()});
     const std::int64_t notProcessed = run->countOfItemsInRemoveList() - run->totalRemovedCount() -
                                       static_cast<std::int64_t>(errors.size());
-    if (stopped)
-        std::printf("Stopped: %s copies were not processed.\n",
-                    format::count(static_cast<std::uint64_t>(std::max<std::int64_t>(0, notProcessed))).c_str());
+    outcome.stopped = stopped;
+    outcome.notProcessed = static_cast<std::uint64_t>(std::max<std::int64_t>(0, notProcessed));
+    if (print) {
+        std::printf("Removed %s of %s copies (%s) %s.\n",
+                    format::count(static_cast<std::uint64_t>(run->totalRemovedCount())).c_str(),
+                    format::count(items.size()).c_str(), format::size(outcome.removedSize).c_str(),
+                    toTrash ? "to the Trash" : "permanently");
+        if (!errors.empty()) {
+            // The report's title speaks of failures to remove; copies kept by the check before removal
+            // were never tried, and their reasons say why.
+            const bool onlyKeptByCheck = std::all_of(errors.begin(), errors.end(),
+                                                     [](const auto& e) { return !e->notVerifiedReason().empty(); });
+            if (!onlyKeptByCheck) {
+                const RemoveAlert report =
+                    RemoveAlertTexts::alertForGroup(*DefaultRemoverErrorsContainer::createNotRemovedGroup(errors));
+                std::printf("%s\n", report.title.c_str());
+            }
+            std::printf("Not removed: %s copies\n", format::count(errors.size()).c_str());
+            for (const auto& error : errors) std::printf("  %s: %s\n", error->path().c_str(), error->reasonText().c_str());
+        }
+        if (stopped)
+            std::printf("Stopped: %s copies were not processed.\n", format::count(outcome.notProcessed).c_str());
+    }
 
-    const bool historyWritten = reportHistory(run->totalRemovedCount());
+    const bool historyWritten = reportHistory(run->totalRemovedCount(), print, outcome);
     std::fflush(stdout);
     if (stopped) return stopStatus;
     if (!historyWritten) return 1;

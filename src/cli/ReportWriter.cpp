@@ -89,7 +89,7 @@ std::string text(const ScanReport& r) {
     if (r.invalidNames > 0)
         line("Skipped names:", format::count(r.invalidNames) + " (not valid UTF-8)");
     const LeftOut& left = r.leftOut;
-    if (left.filesInHiddenFolders > 0 || left.filesWithExcludedExtension > 0) {
+    if (left.filesInHiddenFolders > 0 || left.filesWithExcludedExtension > 0 || left.filesInExcludedFolders > 0) {
         std::string text;
         if (left.filesInHiddenFolders > 0)
             text = format::count(left.filesInHiddenFolders) + plural(left.filesInHiddenFolders, " file", " files") +
@@ -104,6 +104,9 @@ std::string text(const ScanReport& r) {
                                   : ", " + format::count(left.filesWithExcludedExtension)) +
                     " by excluded extension (" + extensions + ": dorvane settings get KEY_exclude_extensions)";
         }
+        if (left.filesInExcludedFolders > 0)
+            text += (text.empty() ? "" : ", ") + format::count(left.filesInExcludedFolders) +
+                    plural(left.filesInExcludedFolders, " file", " files") + " in folders excluded by --exclude";
         line("Left out:", text);
     }
     if (!left.unreadable.empty()) {
@@ -114,7 +117,7 @@ std::string text(const ScanReport& r) {
     return out;
 }
 
-std::string json(const ScanReport& r) {
+std::string json(const ScanReport& r, const std::string& more) {
     std::string out;
     out += "{\n  \"version\": 1,\n  \"scan\": {\n    \"folders\": [";
     for (std::size_t i = 0; i < r.folders.size(); ++i) out += (i ? ", " : "") + format::jsonString(r.folders[i]);
@@ -129,7 +132,8 @@ std::string json(const ScanReport& r) {
            ",\n    \"full_hash\": " + (r.fullHash ? "true" : "false") +
            ",\n    \"skipped_invalid_names\": " + std::to_string(r.invalidNames) +
            ",\n    \"left_out\": { \"hidden_folders\": " + std::to_string(r.leftOut.filesInHiddenFolders) +
-           ", \"excluded_extension\": " + std::to_string(r.leftOut.filesWithExcludedExtension) + " }" +
+           ", \"excluded_extension\": " + std::to_string(r.leftOut.filesWithExcludedExtension) +
+           ", \"excluded_folders\": " + std::to_string(r.leftOut.filesInExcludedFolders) + " }" +
            ",\n    \"skipped\": [" + skippedJson(r.leftOut) + "]" +
            ",\n    \"duration_s\": " + number + "\n  },\n";
     out += "  \"summary\": { \"groups\": " + std::to_string(r.groupCount) +
@@ -157,6 +161,7 @@ std::string json(const ScanReport& r) {
                 out += std::string(mi ? "," : "") + "\n            { \"path\": " + format::jsonString(m.path) +
                        ", \"size\": " + std::to_string(m.size) + ", \"disk_size\": " + std::to_string(m.diskSize) +
                        ", \"modified\": " + format::jsonString(format::isoTimeUtc(m.modified)) +
+                       ", \"device\": " + std::to_string(m.device) + ", \"inode\": " + std::to_string(m.inode) +
                        ", \"selected\": " + (m.selected ? "true" : "false") + " }";
             }
             out += " ] }";
@@ -170,8 +175,31 @@ std::string json(const ScanReport& r) {
         for (std::size_t fi = 0; fi < h.folders.size(); ++fi) out += (fi ? ", " : "") + format::jsonString(h.folders[fi]);
         out += "], \"groups\": " + std::to_string(h.groups) + ", \"size\": " + std::to_string(h.size) + " }";
     }
-    out += std::string(r.heaps.empty() ? "" : "\n  ") + "]\n}\n";
+    out += std::string(r.heaps.empty() ? "" : "\n  ") + "]";
+    if (!more.empty()) out += ",\n" + more.substr(0, more.size() - 2);
+    out += "\n}\n";
     return out;
+}
+
+std::string removalJson(const RemovalOutcome& o) {
+    auto list = [](const std::vector<std::string>& paths) {
+        std::string out = "[";
+        for (std::size_t i = 0; i < paths.size(); ++i) out += (i ? ",\n      " : "\n      ") + format::jsonString(paths[i]);
+        return out + (paths.empty() ? "]" : " ]");
+    };
+    std::string failed = "[";
+    for (std::size_t i = 0; i < o.failed.size(); ++i)
+        failed += std::string(i ? ",\n      " : "\n      ") + "{ \"path\": " + format::jsonString(o.failed[i].path) +
+                  ", \"reason\": " + format::jsonString(o.failed[i].reason) + " }";
+    failed += o.failed.empty() ? "]" : " ]";
+    return "  \"removal\": { \"dry_run\": " + std::string(o.dryRun ? "true" : "false") +
+           ", \"to\": " + (o.permanent ? "\"permanent\"" : "\"trash\"") +
+           ", \"removed_size\": " + std::to_string(o.removedSize) +
+           ", \"stopped\": " + (o.stopped ? "true" : "false") +
+           ", \"not_processed\": " + std::to_string(o.notProcessed) +
+           ",\n    \"removed\": " + list(o.removed) + ",\n    \"kept\": " + list(o.kept) +
+           ",\n    \"failed\": " + failed +
+           ",\n    \"history\": " + (o.history ? format::jsonString(*o.history) : std::string("null")) + " },\n";
 }
 
 }  // namespace report_writer

@@ -4,9 +4,13 @@
 
 #include <string>
 
+#include "cli/RemoveRun.h"
 #include "cli/ScanReport.h"
 
 namespace report_writer {
 std::string text(const ScanReport& report);
-std::string json(const ScanReport& report);
+// `more` holds further members of the top object, each line ending in ",\n" ("  \"removal\": {…},\n").
+std::string json(const ScanReport& report, const std::string& more = {});
+// The "removal" member of a JSON report, as `more` takes it.
+std::string removalJson(const RemovalOutcome& outcome);
 }  // namespace report_writer

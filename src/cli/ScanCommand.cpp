@@ -5,9 +5,6 @@
 
 #include <unistd.h>
 
-#include <atomic>
-#include <csignal>
-#include <ctime>
 #include <cstdio>
 #include <fstream>
 #include <iostream>
@@ -20,6 +17,7 @@
 #include "cli/ReportWriter.h"
 #include "cli/ScanOptions.h"
 #include "cli/ScanReport.h"
+#include "cli/StopSignals.h"
 #include "platform/FileSystem.h"
 #include "results/DuplicatesContainer.h"
 #include "selection/OperationsManager.h"
@@ -28,58 +26,7 @@
 #include "settings/Settings.h"
 
 namespace {
-// Written by the signal handler, read by main-thread timers: the first SIGINT or SIGTERM and when it came.
-std::atomic<int> g_stopSignal{0};
-std::atomic<std::int64_t> g_firstSignalNanoseconds{0};
-static_assert(std::atomic<int>::is_always_lock_free && std::atomic<std::int64_t>::is_always_lock_free);
-constexpr std::int64_t kOneSignalWindowNanoseconds = 500'000'000;
-
-std::int64_t monotonicNanoseconds() {
-    struct timespec now {};
-    ::clock_gettime(CLOCK_MONOTONIC, &now);
-    return static_cast<std::int64_t>(now.tv_sec) * 1'000'000'000 + now.tv_nsec;
-}
-
-// The first signal asks for a clean stop. Signals within half a second of it are the same request
-// (`timeout` and a terminal signal the whole process group); one that comes later quits at once.
-void onInterrupt(int signal) {
-    const std::int64_t now = monotonicNanoseconds();
-    int none = 0;
-    if (g_stopSignal.compare_exchange_strong(none, signal)) {
-        g_firstSignalNanoseconds = now;
-        return;
-    }
-    if (now - g_firstSignalNanoseconds.load() < kOneSignalWindowNanoseconds) return;
-    _exit(128 + signal);
-}
-
-// The status a stopped command answers: 130 after SIGINT, 143 after SIGTERM; 0 while not stopped.
-int stopStatus() {
-    const int signal = g_stopSignal.load();
-    return signal == 0 ? 0 : 128 + signal;
-}
-
-// Installed for the whole command, the removal included, and restored when it ends.
-class InterruptHandlers {
-public:
-    InterruptHandlers() {
-        g_stopSignal = 0;
-        struct sigaction action {};
-        action.sa_handler = onInterrupt;
-        sigemptyset(&action.sa_mask);
-        sigaction(SIGINT, &action, &m_previousInt);
-        sigaction(SIGTERM, &action, &m_previousTerm);
-    }
-    ~InterruptHandlers() {
-        sigaction(SIGINT, &m_previousInt, nullptr);
-        sigaction(SIGTERM, &m_previousTerm, nullptr);
-    }
-    InterruptHandlers(const InterruptHandlers&) = delete;
-    InterruptHandlers& operator=(const InterruptHandlers&) = delete;
-
-private:
-    struct sigaction m_previousInt {}, m_previousTerm {};
-};
+using stop_signals::stopStatus;
 
 // Checks one chosen folder; answers its canonical path, or prints why it cannot be scanned.
 std::optional<std::string> admitFolder(const std::string& given) {
@@ -98,19 +45,48 @@ std::uint64_t countFolders(const FolderSystemItem& folder) {
     return n;
 }
 
-// Chooses the copies to remove in every group, with this run's extra Always/Never Select folders.
-void selectCopies(DuplicatesContainer& container, const ScanOptions& options) {
+// Chooses the copies to remove in every group, with this run's extra Always/Never Select folders:
+// Auto Select, or one of the keep rules. `keepIn` holds the admitted --keep-in folders.
+void selectCopies(DuplicatesContainer& container, const ScanOptions& options, const std::vector<std::string>& keepIn) {
     std::vector<std::string> always, never;
     for (const auto& f : options.alwaysSelectFolders)
         if (auto admitted = admitFolder(f)) always.push_back(*admitted);
     for (const auto& f : options.neverSelectFolders)
         if (auto admitted = admitFolder(f)) never.push_back(*admitted);
+    if (options.selection != ScanOptions::Selection::Auto) {
+        using Rule = OperationsManager::KeepRule;
+        const Rule rule = !keepIn.empty() ? Rule::InFolders
+                          : options.selection == ScanOptions::Selection::KeepNewest ? Rule::Newest
+                                                                                     : Rule::Oldest;
+        OperationsManager::keepByRuleInAllGroupsOfContainer(container, rule, keepIn, never);
+        return;
+    }
     AutoSelectCommandResult selection = OperationsManager::autoSelectAllGroupsOfContainer(container, always, never);
     if (selection.message && !selection.message->message.empty()) {
         std::string text = selection.message->message;
         if (!selection.message->informativeText.empty()) text += " " + selection.message->informativeText;
         std::fprintf(stderr, "dorvane: %s\n", text.c_str());
     }
+}
+
+// Admits the folders of an option that must name existing folders (--exclude, --keep-in); prints why
+// one cannot be used and answers nothing then.
+std::optional<std::vector<std::string>> admitOptionFolders(const char* option, const std::vector<std::string>& given) {
+    std::vector<std::string> out;
+    for (const auto& f : given) {
+        FolderAdmission admission = FolderAdmission::check(f, FolderAdmission::Checks::Basic);
+        if (!admission.admitted()) {
+            std::fprintf(stderr, "dorvane scan: %s %s\n", option, admission.reason.c_str());
+            return std::nullopt;
+        }
+        out.push_back(admission.path);
+    }
+    return out;
+}
+
+bool isAtOrBelow(const std::string& path, const std::string& folder) {
+    if (folder == "/") return true;
+    return path.compare(0, folder.size(), folder) == 0 && (path.size() == folder.size() || path[folder.size()] == '/');
 }
 
 bool writeOutput(const std::optional<std::string>& file, const std::string& text) {
@@ -157,6 +133,17 @@ int runScanCommand(const std::vector<std::string>& arguments) {
         return 2;
     }
 
+    const auto excluded = admitOptionFolders("--exclude", options.excludeFolders);
+    const auto keepIn = admitOptionFolders("--keep-in", options.keepInFolders);
+    if (!excluded || !keepIn) return 2;
+    for (const auto& e : *excluded)
+        for (const auto& f : folders)
+            if (isAtOrBelow(f, e)) {
+                std::fprintf(stderr, "dorvane scan: --exclude %s: it holds the folder to scan %s\n", e.c_str(), f.c_str());
+                return 2;
+            }
+    options.choices.excludeFolders = *excluded;
+
     std::shared_ptr<DuplicatesContainer> result;
     bool finished = false;
     auto session = ScanSession::create(folders, options.choices, [&](std::shared_ptr<DuplicatesContainer> c) {
@@ -165,7 +152,7 @@ int runScanCommand(const std::vector<std::string>& arguments) {
         QCoreApplication::quit();
     });
 
-    const InterruptHandlers handlers;
+    const stop_signals::Handlers handlers;
 
     const bool showProgress = !options.quiet && isatty(STDERR_FILENO);
     QTimer ticker;
@@ -196,32 +183,40 @@ int runScanCommand(const std::vector<std::string>& arguments) {
     report.fullHash = scanner.isFullHashCalculation();
     report.durationSeconds = scanner.getTimeFromStart();
     report.invalidNames = scanner.getCountOfInvalidNames();
-    if (result && options.selectAuto && !session->wasStopped()) {
-        selectCopies(*result, options);
+    if (result && options.choosesCopies() && !session->wasStopped()) {
+        selectCopies(*result, options, *keepIn);
         report.selectionApplied = true;
     }
+    const bool json = options.format == ScanOptions::Format::Json;
     if (result) {
         std::vector<const FolderSystemItem*> roots;
         for (const auto& root : result->buildRootFolders()) {
             report.foldersScanned += countFolders(*root);
             roots.push_back(root);
         }
-        report.addResults(*result);
+        report.addResults(*result, json);
         Settings& settings = Settings::standard();
         report.leftOut = LeftOut::collect(roots, options.choices.includeHidden.value_or(settings.scanInHiddenFolders()),
-                                          settings.excludeExtensions());
+                                          settings.excludeExtensions(), *excluded);
         // Files scanned are those that took part; the ones left out by rule are named on their own.
-        const std::uint64_t byRule = report.leftOut.filesInHiddenFolders + report.leftOut.filesWithExcludedExtension;
+        const std::uint64_t byRule = report.leftOut.filesInHiddenFolders + report.leftOut.filesWithExcludedExtension +
+                                     report.leftOut.filesInExcludedFolders;
         report.filesScanned = report.filesScanned > byRule ? report.filesScanned - byRule : 0;
     }
-    std::string text = options.format == ScanOptions::Format::Json ? report_writer::json(report)
-                                                                   : report_writer::text(report);
-    bool written = writeOutput(options.outputFile, text);
-    if (!written) return 1;
+    // A dry run with a selection alone shows what --remove would do.
+    const bool removing = result && (options.remove || (options.dryRun && options.choosesCopies())) &&
+                          !session->wasStopped();
+    // A JSON report carries the removal's result, so it is written once the removal is over.
+    const bool removalInReport = removing && json;
+    if (!removalInReport) {
+        std::string text = json ? report_writer::json(report) : report_writer::text(report);
+        if (!writeOutput(options.outputFile, text)) return 1;
+    }
     if (session->wasStopped()) return stopStatus() != 0 ? stopStatus() : 130;
 
     int status = someRefused ? 1 : 0;
-    if (result && options.remove) {
+    if (removing) {
+        RemovalOutcome outcome;
         RemoveOptions remove;
         remove.permanent = options.permanent;
         remove.yes = options.yes;
@@ -230,8 +225,13 @@ int runScanCommand(const std::vector<std::string>& arguments) {
         remove.showProgress = showProgress;
         remove.wait = options.wait;
         remove.stopStatus = stopStatus;
+        // With -o, standard output is free for the summary people read.
+        remove.textSummary = !removalInReport || options.outputFile.has_value();
+        remove.outcome = &outcome;
         int removeStatus = runRemoval(result, remove);
         if (removeStatus != 0) status = removeStatus;
+        if (removalInReport && !writeOutput(options.outputFile, report_writer::json(report, report_writer::removalJson(outcome))))
+            return 1;
     }
     return status;
 }

@@ -78,8 +78,14 @@ ScanOptionsResult parseScanOptions(const std::vector<std::string>& arguments) {
             o.quiet = true;
         } else if (a == "--select" || a.starts_with("--select=")) {
             std::optional<std::string> v = a == "--select" ? value(a) : std::optional(a.substr(9));
-            if (!v || *v != "auto") return {std::nullopt, "--select takes 'auto'"};
-            o.selectAuto = true;
+            if (v && *v == "auto") o.selection = ScanOptions::Selection::Auto;
+            else if (v && *v == "newest") o.selection = ScanOptions::Selection::KeepNewest;
+            else if (v && *v == "oldest") o.selection = ScanOptions::Selection::KeepOldest;
+            else return {std::nullopt, "--select takes auto, newest or oldest"};
+        } else if (a == "--keep-in" || a == "--exclude") {
+            std::optional<std::string> v = value(a);
+            if (!v || v->empty()) return {std::nullopt, a + " needs a folder"};
+            (a == "--keep-in" ? o.keepInFolders : o.excludeFolders).push_back(*v);
         } else if (a == "--always-select" || a == "--never-select") {
             std::optional<std::string> v = value(a);
             if (!v || v->empty()) return {std::nullopt, a + " needs a folder"};
@@ -98,9 +104,20 @@ ScanOptionsResult parseScanOptions(const std::vector<std::string>& arguments) {
             return {std::nullopt, "unknown option '" + a + "'"};
         }
     }
-    if ((o.permanent || o.dryRun || o.wait) && !o.remove)
-        return {std::nullopt, "--permanent, --dry-run and --wait go with --remove"};
-    if (o.remove && !o.selectAuto) return {std::nullopt, "--remove needs --select auto (it removes the selected copies)"};
+    if (o.selection != ScanOptions::Selection::None && !o.keepInFolders.empty())
+        return {std::nullopt, "--keep-in chooses the copies by itself: give it without --select"};
+    if (!o.choosesCopies()) {
+        if (!o.alwaysSelectFolders.empty()) return {std::nullopt, "--always-select goes with --select"};
+        if (!o.neverSelectFolders.empty()) return {std::nullopt, "--never-select goes with --select or --keep-in"};
+    }
+    if (!o.alwaysSelectFolders.empty() && o.selection != ScanOptions::Selection::Auto)
+        return {std::nullopt, "--always-select goes with --select auto"};
+    if (o.wait && !o.remove) return {std::nullopt, "--wait goes with --remove"};
+    if ((o.permanent || o.dryRun) && !o.remove && !o.choosesCopies())
+        return {std::nullopt, "--permanent and --dry-run go with --remove (or with --select, to show what would go)"};
+    if (o.permanent && !o.remove && !o.dryRun) return {std::nullopt, "--permanent goes with --remove or --dry-run"};
+    if (o.remove && !o.choosesCopies())
+        return {std::nullopt, "--remove needs --select or --keep-in (it removes the selected copies)"};
     return {o, {}};
 }
 
@@ -113,15 +130,25 @@ const char* scanUsage() {
            "  --hidden           look inside hidden folders too (names beginning with \".\"); without it\n"
            "                     they are left out, while hidden files in visible folders always take part\n"
            "  --no-folders       skip the duplicate-folder and heap phases\n"
-           "  --format FORMAT    text (default) or json\n"
-           "  -o, --output FILE  write the report there instead of standard output\n"
+           "  --format FORMAT    text (default) or json; with --remove the JSON holds the removal's result\n"
+           "  -o, --output FILE  write the report there instead of standard output; a JSON report is the\n"
+           "                     plan 'dorvane remove FILE' acts on\n"
            "  -q, --quiet        no progress display\n"
+           "  --exclude DIR      leave DIR out of this run (repeatable)\n"
            "  --select auto      choose the copies to remove in every group (one copy always stays)\n"
+           "  --select newest    keep the newest copy of each group (modification time), select the others\n"
+           "  --select oldest    keep the oldest copy of each group, select the others\n"
+           "  --keep-in DIR      keep the copies at or below DIR, select the others of their groups;\n"
+           "                     groups without a copy there stay unselected (repeatable)\n"
            "  --always-select DIR, --never-select DIR\n"
-           "                     prefer removing copies in DIR / never select copies in DIR (this run only)\n"
-           "  --remove           remove the selected copies to the Trash (needs --select auto)\n"
+           "                     prefer removing copies in DIR (--select auto) / never select copies in DIR\n"
+           "                     (this run only; repeatable; only with a --select or --keep-in)\n"
+           "  --remove           remove the selected copies to the Trash (needs --select or --keep-in)\n"
            "  --permanent        with --remove: delete them for good instead (asks first)\n"
            "  -y, --yes          answer every question with OK\n"
-           "  --dry-run          with --remove: print what would be removed, touch nothing\n"
-           "  --wait             with --remove: wait for another removal run to end (else exit 1)\n";
+           "  --dry-run          with --remove, --select or --keep-in: print what would be removed, touch nothing\n"
+           "  --wait             with --remove: wait for another removal run to end (else exit 1)\n"
+           "\n"
+           "Review, then act: 'dorvane scan --select auto --format json -o plan.json', change \"selected\" in\n"
+           "plan.json where you disagree, then 'dorvane remove plan.json' ('dorvane remove --help').\n";
 }

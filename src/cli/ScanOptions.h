@@ -19,7 +19,9 @@ struct ScanOptions {
     bool help = false;
 
     // Choosing and removing copies after the scan.
-    bool selectAuto = false;
+    enum class Selection { None, Auto, KeepNewest, KeepOldest };
+    Selection selection = Selection::None;
+    std::vector<std::string> keepInFolders;  // keep the copies at or below these, select their groups' others
     std::vector<std::string> alwaysSelectFolders;  // added to the stored lists for this run only
     std::vector<std::string> neverSelectFolders;
     bool remove = false;
@@ -27,6 +29,9 @@ struct ScanOptions {
     bool yes = false;
     bool dryRun = false;
     bool wait = false;  // for another removal run holding the lock
+    std::vector<std::string> excludeFolders;  // left out of this run, as given
+
+    bool choosesCopies() const { return selection != Selection::None || !keepInFolders.empty(); }
 };
 
 struct ScanOptionsResult {

@@ -5,6 +5,7 @@
 #include <set>
 
 #include "detection/FileType.h"
+#include "platform/FileSystem.h"
 #include "results/DuplicateItem.h"
 #include "results/DuplicatesCategory.h"
 #include "results/DuplicatesContainer.h"
@@ -28,7 +29,7 @@ constexpr std::array<KindNames, 7> kKinds = {{{FileTypeImage, "image", "Images"}
                                              {FileTypeFolder, "folder", "Folders"}}};
 }  // namespace
 
-void ScanReport::addResults(const DuplicatesContainer& container) {
+void ScanReport::addResults(const DuplicatesContainer& container, bool readIdentities) {
     for (const auto& k : kKinds) {
         DuplicatesCategory* category = container.getCategoryWithType(k.type);
         if (!category) continue;
@@ -55,6 +56,13 @@ void ScanReport::addResults(const DuplicatesContainer& container) {
                 m.diskSize = static_cast<std::uint64_t>(std::max<std::int64_t>(0, item->getDiskSize()));
                 m.modified = item->getLastModificationDate();
                 m.selected = item->isSelected();
+                if (const auto& identity = item->getFileIdentity()) {
+                    m.device = identity->device;
+                    m.inode = identity->inode;
+                } else if (FileAttributes attributes; readIdentities && FileSystem::standard().attributes(m.path, attributes)) {
+                    m.device = attributes.device;
+                    m.inode = attributes.inode;
+                }
                 g.members.push_back(std::move(m));
             }
             std::sort(g.members.begin(), g.members.end(), [](const Member& a, const Member& b) { return a.path < b.path; });

@@ -20,6 +20,8 @@ struct ScanReport {
         std::uint64_t size = 0;
         std::uint64_t diskSize = 0;
         std::int64_t modified = 0;  // seconds since 1970
+        std::uint64_t device = 0;   // read when the report is made (0 when unreadable), so that a
+        std::uint64_t inode = 0;    // plan made of the report can tell a replaced file
         bool selected = false;
     };
     struct Group {
@@ -74,7 +76,8 @@ struct ScanReport {
 
     // Fills categories, heaps and summary from the container. Groups lying wholly inside duplicate
     // folders are in the hidden category and are not listed on their own.
-    void addResults(const DuplicatesContainer& container);
+    // With readIdentities, each member's device and inode are read from the disk (one lstat each).
+    void addResults(const DuplicatesContainer& container, bool readIdentities = false);
 
 private:
     void addHeaps(const DuplicatesContainer& container);

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "cli/HistoryCommand.h"
+#include "cli/RemoveCommand.h"
 #include "cli/RestoreCommand.h"
 #include "cli/ScanCommand.h"
 #include "cli/SettingsCommand.h"
@@ -22,6 +23,7 @@ const char* kUsage =
     "  scan [FOLDER...]   find duplicate files in the folders (default: the home folder)\n"
     "  settings           list the settings; settings get KEY, set KEY VALUE, reset [KEY]\n"
     "  history            list the removal history by day; --details shows one run, --clear deletes it\n"
+    "  remove PLAN        remove the copies a JSON report marks \"selected\" ('dorvane remove --help')\n"
     "  restore            put back the copies a removal run took away ('dorvane restore --help')\n"
     "\n"
     "  dorvane --version  print the version\n"
@@ -39,6 +41,7 @@ int runCommand(const std::string& command, const std::vector<std::string>& rest)
     if (command == "settings") return runSettingsCommand(rest);
     if (command == "history") return runHistoryCommand(rest);
     if (command == "restore") return runRestoreCommand(rest);
+    if (command == "remove") return runRemoveCommand(rest);
     std::fprintf(stderr, "dorvane: unknown command '%s'\nTry 'dorvane --help'.\n", command.c_str());
     return 2;
 }

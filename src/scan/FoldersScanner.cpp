@@ -98,6 +98,8 @@ void FoldersScanner::startScanAndUseMinimalFileSize(std::uint64_t size, bool ful
     m_pDuplicatesFilterWorkingQueue = SerialQueue::create("com.quellnor.search.duplicates");
     m_pExcludeChecker = std::make_shared<ExcludeChecker>(true);
     m_pExcludeChecker->addIncludedFolderPaths(userSelectedPaths);
+    for (const auto& folder : m_arrRunExcludedFolders) m_pExcludeChecker->addToExcludeFolder(folder);
+    m_pExcludeChecker->prepareForUse();
     m_pDuplicatesFilter = DuplicatesFilter::create(size, m_bSearchDuplicatesFoldersAndSimilars, m_pExcludeChecker);
     m_pDuplicatesFilter->setWorkingQueue(m_pDuplicatesFilterWorkingQueue);
     m_pDuplicatesFilter->setListener(weak_from_this());

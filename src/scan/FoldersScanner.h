@@ -46,6 +46,8 @@ public:
 
     void includeHiddenFiles(bool include) { m_bIncludeHiddenFiles = include; }
     void enableSearchDuplicatesFoldersAndSimilars(bool enable) { m_bSearchDuplicatesFoldersAndSimilars = enable; }
+    // Folders left out of this scan only, besides the stored exclusions; set before the scan starts.
+    void excludeFoldersForThisScan(std::vector<std::string> folders) { m_arrRunExcludedFolders = std::move(folders); }
     void startScanAndUseAutoDefineMinimalFileSizeWithFullHashCalculation(bool fullHash);
     void startScanAndUseMinimalFileSize(std::uint64_t size, bool fullHash);
     void stopWithIgnoreResult(bool ignore);
@@ -131,6 +133,7 @@ private:
 
     std::weak_ptr<FoldersScannerListener> m_pListener;
     std::vector<std::string> userSelectedPaths;
+    std::vector<std::string> m_arrRunExcludedFolders;
     std::vector<std::string> m_arrFoldersForScan;
     std::vector<std::string> m_arrScannedFolders;
     // Written on the main thread under the mutex; read there freely and, under the mutex, by the walk's

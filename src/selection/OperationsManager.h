@@ -90,6 +90,17 @@ public:
                                                                   const std::vector<std::string>& alwaysSelectFolders,
                                                                   const std::vector<std::string>& neverSelectFolders);
 
+    // The command line's keep rules over every file group of the container. Newest and Oldest keep the
+    // copies with the latest (earliest) modification time of each group and select the others; InFolders
+    // keeps the copies at or below one of `keepInFolders` and selects the others of those groups only.
+    // None selects a copy in a Never Select folder (the stored list and `neverSelectFolders`).
+    enum class KeepRule { Newest, Oldest, InFolders };
+    static void keepByRuleInAllGroupsOfContainer(DuplicatesContainer& container, KeepRule rule,
+                                                 const std::vector<std::string>& keepInFolders,
+                                                 const std::vector<std::string>& neverSelectFolders);
+    void keepCopiesInFolders(const std::vector<std::shared_ptr<DuplicatesGroup>>& groups,
+                             const std::vector<std::string>& folders);
+
     // ---- Manual commands ----
 
     // The check box of a copy. The last unselected copy is selected only with

@@ -297,6 +297,45 @@ void OperationsManager::selectByDate(const std::vector<std::shared_ptr<Duplicate
     }
 }
 
+void OperationsManager::keepByRuleInAllGroupsOfContainer(DuplicatesContainer& container, KeepRule rule,
+                                                         const std::vector<std::string>& keepInFolders,
+                                                         const std::vector<std::string>& neverSelectFolders) {
+    auto manager = std::make_shared<AutoSelectManager>();
+    manager->setAdditionalFolders({}, neverSelectFolders);
+    OperationsManager operations(manager);
+    // A copy: the list is only valid until the model changes.
+    const std::vector<std::shared_ptr<DuplicatesGroup>> groups = container.getAllFilesGroups();
+    switch (rule) {
+        case KeepRule::Newest: operations.selectOldestCopies(groups); break;
+        case KeepRule::Oldest: operations.selectNewestCopies(groups); break;
+        case KeepRule::InFolders: operations.keepCopiesInFolders(groups, keepInFolders); break;
+    }
+}
+
+void OperationsManager::keepCopiesInFolders(const std::vector<std::shared_ptr<DuplicatesGroup>>& groups,
+                                            const std::vector<std::string>& folders) {
+    std::vector<std::string> prefixes;
+    for (const auto& folder : folders) prefixes.push_back(withoutTrailingSlash(folder) + "/");
+    auto isKept = [&prefixes](const std::string& path) {
+        return std::any_of(prefixes.begin(), prefixes.end(), [&path](const std::string& prefix) {
+            return path.compare(0, prefix.size(), prefix) == 0 || path + "/" == prefix;
+        });
+    };
+    m_pAutoSelectManager->prepareForStartByLoadingLatestUserSettings();
+    SelectionBatch batch;
+    for (const auto& group : groups) {
+        if (!group) continue;
+        const auto items = group->getItems();
+        if (std::none_of(items.begin(), items.end(), [&](const auto& item) { return isKept(item->getFileItemPath()); }))
+            continue;
+        group->deselectAllItems();
+        for (const auto& item : items)
+            if (!isKept(item->getFileItemPath()) && !m_pAutoSelectManager->isPathInNeverSelectFolder(item->getFileItemPath()))
+                item->selectItemForced(false);
+        keepNamesOfStayingFiles(*group);
+    }
+}
+
 void OperationsManager::deselectAll(const std::vector<std::shared_ptr<DuplicatesGroup>>& groups) {
     SelectionBatch batch;
     for (const auto& group : groups)

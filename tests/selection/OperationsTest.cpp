@@ -126,6 +126,27 @@ TEST_F(OperationsFixture, SelectNewestKeepsTheOldestAndTheOtherWayRound) {
     EXPECT_TRUE(selected(*same).empty());
 }
 
+TEST_F(OperationsFixture, KeepInFoldersSelectsOnlyTheGroupsWithACopyThere) {
+    auto a = group({"Keep/a.jpg", "x/a.jpg", "y/deep/a.jpg", "never/a.jpg"});
+    auto b = group({"Keep/deep/b.jpg", "z/b.jpg"});
+    auto c = group({"p/c.jpg", "q/c.jpg"});
+    auto d = group({"Keep/d.jpg", "Also/d.jpg", "r/d.jpg"});
+    // A folder whose name only begins like the kept one is no part of it.
+    auto e = group({"Keeper/e.jpg", "s/e.jpg"});
+    ASSERT_TRUE(member(*c, "p/c.jpg")->selectItemForced(false));
+    OperationsManager::keepByRuleInAllGroupsOfContainer(*container, OperationsManager::KeepRule::InFolders,
+                                                        {abs("Keep"), abs("Also") + "/"}, {abs("never")});
+    EXPECT_EQ(selected(*a), (Names{"x/a.jpg", "y/deep/a.jpg"}));
+    EXPECT_EQ(selected(*b), Names{"z/b.jpg"});
+    EXPECT_EQ(selected(*c), Names{"p/c.jpg"});  // no copy in the folders: left as it was
+    EXPECT_EQ(selected(*d), Names{"r/d.jpg"});
+    EXPECT_TRUE(selected(*e).empty());
+    expectEveryGroupKeepsACopy();
+
+    OperationsManager::keepByRuleInAllGroupsOfContainer(*container, OperationsManager::KeepRule::Newest, {}, {});
+    EXPECT_TRUE(selected(*a).empty());  // equal dates: every copy stays
+}
+
 TEST_F(OperationsFixture, EveryCommandPostsOneNotificationAndNestedBatchesPostOnce) {
     auto a = group({"a/x.jpg", "b/x copy.jpg", "c/x copy 2.jpg"});
     auto b = group({"d/y.jpg", "e/y copy.jpg"});

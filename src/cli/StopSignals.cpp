@@ -1,0 +1,61 @@
+#include "cli/StopSignals.h"
+
+#include <unistd.h>
+
+#include <atomic>
+#include <csignal>
+#include <cstdint>
+#include <ctime>
+
+namespace {
+// Written by the signal handler, read by main-thread timers: the first SIGINT or SIGTERM and when it came.
+std::atomic<int> g_stopSignal{0};
+std::atomic<std::int64_t> g_firstSignalNanoseconds{0};
+static_assert(std::atomic<int>::is_always_lock_free && std::atomic<std::int64_t>::is_always_lock_free);
+constexpr std::int64_t kOneSignalWindowNanoseconds = 500'000'000;
+
+std::int64_t monotonicNanoseconds() {
+    struct timespec now {};
+    ::clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<std::int64_t>(now.tv_sec) * 1'000'000'000 + now.tv_nsec;
+}
+
+// `timeout` and a terminal signal the whole process group, hence the half-second window.
+void onInterrupt(int signal) {
+    const std::int64_t now = monotonicNanoseconds();
+    int none = 0;
+    if (g_stopSignal.compare_exchange_strong(none, signal)) {
+        g_firstSignalNanoseconds = now;
+        return;
+    }
+    if (now - g_firstSignalNanoseconds.load() < kOneSignalWindowNanoseconds) return;
+    _exit(128 + signal);
+}
+}  // namespace
+
+namespace stop_signals {
+
+int stopStatus() {
+    const int signal = g_stopSignal.load();
+    return signal == 0 ? 0 : 128 + signal;
+}
+
+struct Handlers::Saved {
+    struct sigaction previousInt {}, previousTerm {};
+};
+
+Handlers::Handlers() : m_saved(std::make_unique<Saved>()) {
+    g_stopSignal = 0;
+    struct sigaction action {};
+    action.sa_handler = onInterrupt;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, &m_saved->previousInt);
+    sigaction(SIGTERM, &action, &m_saved->previousTerm);
+}
+
+Handlers::~Handlers() {
+    sigaction(SIGINT, &m_saved->previousInt, nullptr);
+    sigaction(SIGTERM, &m_saved->previousTerm, nullptr);
+}
+
+}  // namespace stop_signals
