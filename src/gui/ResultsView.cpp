@@ -247,6 +247,8 @@ void ResultsView::chooseCategory(int row) {
     }
 }
 
+void ResultsView::setFolderRanking(FolderRanking ranking) { m_pRankings->setCurrentIndex(static_cast<int>(ranking)); }
+
 void ResultsView::chooseRanking(int index) {
     if (!m_pOverview || index < 0) return;
     m_pFoldersModel->setRanking(static_cast<FolderRanking>(index));

@@ -10,11 +10,11 @@
 #include <string>
 #include <vector>
 
+#include "app/FoldersOverview.h"
 #include "gui/PreviewLoader.h"
 
 class DuplicatesContainer;
 class FoldersModel;
-class FoldersOverview;
 class GroupsModel;
 class QComboBox;
 class QStackedWidget;
@@ -47,6 +47,8 @@ public:
     void chooseCategoryType(int type);
     // The category shown first with new results, instead of the biggest (-1: the biggest).
     void setFirstCategoryType(int type) { m_nFirstCategoryType = type; }
+    // The ranking the Folders view starts on.
+    void setFolderRanking(FolderRanking ranking);
 
 private:
     void chooseCategory(int row);

@@ -1,5 +1,5 @@
-// dorvane-gui [FOLDER...] [--scan] [--category NAME]: the window; the folders join the welcome list, --scan
-// starts at once, --category names the results category shown first.
+// dorvane-gui [FOLDER...] [--scan] [--category NAME] [--folders-ranking NAME]: the window; the folders join
+// the welcome list, --scan starts at once, the others choose what the results show first.
 #include <QApplication>
 #include <QTimer>
 
@@ -8,8 +8,8 @@
 
 #include "app/CategorySummary.h"
 #include "app/StartScanningInLaunchedAppManager.h"
-#include "gui/ResultsView.h"
 #include "gui/MainWindow.h"
+#include "gui/ResultsView.h"
 #include "settings/Settings.h"
 
 int main(int argc, char** argv) {
@@ -19,17 +19,22 @@ int main(int argc, char** argv) {
 
     bool scan = false;
     std::string category;
+    std::string ranking;
     std::vector<std::string> folders;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--scan") == 0) {
             scan = true;
         } else if (std::strcmp(argv[i], "--category") == 0 && i + 1 < argc) {
             category = argv[++i];
+        } else if (std::strcmp(argv[i], "--folders-ranking") == 0 && i + 1 < argc) {
+            ranking = argv[++i];
         } else if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
-            std::puts("Usage: dorvane-gui [FOLDER...] [--scan] [--category NAME]\n"
+            std::puts("Usage: dorvane-gui [FOLDER...] [--scan] [--category NAME] [--folders-ranking NAME]\n"
                       "Opens the window with the folders in its list; --scan starts scanning them at once.\n"
                       "--category shows that results category first (images, videos, music, documents,\n"
-                      "archives, other or folders) instead of the biggest.");
+                      "archives, other or folders) instead of the biggest; --folders-ranking chooses what\n"
+                      "the Folders category lists first (\"Duplicate Folders\", \"All Heaps\", \"Biggest Heaps\"\n"
+                      "or \"Easy Heaps\", in any case).");
             return 0;
         } else {
             folders.emplace_back(argv[i]);
@@ -48,6 +53,17 @@ int main(int argc, char** argv) {
             return 2;
         }
         window.resultsView()->setFirstCategoryType(type);
+    }
+    if (!ranking.empty()) {
+        int chosen = -1;
+        for (int r = 0; r < FoldersOverview::kRankingCount; ++r)
+            if (QString::fromUtf8(FoldersOverview::title(static_cast<FolderRanking>(r))).compare(QString::fromStdString(ranking), Qt::CaseInsensitive) == 0)
+                chosen = r;
+        if (chosen < 0) {
+            std::fprintf(stderr, "dorvane-gui: unknown folders ranking %s\n", ranking.c_str());
+            return 2;
+        }
+        window.resultsView()->setFolderRanking(static_cast<FolderRanking>(chosen));
     }
     window.show();
     QTimer::singleShot(0, &window, [&] {
