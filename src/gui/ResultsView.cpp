@@ -289,7 +289,7 @@ void ResultsView::showFolderDetails(const std::string& path, std::int64_t size) 
     m_pName->setText(info.fileName().isEmpty() ? m_currentPath : info.fileName());
     m_pSize->setText(size >= 0 ? QStringLiteral("%1 (%2 bytes)")
                                      .arg(GroupsModel::formatSize(size), QLocale::system().toString(static_cast<qlonglong>(size)))
-                               : QString());
+                               : QStringLiteral("—"));
     m_pModified->setText(dateText(info.lastModified()));
     m_pCreated->setText(dateText(info.birthTime()));
     m_pPath->setText(m_currentPath);
