@@ -100,6 +100,13 @@ void WindowController::scanFromMenu(const std::string& title) {
     if (!m_welcomeFolders.empty()) startScanFolders(m_welcomeFolders);
 }
 
+void WindowController::scanHomeFolder() {
+    if (m_screen != WindowScreen::Welcome) return;
+    const std::string home = FileSystem::standard().homeFolder();
+    if (!addFolder(home)) return;
+    startScanFolders({home});
+}
+
 bool WindowController::runIsFullScale() const { return Settings::standard().actualStateOfFullHashCalculation(); }
 
 void WindowController::startScanFolders(const std::vector<std::string>& folders) {

@@ -48,6 +48,9 @@ public:
     void scanFromWelcome(bool alternateHeld);
     // The Scan menu items: full hashing exactly for "Full-scale Scan".
     void scanFromMenu(const std::string& title);
+    // Another application of the family asked to scan: on the welcome screen, the home folder is
+    // added and scanned; anywhere else nothing happens.
+    void scanHomeFolder();
     bool runIsFullScale() const;
     void startScanFolders(const std::vector<std::string>& folders);
 

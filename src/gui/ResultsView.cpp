@@ -1,5 +1,6 @@
 #include "gui/ResultsView.h"
 
+#include <QComboBox>
 #include <QDateTime>
 #include <QFileInfo>
 #include <QFormLayout>
@@ -12,11 +13,18 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <QSplitter>
+#include <QStackedWidget>
 #include <QTreeView>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
+#include "app/CategorySummary.h"
+#include "app/FoldersOverview.h"
 #include "app/WindowController.h"
+#include "gui/CategoryDelegate.h"
 #include "gui/DesktopActions.h"
+#include "gui/FoldersModel.h"
 #include "gui/GroupsModel.h"
 #include "results/DuplicateItem.h"
 #include "results/DuplicatesCategory.h"
@@ -26,34 +34,22 @@
 namespace {
 constexpr QSize kPreviewSize(280, 220);
 
-QString categoryName(int type) {
-    switch (type) {
-        case 0: return QStringLiteral("Images");
-        case 1: return QStringLiteral("Videos");
-        case 2: return QStringLiteral("Music");
-        case 3: return QStringLiteral("Documents");
-        case 4: return QStringLiteral("Archives");
-        case 5: return QStringLiteral("Other");
-        case 6: return QStringLiteral("Folders");
-        default: return {};
-    }
-}
+constexpr int kFolderType = 6;
 
 QString dateText(const QDateTime& date) {
     return date.isValid() ? QLocale::system().toString(date, QLocale::ShortFormat) : QStringLiteral("—");
 }
 }  // namespace
 
-const std::vector<int>& ResultsView::categoryOrder() {
-    static const std::vector<int> order{0, 1, 2, 3, 4, 5, 6};
-    return order;
-}
+const std::vector<int>& ResultsView::categoryOrder() { return CategorySummary::order(); }
 
 ResultsView::ResultsView(WindowController& controller, QWidget* parent)
-    : QWidget(parent), m_controller(controller), m_pModel(new GroupsModel(this)) {
+    : QWidget(parent), m_controller(controller), m_pModel(new GroupsModel(this)), m_pFoldersModel(new FoldersModel(this)) {
     m_pCategories = new QListWidget;
     m_pCategories->setMinimumWidth(190);
     m_pCategories->setSpacing(2);
+    m_pCategories->setItemDelegate(new CategoryDelegate(m_pCategories));
+    m_pCategories->setUniformItemSizes(true);
 
     m_pSummary = new QLabel;
     m_pFilter = new QLineEdit;
@@ -66,7 +62,7 @@ ResultsView::ResultsView(WindowController& controller, QWidget* parent)
     m_pTree->setSortingEnabled(true);
     m_pTree->sortByColumn(GroupsModel::SizeColumn, Qt::DescendingOrder);
     m_pTree->setAlternatingRowColors(true);
-    m_pTree->setTextElideMode(Qt::ElideMiddle);  // a path differs at its end
+    m_pTree->setTextElideMode(Qt::ElideLeft);  // paths differ at their ends
     m_pTree->header()->setStretchLastSection(false);
     m_pTree->header()->setSectionResizeMode(GroupsModel::NameColumn, QHeaderView::Stretch);
     for (int c = GroupsModel::CopiesColumn; c < GroupsModel::ColumnCount; ++c)
@@ -75,11 +71,43 @@ ResultsView::ResultsView(WindowController& controller, QWidget* parent)
     auto* top = new QHBoxLayout;
     top->addWidget(m_pSummary, 1);
     top->addWidget(m_pFilter);
-    auto* center = new QWidget;
-    auto* centerLayout = new QVBoxLayout(center);
-    centerLayout->setContentsMargins(0, 0, 0, 0);
-    centerLayout->addLayout(top);
-    centerLayout->addWidget(m_pTree, 1);
+    auto* groupsPage = new QWidget;
+    auto* groupsLayout = new QVBoxLayout(groupsPage);
+    groupsLayout->setContentsMargins(0, 0, 0, 0);
+    groupsLayout->addLayout(top);
+    groupsLayout->addWidget(m_pTree, 1);
+
+    // The Folders category: duplicate folders and heaps, one ranking at a time.
+    m_pRankings = new QComboBox;
+    for (int r = 0; r < FoldersOverview::kRankingCount; ++r)
+        m_pRankings->addItem(QString::fromUtf8(FoldersOverview::title(static_cast<FolderRanking>(r))));
+    m_pFoldersNote = new QLabel;
+    m_pFoldersNote->setWordWrap(true);
+    m_pFoldersTree = new QTreeView;
+    m_pFoldersTree->setModel(m_pFoldersModel);
+    m_pFoldersTree->setUniformRowHeights(true);
+    m_pFoldersTree->setSortingEnabled(true);
+    m_pFoldersTree->sortByColumn(FoldersModel::SizeColumn, Qt::DescendingOrder);
+    m_pFoldersTree->setAlternatingRowColors(true);
+    m_pFoldersTree->setTextElideMode(Qt::ElideLeft);
+    m_pFoldersTree->header()->setStretchLastSection(false);
+    m_pFoldersTree->header()->setSectionResizeMode(FoldersModel::NameColumn, QHeaderView::Stretch);
+    for (int c = FoldersModel::CountColumn; c < FoldersModel::ColumnCount; ++c)
+        m_pFoldersTree->header()->setSectionResizeMode(c, QHeaderView::ResizeToContents);
+    auto* rankingRow = new QHBoxLayout;
+    rankingRow->addWidget(new QLabel(QStringLiteral("Show:")));
+    rankingRow->addWidget(m_pRankings);
+    rankingRow->addWidget(m_pFoldersNote, 1);
+    auto* foldersPage = new QWidget;
+    auto* foldersLayout = new QVBoxLayout(foldersPage);
+    foldersLayout->setContentsMargins(0, 0, 0, 0);
+    foldersLayout->addLayout(rankingRow);
+    foldersLayout->addWidget(m_pFoldersTree, 1);
+
+    m_pCenter = new QStackedWidget;
+    m_pCenter->addWidget(groupsPage);
+    m_pCenter->addWidget(foldersPage);
+    QWidget* center = m_pCenter;
 
     m_pPreview = new QLabel;
     m_pPreview->setAlignment(Qt::AlignCenter);
@@ -131,6 +159,13 @@ ResultsView::ResultsView(WindowController& controller, QWidget* parent)
     connect(m_pFilter, &QLineEdit::textChanged, m_pModel, &GroupsModel::setFilterText);
     connect(m_pTree->selectionModel(), &QItemSelectionModel::currentChanged, this, &ResultsView::showDetails);
     connect(m_pModel, &QAbstractItemModel::modelReset, this, &ResultsView::showDetails);
+    connect(m_pRankings, &QComboBox::currentIndexChanged, this, &ResultsView::chooseRanking);
+    connect(m_pFoldersTree->selectionModel(), &QItemSelectionModel::currentChanged, this, &ResultsView::showDetails);
+    connect(m_pFoldersModel, &QAbstractItemModel::modelReset, this, &ResultsView::showDetails);
+    connect(m_pFoldersTree, &QTreeView::activated, this, [this](const QModelIndex& index) {
+        if (index.parent().isValid())
+            desktop_actions::open(QString::fromStdString(m_pFoldersModel->folderPathAt(index)));
+    });
     // Enter or a double click on a member opens it; on a group row they open or close the group.
     connect(m_pTree, &QTreeView::activated, this, [this](const QModelIndex& index) {
         if (auto member = m_pModel->memberAt(index)) desktop_actions::open(QString::fromStdString(member->getFileItemPath()));
@@ -140,9 +175,13 @@ ResultsView::ResultsView(WindowController& controller, QWidget* parent)
     showDetails();
 }
 
+ResultsView::~ResultsView() { clear(); }
+
 void ResultsView::clear() {
     m_previews.cancel();
     m_pModel->setCategory(nullptr);
+    m_pFoldersModel->setOverview(nullptr);
+    m_pOverview.reset();
     m_pCategories->clear();
     m_pContainer.reset();
 }
@@ -153,22 +192,32 @@ void ResultsView::showResults() {
     if (!m_pContainer) return;
     int biggest = 0;
     std::int64_t biggestSize = -1;
-    for (int type : categoryOrder()) {
-        DuplicatesCategory* category = m_pContainer->getCategoryWithType(type);
-        const std::int64_t size = category ? category->getTotalSize() : 0;
-        const std::size_t groups = category ? category->getGroupsCount() : 0;
-        auto* item = new QListWidgetItem(QStringLiteral("%1\n%2 · %3 groups")
-                                             .arg(categoryName(type), GroupsModel::formatSize(size))
-                                             .arg(groups));
-        if (groups == 0) item->setForeground(palette().brush(QPalette::Disabled, QPalette::Text));
+    for (const CategorySummary& row : CategorySummary::of(m_pContainer.get())) {
+        auto* item = new QListWidgetItem(
+            QStringLiteral("%1\n%2").arg(QString::fromStdString(row.name), QString::fromStdString(row.detailText())));
+        item->setData(CategoryDelegate::DetailRole, QString::fromStdString(row.detailText()));
+        item->setData(CategoryDelegate::SelectedShareRole, row.selectedShare);
+        item->setData(CategoryDelegate::AllCopiesShareRole, row.selectedAllCopiesShare);
+        item->setData(CategoryDelegate::KeptShareRole, row.keptShare);
+        item->setData(CategoryDelegate::EmptyRole, row.groups == 0);
+        item->setToolTip(QStringLiteral("%1: %2 in duplicates; selected to remove: %3 %")
+                             .arg(QString::fromStdString(row.name), GroupsModel::formatSize(row.size))
+                             .arg(QString::number(100.0 * (row.selectedShare + row.selectedAllCopiesShare), 'f', 0)));
         m_pCategories->addItem(item);
-        if (size > biggestSize) {
-            biggestSize = size;
+        if (row.size > biggestSize) {
+            biggestSize = row.size;
             biggest = m_pCategories->count() - 1;
         }
     }
     m_pSummary->setText(QStringLiteral("Duplicates: %1").arg(GroupsModel::formatSize(m_pContainer->getAllFilesSize())));
     m_pCategories->setCurrentRow(biggest);
+    if (m_nFirstCategoryType >= 0) chooseCategoryType(m_nFirstCategoryType);
+}
+
+void ResultsView::chooseCategoryType(int type) {
+    const auto& order = categoryOrder();
+    auto at = std::find(order.begin(), order.end(), type);
+    if (at != order.end()) m_pCategories->setCurrentRow(static_cast<int>(at - order.begin()));
 }
 
 void ResultsView::chooseCategory(int row) {
@@ -176,7 +225,20 @@ void ResultsView::chooseCategory(int row) {
         m_pModel->setCategory(nullptr);
         return;
     }
-    m_pModel->setCategory(m_pContainer->getCategoryWithType(categoryOrder()[row]));
+    const int type = categoryOrder()[row];
+    if (type == kFolderType) {
+        m_pModel->setCategory(nullptr);
+        if (!m_pOverview) {
+            m_pOverview = std::make_unique<FoldersOverview>(m_pContainer);
+            m_pFoldersModel->setOverview(m_pOverview.get());
+            m_pOverview->computeHeaps([this] { heapsArrived(); });
+        }
+        m_pCenter->setCurrentIndex(1);
+        chooseRanking(m_pRankings->currentIndex());
+        return;
+    }
+    m_pCenter->setCurrentIndex(0);
+    m_pModel->setCategory(m_pContainer->getCategoryWithType(type));
     // The biggest group opens with its first copy current, so the details show something at once.
     if (m_pModel->rowCount() > 0) {
         const QModelIndex first = m_pModel->index(0, 0);
@@ -185,8 +247,69 @@ void ResultsView::chooseCategory(int row) {
     }
 }
 
+void ResultsView::setFolderRanking(FolderRanking ranking) { m_pRankings->setCurrentIndex(static_cast<int>(ranking)); }
+
+void ResultsView::chooseRanking(int index) {
+    if (!m_pOverview || index < 0) return;
+    m_pFoldersModel->setRanking(static_cast<FolderRanking>(index));
+    updateFoldersNote();
+    if (m_pFoldersModel->rowCount() > 0) {
+        const QModelIndex first = m_pFoldersModel->index(0, 0);
+        m_pFoldersTree->expand(first);
+        m_pFoldersTree->setCurrentIndex(first);
+    }
+}
+
+void ResultsView::heapsArrived() {
+    if (m_pFoldersModel->ranking() != FolderRanking::DuplicateFolders) chooseRanking(m_pRankings->currentIndex());
+    updateFoldersNote();
+}
+
+void ResultsView::updateFoldersNote() {
+    const FolderRanking ranking = m_pFoldersModel->ranking();
+    QString note;
+    if (ranking != FolderRanking::DuplicateFolders && m_pOverview && !m_pOverview->heapsReady())
+        note = QStringLiteral("Looking for heaps…");
+    else if (ranking == FolderRanking::DuplicateFolders)
+        note = QStringLiteral("%1 groups of identical folders").arg(m_pFoldersModel->entryCount());
+    else if (ranking == FolderRanking::AllHeaps)
+        note = QStringLiteral("%1 pairs of folders that share duplicates").arg(m_pFoldersModel->entryCount());
+    else if (ranking == FolderRanking::BiggestHeaps)
+        note = QStringLiteral("The pairs that hold the most duplicates");
+    else
+        note = QStringLiteral("Folders that share duplicates with one other folder only");
+    m_pFoldersNote->setText(note);
+}
+
+void ResultsView::showFolderDetails(const std::string& path, std::int64_t size) {
+    m_previews.cancel();
+    m_pPreview->clear();
+    m_currentPath = QString::fromStdString(path);
+    const QFileInfo info(m_currentPath);
+    m_pName->setText(info.fileName().isEmpty() ? m_currentPath : info.fileName());
+    m_pSize->setText(size >= 0 ? QStringLiteral("%1 (%2 bytes)")
+                                     .arg(GroupsModel::formatSize(size), QLocale::system().toString(static_cast<qlonglong>(size)))
+                               : QStringLiteral("—"));
+    m_pModified->setText(dateText(info.lastModified()));
+    m_pCreated->setText(dateText(info.birthTime()));
+    m_pPath->setText(m_currentPath);
+    m_pOpen->setEnabled(true);
+    m_pShowInFolder->setEnabled(true);
+    m_pPreview->setText(QStringLiteral("Folder"));
+}
+
 void ResultsView::showDetails() {
-    const QModelIndex current = m_pTree->currentIndex();
+    if (m_pCenter->currentIndex() == 1) {
+        const QModelIndex current = m_pFoldersTree->currentIndex();
+        const std::string path = m_pFoldersModel->folderPathAt(current);
+        const FolderEntry* entry = m_pFoldersModel->entryAt(current);
+        if (!path.empty() && entry) {
+            // A group's folders are copies of one size; a heap's two folders have sizes of their own.
+            showFolderDetails(path, entry->group ? static_cast<std::int64_t>(entry->group->oneItemDiskSize()) : -1);
+            return;
+        }
+    }
+    const QModelIndex current = m_pCenter->currentIndex() == 0 ? m_pTree->currentIndex() : QModelIndex();
     std::shared_ptr<DuplicateItem> member = m_pModel->memberAt(current);
     DuplicatesGroup* group = m_pModel->groupAt(current);
     if (!member && group) {

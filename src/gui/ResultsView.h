@@ -1,17 +1,23 @@
-// The results screen: a sidebar of categories with their sizes, the groups of the chosen category in a
-// sortable, filterable tree, and a details pane for the current member (preview, size, dates, full
-// path, Open, Show in Folder). Main thread only.
+// The results screen: a sidebar of categories with their sizes and progress bars, the groups of the
+// chosen category in a sortable, filterable tree (for Folders: the duplicate folders and heaps by
+// ranking), and a details pane for the current member or folder (preview, size, dates, full path,
+// Open, Show in Folder). Main thread only.
 #pragma once
 
 #include <QWidget>
 
 #include <memory>
+#include <string>
 #include <vector>
 
+#include "app/FoldersOverview.h"
 #include "gui/PreviewLoader.h"
 
 class DuplicatesContainer;
+class FoldersModel;
 class GroupsModel;
+class QComboBox;
+class QStackedWidget;
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -22,6 +28,7 @@ class WindowController;
 class ResultsView : public QWidget {
 public:
     ResultsView(WindowController& controller, QWidget* parent = nullptr);
+    ~ResultsView() override;
 
     // Shows the controller's current container, the biggest category first chosen.
     void showResults();
@@ -31,17 +38,36 @@ public:
     QTreeView* tree() const { return m_pTree; }
     QListWidget* categories() const { return m_pCategories; }
     QLineEdit* filter() const { return m_pFilter; }
+    FoldersModel* foldersModel() const { return m_pFoldersModel; }
+    QTreeView* foldersTree() const { return m_pFoldersTree; }
+    QComboBox* rankings() const { return m_pRankings; }
     // The category types in sidebar order.
     static const std::vector<int>& categoryOrder();
+    // Chooses the sidebar row of this category type.
+    void chooseCategoryType(int type);
+    // The category shown first with new results, instead of the biggest (-1: the biggest).
+    void setFirstCategoryType(int type) { m_nFirstCategoryType = type; }
+    // The ranking the Folders view starts on.
+    void setFolderRanking(FolderRanking ranking);
 
 private:
     void chooseCategory(int row);
+    void chooseRanking(int index);
+    void heapsArrived();
+    void updateFoldersNote();
     void showDetails();
+    void showFolderDetails(const std::string& path, std::int64_t size);
 
     WindowController& m_controller;
     std::shared_ptr<DuplicatesContainer> m_pContainer;
     GroupsModel* m_pModel;
+    FoldersModel* m_pFoldersModel;
+    std::unique_ptr<FoldersOverview> m_pOverview;  // made when Folders is first chosen
     QListWidget* m_pCategories;
+    QStackedWidget* m_pCenter;
+    QComboBox* m_pRankings;
+    QTreeView* m_pFoldersTree;
+    QLabel* m_pFoldersNote;
     QLineEdit* m_pFilter;
     QTreeView* m_pTree;
     QLabel* m_pSummary;
@@ -54,5 +80,6 @@ private:
     QPushButton* m_pOpen;
     QPushButton* m_pShowInFolder;
     QString m_currentPath;
+    int m_nFirstCategoryType = -1;
     PreviewLoader m_previews;
 };

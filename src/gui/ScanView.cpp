@@ -89,6 +89,8 @@ ScanView::ScanView(WindowController& controller, QWidget* parent) : QWidget(pare
 void ScanView::setActive(bool active) {
     if (active) {
         update();
+        // The scan is created just after this screen is shown: its first figures come at once.
+        QTimer::singleShot(0, this, &ScanView::update);
         m_timer.start();
     } else {
         m_timer.stop();

@@ -1,43 +1,91 @@
-// dorvane-gui [FOLDER...] [--scan]: the window; the folders join the welcome list, --scan starts at once.
+// dorvane-gui [FOLDER...] [--scan] [--category NAME] [--folders-ranking NAME]: the window; the folders join
+// the welcome list, --scan starts at once, the others choose what the results show first.
 #include <QApplication>
 #include <QTimer>
 
 #include <cstdio>
 #include <cstring>
 
+#include "app/CategorySummary.h"
+#include "app/StartScanningInLaunchedAppManager.h"
 #include "gui/MainWindow.h"
+#include "gui/ResultsView.h"
 #include "platform/Dispatch.h"
 #include "settings/Settings.h"
 
-int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Dorvane"));
-    QApplication::setDesktopFileName(QStringLiteral("dorvane"));
+namespace {
+// The category type for a name given on the command line, -1 when no category has that name.
+int categoryNamed(const std::string& name) {
+    for (int t : CategorySummary::order())
+        if (QString::fromStdString(CategorySummary::nameOf(t)).compare(QString::fromStdString(name), Qt::CaseInsensitive) == 0)
+            return t;
+    return -1;
+}
 
+int rankingNamed(const std::string& name) {
+    for (int r = 0; r < FoldersOverview::kRankingCount; ++r)
+        if (QString::fromUtf8(FoldersOverview::title(static_cast<FolderRanking>(r))).compare(QString::fromStdString(name), Qt::CaseInsensitive) == 0)
+            return r;
+    return -1;
+}
+}  // namespace
+
+int main(int argc, char** argv) {
+    // The options are read before the application object, which needs a display: --help and a
+    // wrong name are answered without one.
     bool scan = false;
+    int category = -1;
+    int ranking = -1;
     std::vector<std::string> folders;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--scan") == 0) {
             scan = true;
+        } else if (std::strcmp(argv[i], "--category") == 0 && i + 1 < argc) {
+            category = categoryNamed(argv[++i]);
+            if (category < 0) {
+                std::fprintf(stderr, "dorvane-gui: unknown category %s\n", argv[i]);
+                return 2;
+            }
+        } else if (std::strcmp(argv[i], "--folders-ranking") == 0 && i + 1 < argc) {
+            ranking = rankingNamed(argv[++i]);
+            if (ranking < 0) {
+                std::fprintf(stderr, "dorvane-gui: unknown folders ranking %s\n", argv[i]);
+                return 2;
+            }
         } else if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
-            std::puts("Usage: dorvane-gui [FOLDER...] [--scan]\n"
-                      "Opens the window with the folders in its list; --scan starts scanning them at once.");
+            std::puts("Usage: dorvane-gui [FOLDER...] [--scan] [--category NAME] [--folders-ranking NAME]\n"
+                      "Opens the window with the folders in its list; --scan starts scanning them at once.\n"
+                      "--category shows that results category first (images, videos, music, documents,\n"
+                      "archives, other or folders) instead of the biggest; --folders-ranking chooses what\n"
+                      "the Folders category lists first (\"Duplicate Folders\", \"All Heaps\", \"Biggest Heaps\"\n"
+                      "or \"Easy Heaps\", in any case).");
             return 0;
         } else {
             folders.emplace_back(argv[i]);
         }
     }
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Dorvane"));
+    QApplication::setDesktopFileName(QStringLiteral("dorvane"));
     if (auto warning = Settings::standard().takeLoadWarning()) std::fprintf(stderr, "dorvane-gui: %s\n", warning->c_str());
 
     int status = 0;
     {
         MainWindow window;
+        if (category >= 0) window.resultsView()->setFirstCategoryType(category);
+        if (ranking >= 0) window.resultsView()->setFolderRanking(static_cast<FolderRanking>(ranking));
         window.show();
         QTimer::singleShot(0, &window, [&] {
             for (const auto& f : folders) window.controller().addFolder(f);
             if (scan) window.controller().scanFromWelcome(false);
+            // Another application of the family may ask, within five seconds, for the home folder to be scanned.
+            auto& launch = StartScanningInLaunchedAppManager::shared();
+            launch.startScaningBlock = [&window] { window.controller().scanHomeFolder(); };
+            launch.appWithTypeDidFinishLaunching(StartScanningInLaunchedAppManager::kThisAppType);
         });
         status = app.exec();
+        StartScanningInLaunchedAppManager::shared().startScaningBlock = nullptr;
     }  // the window stops its scan as it goes
     dispatch::shutdown();  // no worker thread may still run into the exit-time destructors
     return status;

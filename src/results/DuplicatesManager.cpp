@@ -83,8 +83,16 @@ bool DuplicatesManager::isArrayHasSameContentAsArray(const std::optional<std::ve
 }
 
 Heaps DuplicatesManager::pleaseCalculateBiggestHeapsWithMaxResultCount(std::int64_t count) const {
+    return biggestHeapsIn(m_pDuplicateContainer.get(), count);
+}
+
+Heaps DuplicatesManager::pleaseCalculateBiggestEasyForRemoveHeaps() const {
+    return easyForRemoveHeapsIn(m_pDuplicateContainer.get());
+}
+
+Heaps DuplicatesManager::biggestHeapsIn(const DuplicatesContainer* container, std::int64_t count) {
     Heaps list;
-    DuplicatesHeaps* heaps = m_pDuplicateContainer ? m_pDuplicateContainer->getHeaps() : nullptr;
+    DuplicatesHeaps* heaps = container ? container->getHeaps() : nullptr;
     if (!heaps || count <= 0) return list;
     auto datas = heaps->getAllFoldersData();
     std::vector<std::pair<std::uint64_t, std::shared_ptr<HeapsFolderData>>> bySize;
@@ -117,8 +125,8 @@ Heaps DuplicatesManager::pleaseCalculateBiggestHeapsWithMaxResultCount(std::int6
     return list;
 }
 
-Heaps DuplicatesManager::pleaseCalculateBiggestEasyForRemoveHeaps() const {
-    DuplicatesHeaps* heaps = m_pDuplicateContainer ? m_pDuplicateContainer->getHeaps() : nullptr;
+Heaps DuplicatesManager::easyForRemoveHeapsIn(const DuplicatesContainer* container) {
+    DuplicatesHeaps* heaps = container ? container->getHeaps() : nullptr;
     if (!heaps) return {};
     std::map<std::int64_t, std::shared_ptr<DuplicatesHeap>> byMainFolder;
     for (auto& data : heaps->getAllFoldersData()) {
@@ -135,7 +143,7 @@ Heaps DuplicatesManager::pleaseCalculateBiggestEasyForRemoveHeaps() const {
     }
     Heaps candidates;
     for (auto& [id, heap] : byMainFolder) candidates.push_back(heap);
-    if (candidates.empty()) return pleaseCalculateBiggestHeapsWithMaxResultCount(10);
+    if (candidates.empty()) return biggestHeapsIn(container, 10);
     sortByHalfSize(candidates);
     if (candidates.size() > 10) candidates.resize(10);
     return candidates;

@@ -61,6 +61,12 @@ public:
     std::vector<std::shared_ptr<DuplicatesHeap>> pleaseCalculateBiggestHeapsWithMaxResultCount(std::int64_t count) const;
     std::vector<std::shared_ptr<DuplicatesHeap>> pleaseCalculateBiggestEasyForRemoveHeaps() const;
     std::vector<std::shared_ptr<DuplicatesGroup>> pleaseCalculateBiggestGroups() const;
+    // The two heap rankings over any container (null: none), on the calling thread: the heaps of the
+    // biggest folders (at least `count`, ties kept), and the biggest heaps of folders that form one heap
+    // only (at most ten; the biggest heaps when there are none).
+    static std::vector<std::shared_ptr<DuplicatesHeap>> biggestHeapsIn(const DuplicatesContainer* container,
+                                                                      std::int64_t count);
+    static std::vector<std::shared_ptr<DuplicatesHeap>> easyForRemoveHeapsIn(const DuplicatesContainer* container);
 
     // Deselects every copy of the groups whose every copy is selected (run when removing all copies
     // is no longer allowed).

@@ -9,6 +9,7 @@
 #include "platform/FileSystem.h"
 #include "platform/Volumes.h"
 #include "results/DuplicatesCategory.h"
+#include "results/DuplicateItem.h"
 #include "results/DuplicatesContainer.h"
 #include "scan/FoldersScanner.h"
 #include "settings/Settings.h"
@@ -339,5 +340,30 @@ TEST_F(WindowControllerTest, UnreadableRecentFolderOpensTheFolderDialogOnIt) {
     ASSERT_EQ(view.dialogs.size(), 1u);
     EXPECT_EQ(view.dialogs[0], locked + " | Grant access to folder locked");
     EXPECT_TRUE(view.alerts.empty());
+}
+TEST_F(WindowControllerTest, AFamilyRequestScansTheHomeFolderFromTheWelcomeScreenOnly) {
+    // The test process's home is a private temporary folder.
+    const std::string home = testHome();
+    TempDir scratch;
+    const std::string copies = home + "/requested";
+    ASSERT_EQ(runCommand("mkdir -p '" + copies + "/a' '" + copies + "/b' && cp '" +
+                         scratch.writePatternFile("x.bin", 30000, 4) + "' '" + copies + "/a/x.bin' && cp '" +
+                         scratch.writePatternFile("x.bin", 30000, 4) + "' '" + copies + "/b/x.bin' && cp '" +
+                         scratch.writePatternFile("y.bin", 9000, 5) + "' '" + copies + "/a/y.bin'"),
+              0);
+    controller->scanHomeFolder();
+    EXPECT_EQ(controller->screen(), WindowScreen::Scanning);
+    EXPECT_EQ(controller->welcomeFolders(), (std::vector<std::string>{home}));
+    EXPECT_EQ(controller->lastSearchFolders(), (std::vector<std::string>{home}));
+    ASSERT_TRUE(scanAndWait(WindowScreen::Results));
+    bool found = false;
+    for (const auto& group : controller->container()->getAllFilesGroups())
+        for (const auto& member : group->getItems()) found = found || member->getFileItemPath() == copies + "/b/x.bin";
+    EXPECT_TRUE(found);
+
+    // Anywhere but the welcome screen a request changes nothing.
+    controller->scanHomeFolder();
+    EXPECT_EQ(controller->screen(), WindowScreen::Results);
+    runCommand("rm -rf '" + copies + "'");
 }
 }  // namespace

@@ -13,6 +13,7 @@
 #include <map>
 
 #include "app/WindowController.h"
+#include "gui/FoldersModel.h"
 #include "gui/GroupsModel.h"
 #include "gui/MainWindow.h"
 #include "gui/ResultsView.h"
@@ -107,10 +108,14 @@ TEST_F(WindowTest, ScanOfAGeneratedTreeShowsItsGroupsByCategory) {
     EXPECT_EQ(images.begin()->second.second,
               (QStringList{path("tree/old/beach copy.jpg"), path("tree/phone/beach.jpg"), path("tree/photos/beach.jpg")}));
 
-    results->categories()->setCurrentRow(6);  // Folders
-    auto folders = shownGroups();
-    ASSERT_EQ(folders.size(), 1u);
-    EXPECT_EQ(folders.begin()->second.second, (QStringList{path("tree/album"), path("tree/album copy")}));
+    results->categories()->setCurrentRow(6);  // Folders: the copied album, in the Folders view
+    FoldersModel* folders = results->foldersModel();
+    ASSERT_EQ(folders->rowCount(), 1);
+    const QModelIndex album = folders->index(0, FoldersModel::NameColumn);
+    EXPECT_EQ(folders->index(0, FoldersModel::CountColumn).data().toString(), "2");
+    ASSERT_EQ(folders->rowCount(album), 2);
+    EXPECT_EQ((QStringList{folders->index(0, 0, album).data().toString(), folders->index(1, 0, album).data().toString()}),
+              (QStringList{path("tree/album"), path("tree/album copy")}));
 
     results->categories()->setCurrentRow(3);  // Documents
     auto documents = shownGroups();
