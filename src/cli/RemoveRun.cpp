@@ -1,5 +1,6 @@
 #include "cli/RemoveRun.h"
 
+#include <QCoreApplication>
 #include <QEventLoop>
 #include <QTimer>
 
@@ -20,6 +21,7 @@
 #include "removal/DuplicateItemsRemover.h"
 #include "removal/DuplicateItemsRemoverDelegate.h"
 #include "removal/DuplicatesDefaultRemover.h"
+#include "removal/HelperRemovers.h"
 #include "removal/RemoveAlertTexts.h"
 #include "removal/RemoveAlertsController.h"
 #include "removal/RemoveErrorInfo.h"
@@ -90,6 +92,10 @@ public:
     void onRemoverFinishWork(DuplicateItemsRemover&) override {
         finished = true;
         loop.quit();
+    }
+    void onRemoverHelperNotAllowed(DuplicateItemsRemover&) override {
+        const RemoveAlert alert = RemoveAlertTexts::helperNotAllowed();
+        std::fprintf(stderr, "\n%s\n%s\n", alert.title.c_str(), alert.text.c_str());
     }
     DuplicateItemsRemover* current = nullptr;
     bool finished = false;
@@ -233,6 +239,8 @@ int runRemoval(std::shared_ptr<DuplicatesContainer> container, const RemoveOptio
     auto delegate = std::make_shared<Delegate>();
     auto run = DuplicateItemsRemover::create(delegate, std::make_shared<TerminalAlerts>(options), container, toTrash);
     delegate->current = run.get();
+    // The Trash helper's script calls this very program's `trash` command.
+    run->setHelperRemoverFactory(helper_removers::factory(QCoreApplication::applicationFilePath().toStdString()));
 
     bool stopped = false;
     int stopStatus = 0;

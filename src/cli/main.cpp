@@ -11,6 +11,7 @@
 #include "cli/RestoreCommand.h"
 #include "cli/ScanCommand.h"
 #include "cli/SettingsCommand.h"
+#include "cli/TrashCommand.h"
 #include "history/AppBundle.h"
 #include "platform/Dispatch.h"
 #include "platform/ThreadStartError.h"
@@ -25,6 +26,7 @@ const char* kUsage =
     "  history            list the removal history by day; --details shows one run, --clear deletes it\n"
     "  remove PLAN        remove the copies a JSON report marks \"selected\" ('dorvane remove --help')\n"
     "  restore            put back the copies a removal run took away ('dorvane restore --help')\n"
+    "  trash PATH...      move files to the Trash (the removal helper's command; 'dorvane trash --help')\n"
     "\n"
     "  dorvane --version  print the version\n"
     "  dorvane --help     print this help; 'dorvane scan --help' lists the scan options\n";
@@ -42,6 +44,7 @@ int runCommand(const std::string& command, const std::vector<std::string>& rest)
     if (command == "history") return runHistoryCommand(rest);
     if (command == "restore") return runRestoreCommand(rest);
     if (command == "remove") return runRemoveCommand(rest);
+    if (command == "trash") return runTrashCommand(rest);
     std::fprintf(stderr, "dorvane: unknown command '%s'\nTry 'dorvane --help'.\n", command.c_str());
     return 2;
 }

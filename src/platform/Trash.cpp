@@ -3,6 +3,7 @@
 #include "platform/ReplaceableInstance.h"
 
 #include <fcntl.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -312,4 +313,15 @@ TrashResult FreedesktopTrash::moveToTrashAt(const FolderHandle& parent, const st
         return moved;
     }
     return failed(Status::fromErrno(EEXIST, trash + "/files"), trash);
+}
+
+Status FreedesktopTrash::handOverToUser(const TrashResult& moved, std::uint32_t uid) {
+    if (!moved.isOk() || moved.trashFolder.empty() || moved.pathInTrash.empty()) return Status::fromErrno(EINVAL, {});
+    gid_t gid = static_cast<gid_t>(-1);
+    if (const struct passwd* user = ::getpwuid(uid)) gid = user->pw_gid;
+    const std::string name = moved.pathInTrash.substr(moved.pathInTrash.find_last_of('/') + 1);
+    for (const std::string& path : {moved.trashFolder, moved.trashFolder + "/files", moved.trashFolder + "/info",
+                                    moved.trashFolder + "/info/" + name + ".trashinfo"})
+        if (::lchown(path.c_str(), uid, gid) != 0) return Status::fromErrno(errno, path);
+    return Status::ok();
 }

@@ -65,4 +65,7 @@ public:
     // The Trash of the volume mounted at `topDirectory` for the user: .Trash/<uid> when .Trash is a
     // real folder with the sticky bit, else .Trash-<uid>; created when missing, refused when unsafe.
     static TrashResult topDirectoryTrashFolder(const std::string& topDirectory, std::uint32_t uid);
+    // After a move made as root for another user: the Trash folder, its files/ and info/ and the item's
+    // .trashinfo record are given to `uid` (and its primary group), so the user can empty and restore.
+    static Status handOverToUser(const TrashResult& moved, std::uint32_t uid);
 };

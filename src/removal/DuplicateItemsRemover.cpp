@@ -81,6 +81,7 @@ void DuplicateItemsRemover::removeItemsInRemoveList() {
     log(std::string("Verify before remove: ") + boolText(m_bVerifyBeforeRemove));
     log("Count of remove items: " + std::to_string(items.size()));
     m_pDefaultRemover->setDuplicateItemsForRemove(items, weak_from_this(), m_bRemoveToTrash, m_bRemoveEmptyFolders);
+    m_pSafetyCheck = check;
     m_pDefaultRemover->setSafetyCheck(std::move(check));
     if (m_nCountOfRemoveQueues > 0) m_pDefaultRemover->setCountOfRemoveQueues(m_nCountOfRemoveQueues);
     beginSession(m_pDefaultRemover, nullptr);
@@ -129,13 +130,13 @@ void DuplicateItemsRemover::onRemoverFinished(DuplicatesStandartRemover& remover
     m_nCountOfProcessedItemsLastSession = remover.countOfProcessedItems();
     const bool isDefault = &remover == static_cast<DuplicatesStandartRemover*>(m_pDefaultRemover.get());
     for (const auto& error : remover.removeErrors()) {
-        if (isDefault) {
-            // A copy kept by the check is never offered to a helper: it is to stay.
-            if (!error->notVerifiedReason().empty())
-                m_arrAllRemoveErrors.push_back(error);
-            else
-                m_pDefaultRemoverErrorsContainer->addError(error);
-        } else if (m_bHelperIsFinder && m_pActiveGroup && m_pActiveGroup->removerType() == DefaultRemoverType::Default) {
+        // A copy kept by the check is never offered to a helper: it is to stay.
+        if (!error->notVerifiedReason().empty()) {
+            m_arrAllRemoveErrors.push_back(error);
+        } else if (isDefault) {
+            m_pDefaultRemoverErrorsContainer->addError(error);
+        } else if (m_bHelperIsFinder && !m_bHelperNotAllowed && m_pActiveGroup &&
+                   m_pActiveGroup->removerType() == DefaultRemoverType::Default) {
             m_pDefaultRemoverErrorsContainer->addErrorToUnknownGroup(error);
         } else {
             m_arrAllRemoveErrors.push_back(error);
@@ -150,6 +151,16 @@ void DuplicateItemsRemover::onRemoverFinished(DuplicatesStandartRemover& remover
         return;
     }
     runNextErrorGroup();
+}
+
+void DuplicateItemsRemover::onUserWasNotAllowedExecuteRemover(DuplicatesStandartRemover& remover) {
+    if (m_pActiveRemover.get() != &remover) return;
+    log("User was not allowed to execute remover for " + describe(m_pActiveGroup));
+    // A refusal is final for these copies: they are not offered again for permanent removal.
+    m_bHelperNotAllowed = true;
+    // Whatever the helper left stays where it is; the refusal says so once, not as a second message.
+    m_bCanShowNotRemovedMessage = false;
+    if (auto delegate = m_pDelegate.lock()) delegate->onRemoverHelperNotAllowed(*this);
 }
 
 void DuplicateItemsRemover::runNextErrorGroup() {
@@ -188,7 +199,7 @@ void DuplicateItemsRemover::onGroupAnswered(const std::shared_ptr<DefaultRemover
     }
     const bool finder = *helperType == DefaultRemoverType::Default && m_bRemoveToTrash;
     std::shared_ptr<DuplicatesStandartRemover> helper;
-    if (m_helperRemoverFactory) helper = m_helperRemoverFactory(group, finder, weak_from_this());
+    if (m_helperRemoverFactory) helper = m_helperRemoverFactory(group, finder, weak_from_this(), m_pSafetyCheck);
     if (!helper) {
         // No helper can run: the group's copies stay and are reported as not removed.
         m_arrAllRemoveErrors.insert(m_arrAllRemoveErrors.end(), group->errors().begin(), group->errors().end());
@@ -197,6 +208,7 @@ void DuplicateItemsRemover::onGroupAnswered(const std::shared_ptr<DefaultRemover
     }
     m_pHelperRemover = helper;
     m_bHelperIsFinder = finder;
+    m_bHelperNotAllowed = false;
     beginSession(helper, group);
 }
 

@@ -19,6 +19,7 @@ class DuplicateItemsRemoverDelegate;
 class DuplicatesContainer;
 class DuplicatesDefaultRemover;
 class DuplicatesStandartRemover;
+class RemovalSafetyCheck;
 class RemoveAlertsController;
 class RemoveErrorInfo;
 
@@ -26,10 +27,12 @@ class DuplicateItemsRemover : public DuplicatesStandartRemoverListener,
                               public std::enable_shared_from_this<DuplicateItemsRemover> {
 public:
     // Builds the helper remover for a confirmed group: through the Trash (`finder`, for a group of the
-    // Default helper type while removing to the Trash) or permanently. Null when no helper can run.
+    // Default helper type while removing to the Trash) or permanently; `check` is the run's own check
+    // before removal, which the helper repeats for each copy. Null when no helper can run.
     using HelperRemoverFactory = std::function<std::shared_ptr<DuplicatesStandartRemover>(
         const std::shared_ptr<DefaultRemoverErrorGroup>& group, bool finder,
-        const std::weak_ptr<DuplicatesStandartRemoverListener>& listener)>;
+        const std::weak_ptr<DuplicatesStandartRemoverListener>& listener,
+        const std::shared_ptr<RemovalSafetyCheck>& check)>;
 
     // Reads the trash mode (unless `removeToTrash` overrides it), the empty-folder and the
     // verify-before-remove settings once. Without a container the current one is used at the start.
@@ -75,6 +78,7 @@ public:
     // DuplicatesStandartRemoverListener, for the removers of this run.
     void onRemover(DuplicatesStandartRemover& remover, const std::vector<std::shared_ptr<DuplicateItem>>& removed) override;
     void onRemoverFinished(DuplicatesStandartRemover& remover) override;
+    void onUserWasNotAllowedExecuteRemover(DuplicatesStandartRemover& remover) override;
 
 private:
     void beginSession(const std::shared_ptr<DuplicatesStandartRemover>& remover,
@@ -89,6 +93,7 @@ private:
     std::shared_ptr<RemoveAlertsController> m_pAlertsController;
     std::shared_ptr<DuplicatesContainer> m_pContainer;
     HelperRemoverFactory m_helperRemoverFactory;
+    std::shared_ptr<RemovalSafetyCheck> m_pSafetyCheck;
     std::unique_ptr<DefaultRemoverErrorsContainer> m_pDefaultRemoverErrorsContainer;
     std::shared_ptr<DuplicatesDefaultRemover> m_pDefaultRemover;
     std::shared_ptr<DuplicatesStandartRemover> m_pHelperRemover;
@@ -111,4 +116,5 @@ private:
     bool m_bIsFinished = false;
     bool m_bCanShowNotRemovedMessage = true;
     bool m_bHelperIsFinder = false;
+    bool m_bHelperNotAllowed = false;  // the current helper session ran nothing
 };

@@ -16,5 +16,7 @@ public:
     virtual void onRemoverBeginRemoveSession(DuplicateItemsRemover&) {}
     virtual void onRemover(DuplicateItemsRemover&, const std::vector<std::shared_ptr<DuplicateItem>>&) {}
     virtual void onRemoverEndRemoveSession(DuplicateItemsRemover&) {}
+    // A helper was not allowed to run (RemoveAlertTexts::helperNotAllowed says so); its copies stay.
+    virtual void onRemoverHelperNotAllowed(DuplicateItemsRemover&) {}
     virtual void onRemoverFinishWork(DuplicateItemsRemover& run) = 0;
 };

@@ -13,4 +13,7 @@ public:
     // The copies removed since the last report (possibly none).
     virtual void onRemover(DuplicatesStandartRemover& remover, const std::vector<std::shared_ptr<DuplicateItem>>& removed) = 0;
     virtual void onRemoverFinished(DuplicatesStandartRemover& remover) = 0;
+    // A helper remover's script could not be written or run, or the user refused it administrator
+    // rights: it ran nothing. Told before its report and its end.
+    virtual void onUserWasNotAllowedExecuteRemover(DuplicatesStandartRemover&) {}
 };

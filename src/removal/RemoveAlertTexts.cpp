@@ -106,3 +106,8 @@ RemoveAlert RemoveAlertTexts::alertForGroup(const DefaultRemoverErrorGroup& grou
     }
     return {};
 }
+
+RemoveAlert RemoveAlertTexts::helperNotAllowed() {
+    return RemoveAlert{"The user did not allow the helper to remove the files.",
+                       "Nothing was removed by it: the files stay where they are.", {"OK"}, "", false};
+}

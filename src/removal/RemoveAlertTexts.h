@@ -24,4 +24,7 @@ public:
     static const char* permanentRemovalSuppressionText() { return "Don't show this message again"; }
     // The question (or explanation) for a failure group; the not-removed group gives the final report.
     static RemoveAlert alertForGroup(const DefaultRemoverErrorGroup& group);
+    // A helper remover ran nothing: its script could not be written or run, or the administrator
+    // rights it asked for were refused.
+    static RemoveAlert helperNotAllowed();
 };

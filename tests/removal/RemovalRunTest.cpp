@@ -118,7 +118,7 @@ TEST_F(RemovalFixture, ALockedFileLandsInLockedFilesWithItsQuestion) {
     FileSystem::setStandard(fs);
     FileRemover::setStandard(remover);
 
-    alerts->confirm = true;  // no helper remover exists: confirmed or not, the copy stays
+    alerts->confirm = true;  // this run has no helper factory: confirmed or not, the copy stays
     auto r = run(false);
     ASSERT_EQ(alerts->types.size(), 1u);
     EXPECT_EQ(alerts->types[0], DefaultRemoverErrorGroupType::LockedFiles);
