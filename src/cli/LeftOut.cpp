@@ -1,6 +1,7 @@
 #include "cli/LeftOut.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstring>
 
 #include "platform/DirectoryReader.h"
@@ -45,6 +46,10 @@ struct Walk {
             DirectoryReader reader;
             if (Status s = reader.open(f.path()); !s) out.unreadable.push_back({f.path(), reasonOf(s), true});
         }
+        // Files are opened by name relative to their folder, opened once; should that fail, by path.
+        FileReader::Folder folderHandle;
+        bool folderTried = false;
+        std::size_t folderPathLength = 0;
         for (const auto& child : f.childrenArray()) {
             if (child->isDir()) {
                 if (!excludedFolders.empty() &&
@@ -68,8 +73,20 @@ struct Walk {
                 continue;
             }
             if (child->logicalSize() <= 0) continue;  // nothing to read
+            if (child->wasContentRead()) continue;     // the scan has just read it
+            if (!folderTried) {
+                folderTried = true;
+                std::string folderPath = f.path();
+                folderPathLength = folderPath.size();
+                (void)folderHandle.open(folderPath.c_str());
+            }
             FileReader reader;
-            if (Status s = reader.open(child->path()); !s) out.unreadable.push_back({child->path(), reasonOf(s), false});
+            std::string name(child->name());
+            // A path too long for the system is opened as such and fails, as it did for the scan.
+            Status s = folderHandle.isOpen() && folderPathLength + 1 + name.size() < PATH_MAX
+                           ? reader.openAt(folderHandle, name.c_str())
+                           : reader.open(child->path());
+            if (!s) out.unreadable.push_back({child->path(), reasonOf(s), false});
         }
     }
 };

@@ -122,32 +122,35 @@ void DuplicatesFilter::doFilterDuplicates() {
 }
 
 void DuplicatesFilter::filterNextPossibleDuplicates() {
-    if (!isFilterCanceled()) {
-        auto count = static_cast<std::int64_t>(m_arrPossibleDuplicatesKeys.size());
-        while (++m_nCurrentFilterIndexInKeys < count) {
-            auto& bucket = m_arrPossibleDuplicatesKeys[static_cast<std::size_t>(m_nCurrentFilterIndexInKeys)];
-            if (bucket.items.size() >= 2) {
-                filterFiles(std::move(bucket.items));
-                bucket.items.clear();
-                return;
-            }
-        }
-    }
-    finishFilterDuplicates();
-}
-
-void DuplicatesFilter::filterFiles(std::vector<FileSystemItem*> items) {
     if (isFilterCanceled()) {
-        filterNextPossibleDuplicates();
+        finishFilterDuplicates();
         return;
     }
-    items = setAsideOtherNames(std::move(items));
+    // Consecutive buckets go to one separation until it holds enough files to keep the digest workers
+    // busy: most buckets hold two or three files, and handing them over one at a time would cost more
+    // in thread wake-ups than their digests. Results are still taken in bucket order.
+    const auto count = static_cast<std::int64_t>(m_arrPossibleDuplicatesKeys.size());
+    std::vector<std::vector<FileSystemItem*>> run;
+    std::size_t files = 0;
+    m_nRunFirstIndex = m_nCurrentFilterIndexInKeys + 1;
+    m_otherNames.clear();
+    while (files < kFilesPerSeparation && m_nCurrentFilterIndexInKeys + 1 < count) {
+        auto& bucket = m_arrPossibleDuplicatesKeys[static_cast<std::size_t>(++m_nCurrentFilterIndexInKeys)];
+        std::vector<FileSystemItem*> items;
+        if (bucket.items.size() >= 2) items = setAsideOtherNames(std::move(bucket.items));
+        bucket.items.clear();
+        files += items.size();
+        run.push_back(std::move(items));
+    }
+    if (run.empty()) {
+        finishFilterDuplicates();
+        return;
+    }
     m_pFileSeparator = FileSeparator::create();
-    m_pFileSeparator->separateItems(std::move(items), std::static_pointer_cast<FileSeparatorListener>(shared_from_this()));
+    m_pFileSeparator->separateBuckets(std::move(run), std::static_pointer_cast<FileSeparatorListener>(shared_from_this()));
 }
 
 std::vector<FileSystemItem*> DuplicatesFilter::setAsideOtherNames(std::vector<FileSystemItem*> items) {
-    m_otherNames.clear();
     std::vector<std::pair<FileIdentity, FileSystemItem*>> files;
     std::size_t kept = 0;
     for (FileSystemItem* item : items) {
@@ -171,10 +174,22 @@ std::vector<FileSystemItem*> DuplicatesFilter::setAsideOtherNames(std::vector<Fi
 }
 
 void DuplicatesFilter::onFinishSeparateItemsByHash(FileItemsByHash result) {
+    std::vector<FileItemsByHash> results;
+    results.push_back(std::move(result));
+    onFinishSeparateBuckets(std::move(results));
+}
+
+void DuplicatesFilter::onFinishSeparateBuckets(std::vector<FileItemsByHash> results) {
     auto self = shared_from_this();
-    auto holder = std::make_shared<FileItemsByHash>(std::move(result));
+    auto holder = std::make_shared<std::vector<FileItemsByHash>>(std::move(results));
     m_pWorkingQueue->async([self, holder] {
-        self->saveHashHeaps(*holder);
+        const std::int64_t last = self->m_nCurrentFilterIndexInKeys;
+        for (std::size_t i = 0; i < holder->size() && !self->isFilterCanceled(); ++i) {
+            // Progress is reported bucket by bucket, as if each had been hashed on its own.
+            self->m_nCurrentFilterIndexInKeys = self->m_nRunFirstIndex + static_cast<std::int64_t>(i);
+            self->saveHashHeaps((*holder)[i]);
+        }
+        self->m_nCurrentFilterIndexInKeys = last;
         self->m_otherNames.clear();
         self->filterNextPossibleDuplicates();
     });

@@ -1,5 +1,5 @@
 // Turns the stream of scanned files into confirmed duplicate groups: buckets files by kind and exact
-// size while the walk runs, then hashes one bucket of two or more files at a time (one name per file
+// size while the walk runs, then hashes the buckets of two or more files, several at a time and in order (one name per file
 // with hard links) and adds every set of identical files to the results container. All its work runs on the working queue the scan driver
 // gives it; listener calls are posted to the main queue. getCurrentMinimalFileSize() is safe anywhere.
 #pragma once
@@ -29,6 +29,8 @@ class DuplicatesFilter : public FileSeparatorListener, public std::enable_shared
 public:
     static constexpr std::uint64_t kAutomaticMinimalSize = ~std::uint64_t{0};
     static constexpr std::uint64_t kLargeFileSize = 1000000;
+    // Buckets are handed to one separation together until they hold at least this many files.
+    static constexpr std::size_t kFilesPerSeparation = 4096;
 
     // A minimal size of all ones selects the automatic mode (every size taken, largest buckets first).
     static std::shared_ptr<DuplicatesFilter> create(std::uint64_t minimalFileSize, bool withHeaps,
@@ -60,6 +62,7 @@ public:
     }
 
     void onFinishSeparateItemsByHash(FileItemsByHash result) override;
+    void onFinishSeparateBuckets(std::vector<FileItemsByHash> results) override;
 
 private:
     // Most sizes hold one file only: the first file is kept inline, so such a bucket allocates nothing.
@@ -78,7 +81,6 @@ private:
     DuplicatesFilter() = default;
     void doFilterDuplicates();
     void filterNextPossibleDuplicates();
-    void filterFiles(std::vector<FileSystemItem*> items);
     // Keeps one name per file among the bucket's files seen with other names (hard links): the
     // others are set aside in m_otherNames, to join their first name's set after hashing.
     std::vector<FileSystemItem*> setAsideOtherNames(std::vector<FileSystemItem*> items);
@@ -92,14 +94,15 @@ private:
     std::shared_ptr<SerialQueue> m_pWorkingQueue;
     std::array<std::unordered_map<std::uint64_t, SizeBucket>, kFileTypeCount + 1> m_arrPossibleDuplicates;  // [type + 1]
     std::vector<Bucket> m_arrPossibleDuplicatesKeys;  // the buckets to hash, in processing order
-    std::int64_t m_nCurrentFilterIndexInKeys = -1;
+    std::int64_t m_nCurrentFilterIndexInKeys = -1;  // the last bucket handed to a separation
+    std::int64_t m_nRunFirstIndex = 0;               // the first bucket of the separation running
     std::shared_ptr<DuplicatesContainer> m_pDuplicatesContainer;
     std::weak_ptr<DuplicatesFilterProgressListener> m_pListener;
     bool m_bAutoDefineMinimalFileSize = false;
     std::uint64_t m_nMinimalDuplicatesFileSize = 0;
     std::atomic<std::uint64_t> m_nCurrentMinimalDuplicatesFileSize{~std::uint64_t{0}};  // read by the driver
     std::shared_ptr<FileSeparator> m_pFileSeparator;
-    // The bucket being hashed: further names of a file, by the name that is hashed for them.
+    // The buckets being hashed: further names of a file, by the name that is hashed for them.
     std::unordered_map<FileSystemItem*, std::vector<FileSystemItem*>> m_otherNames;
     std::atomic<std::uint64_t> m_nPossibleDuplicateFoldersSize{0};  // read on the main queue
     std::unordered_map<std::string, std::uint64_t> m_arrPossibleDuplicateFolders;

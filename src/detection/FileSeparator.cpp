@@ -1,15 +1,18 @@
 #include "detection/FileSeparator.h"
 
+#include <algorithm>
+#include <climits>
 #include <cstring>
+#include <unordered_map>
 
 #include "detection/FileType.h"
 #include "platform/FileDigest.h"
 #include "platform/FileReader.h"
 #include "platform/CpuSpreadExecutor.h"
-#include "platform/OperationQueue.h"
 #include "platform/Dispatch.h"
 #include "platform/SerialQueue.h"
 #include "scan/FileSystemItem.h"
+#include "scan/FolderSystemItem.h"
 #include "settings/Settings.h"
 
 std::atomic<bool> FileSeparator::s_bUseForcedFullHash{false};
@@ -123,9 +126,19 @@ bool FileSeparator::isNeedFullCheckPNGAtPath(const std::string& path) {
 // Starting and stopping.
 
 void FileSeparator::separateItems(std::vector<FileSystemItem*> items, std::weak_ptr<FileSeparatorListener> listener) {
+    std::vector<std::vector<FileSystemItem*>> buckets;
+    buckets.push_back(std::move(items));
     workingQueueRef().async(
-        [self = shared_from_this(), items = std::move(items), listener = std::move(listener)]() mutable {
-            self->startSeparation(std::move(items), std::move(listener));
+        [self = shared_from_this(), buckets = std::move(buckets), listener = std::move(listener)]() mutable {
+            self->startSeparation(std::move(buckets), std::move(listener), true);
+        });
+}
+
+void FileSeparator::separateBuckets(std::vector<std::vector<FileSystemItem*>> buckets,
+                                    std::weak_ptr<FileSeparatorListener> listener) {
+    workingQueueRef().async(
+        [self = shared_from_this(), buckets = std::move(buckets), listener = std::move(listener)]() mutable {
+            self->startSeparation(std::move(buckets), std::move(listener), false);
         });
 }
 
@@ -133,159 +146,209 @@ void FileSeparator::stop() {
     workingQueueRef().async([self = shared_from_this()] { self->stopOnWorkingQueue(); });
 }
 
-void FileSeparator::startSeparation(std::vector<FileSystemItem*> items,
-                                    std::weak_ptr<FileSeparatorListener> listener) {
+void FileSeparator::startSeparation(std::vector<std::vector<FileSystemItem*>> buckets,
+                                    std::weak_ptr<FileSeparatorListener> listener, bool single) {
     if (m_bStarted) return;
     m_bStarted = true;
+    m_bSingle = single;
     m_pListener = std::move(listener);
-    m_arrItemsByFileContentHash.clear();
-    m_arrHashThatNeedToCheckFully.clear();
+    m_arrResults.assign(buckets.size(), FileItemsByHash{});
+    m_arrHashThatNeedToCheckFully.assign(buckets.size(), {});
     if (m_bIsSeparationCanceled.load(std::memory_order_relaxed)) {
         // Stopped before it began: an empty result, and no file was touched.
         notifyListenerAboutFinish();
         return;
     }
-    if (items.size() >= 2) {
-        m_nHashBlockSize = effectiveHashBlockSize(Settings::standard().hashBlockSize());
-        m_nHashMaxSize = 3 * m_nHashBlockSize;
-        m_pFilterOperationQueue = std::make_unique<OperationQueue>(
-            "Separating Queue", kMaxConcurrentDigests,
-            [](std::function<void()> task) { CpuSpreadExecutor::shared().async(std::move(task)); });
-        // Even a full-scale scan starts with the sampled digests: files whose samples differ cannot be
-        // identical, so only the files that share a sampled digest are then read whole. The groups
-        // are those of hashing every file whole, for a fraction of the reading.
-        m_bConfirmEveryPartialDigest = useForcedFullHashCalculation();
-        separateItemsWithFullFileHash(std::move(items), false);
-        return;
-    }
-    if (items.size() == 1) items.front()->setIsCheckedForDuplicates(true);
-    m_arrItemsForSeparate = std::move(items);
-    notifyListenerAboutFinish();
+    m_nHashBlockSize = effectiveHashBlockSize(Settings::standard().hashBlockSize());
+    m_nHashMaxSize = 3 * m_nHashBlockSize;
+    // Even a full-scale scan starts with the sampled digests: files whose samples differ cannot be
+    // identical, so only the files that share a sampled digest are then read whole. The groups
+    // are those of hashing every file whole, for a fraction of the reading.
+    m_bConfirmEveryPartialDigest = useForcedFullHashCalculation();
+    for (auto& bucket : buckets)
+        if (bucket.size() == 1) {
+            bucket.front()->setIsCheckedForDuplicates(true);
+            bucket.clear();
+        }
+    m_arrBuckets = std::move(buckets);
+    startPass(false);
 }
 
 void FileSeparator::stopOnWorkingQueue() {
     if (m_bIsSeparationCanceled.load(std::memory_order_relaxed) || m_bFinished) return;
     m_bIsSeparationCanceled.store(true, std::memory_order_relaxed);
     if (!m_bStarted) return;  // startSeparation reports the empty result
-    // Queued operations see the flag and skip their file; they still report back (and are dropped
-    // there), so the separator knows when none refers to it any more.
-    m_nCountOfItemsRestToSeparate = 0;
+    // Workers still running see the flag and skip their remaining files; the pass still reports back
+    // (and is dropped there), and until then its jobs stay untouched.
     notifyListenerAboutFinish();
 }
 
-// Passes and batches.
+// Passes.
 
-void FileSeparator::separateItemsWithFullFileHash(std::vector<FileSystemItem*> items, bool fullHash) {
-    m_arrItemsForSeparate = std::move(items);
-    m_nCountOfItemsRestToSeparate = 0;
-    m_nIndexOfItemsForSeparate = 0;
+void FileSeparator::startPass(bool fullHash) {
     m_bUseFullHash = fullHash;
-    continueSeparateItems();
-}
-
-void FileSeparator::continueSeparateItems() {
-    m_nSlotsUsed = 0;
-    std::size_t queued = 0;
-    while (m_nIndexOfItemsForSeparate < m_arrItemsForSeparate.size() && queued < kBatchSize) {
-        FileSystemItem* item = m_arrItemsForSeparate[m_nIndexOfItemsForSeparate++];
-        ++m_nCountOfItemsRestToSeparate;
-        ++queued;
-        addNextItemToSeparate(item, m_bUseFullHash);
-    }
-    if (queued == 0) notifyListenerAboutFinish();
-}
-
-void FileSeparator::addNextItemToSeparate(FileSystemItem* item, bool fullHash) {
-    if (m_bIsSeparationCanceled.load(std::memory_order_relaxed)) return;
-    item->setIsCheckedForDuplicates(true);
-    const std::size_t index = m_nSlotsUsed++;
-    Slot& slot = m_arrSlots[index];
-    slot.item = item;
-    // The path is built here, on the queue that owns the tree for now, so that the operation never
-    // touches the tree (it may be gone by the time a stopped operation runs).
-    slot.path = item->path();
-    slot.key.reset();
-    slot.size = item->logicalSize() > 0 ? static_cast<std::uint64_t>(item->logicalSize()) : 0;
-    slot.fullHash = fullHash;
-    slot.needsFullConfirmation = false;
-    if (m_nOperationsInFlight++ == 0 && !m_pKeepAlive) m_pKeepAlive = shared_from_this();
-    // Two words of capture: kept inside the std::function, no allocation of its own.
-    m_pFilterOperationQueue->addOperation([this, index] { calculateHashForItem(index); });
-}
-
-// Digests.
-
-void FileSeparator::calculateHashForItem(std::size_t slotIndex) {
-    Slot& slot = m_arrSlots[slotIndex];
-    if (!m_bIsSeparationCanceled.load(std::memory_order_relaxed)) {
-        if (slot.size == 0) {
-            slot.key = keyForEmptyFile(slot.path);
-        } else if (slot.fullHash) {
-            slot.key = FileDigest::hashforFile(slot.path);
-        } else {
-            slot.key = FileDigest::hashforFilePartly(slot.path, slot.size, m_nHashBlockSize, m_nHashMaxSize);
-            // Only a digest that really left parts of the file out needs confirming; the extension
-            // test (and the PNG read) runs here rather than on the serial working queue.
-            slot.needsFullConfirmation = slot.key &&
-                                         FileDigest::isPartialDigest(slot.size, m_nHashBlockSize, m_nHashMaxSize) &&
-                                         (m_bConfirmEveryPartialDigest || isNeedFullHashBuildForPath(slot.path));
+    m_arrJobs.clear();
+    m_arrFolderPaths.clear();
+    std::unordered_map<const FolderSystemItem*, std::uint32_t> folders;
+    for (std::size_t b = 0; b < m_arrBuckets.size(); ++b)
+        for (FileSystemItem* item : m_arrBuckets[b]) {
+            item->setIsCheckedForDuplicates(true);
+            Job& job = m_arrJobs.emplace_back();
+            job.item = item;
+            // Names and folder paths are copied here, on the queue that owns the tree for now, so that a
+            // worker never touches the tree (it may be gone by the time a stopped pass runs). Each
+            // folder's path is built once for all its files.
+            if (const FolderSystemItem* parent = item->parent()) {
+                auto [found, added] = folders.try_emplace(parent, static_cast<std::uint32_t>(m_arrFolderPaths.size()));
+                if (added) m_arrFolderPaths.push_back(parent->path());
+                job.folder = found->second;
+                job.name = item->name();
+            } else {
+                job.name = item->path();
+            }
+            job.size = item->logicalSize() > 0 ? static_cast<std::uint64_t>(item->logicalSize()) : 0;
+            job.bucket = static_cast<std::uint32_t>(b);
         }
-    }
-    workingQueueRef().async([this, slotIndex] { onHashCalculated(slotIndex); });
-}
-
-void FileSeparator::onHashCalculated(std::size_t slotIndex) {
-    --m_nOperationsInFlight;
-    if (!m_bIsSeparationCanceled.load(std::memory_order_relaxed)) {
-        Slot& slot = m_arrSlots[slotIndex];
-        std::optional<std::string> key = std::move(slot.key);
-        slot.key.reset();
-        if (!m_bUseFullHash && key && slot.needsFullConfirmation) m_arrHashThatNeedToCheckFully.insert(*key);
-        saveFileItem(slot.item, std::move(key));
-    }
-    // Released last: this may be the final reference to the separator.
-    std::shared_ptr<FileSeparator> keepAlive;
-    if (m_nOperationsInFlight == 0) keepAlive = std::move(m_pKeepAlive);
-}
-
-void FileSeparator::saveFileItem(FileSystemItem* item, std::optional<std::string> key) {
-    if (m_nCountOfItemsRestToSeparate == 0) return;
-    --m_nCountOfItemsRestToSeparate;
-    if (key) m_arrItemsByFileContentHash[std::move(*key)].push_back(item);
-    if (m_bIsSeparationCanceled.load(std::memory_order_relaxed))
-        m_nCountOfItemsRestToSeparate = 0;
-    else if (m_nCountOfItemsRestToSeparate > 0)
-        return;
-    if (m_nIndexOfItemsForSeparate >= m_arrItemsForSeparate.size() ||
-        m_bIsSeparationCanceled.load(std::memory_order_relaxed))
+    if (m_arrJobs.empty()) {
         notifyListenerAboutFinish();
-    else
-        continueSeparateItems();
+        return;
+    }
+    // The files of one folder are read one after the other, by name relative to the folder opened once.
+    m_arrJobOrder.resize(m_arrJobs.size());
+    for (std::size_t i = 0; i < m_arrJobOrder.size(); ++i) m_arrJobOrder[i] = static_cast<std::uint32_t>(i);
+    std::stable_sort(m_arrJobOrder.begin(), m_arrJobOrder.end(),
+                     [&](std::uint32_t a, std::uint32_t b) { return m_arrJobs[a].folder < m_arrJobs[b].folder; });
+    m_arrRuns.clear();
+    for (std::uint32_t i = 0; i < m_arrJobOrder.size();) {
+        Run run{i, i + 1};
+        const std::uint32_t folder = m_arrJobs[m_arrJobOrder[i]].folder;
+        while (run.end < m_arrJobOrder.size() && run.end - run.begin < kMaxJobsPerRun &&
+               folder != kNoFolder && m_arrJobs[m_arrJobOrder[run.end]].folder == folder)
+            ++run.end;
+        m_arrRuns.push_back(run);
+        i = run.end;
+    }
+    // The whole pass is handed over at once: each worker claims run after run from the shared list,
+    // and only the last one to run dry reports back, so a pass costs a few wake-ups whatever its size.
+    const int workers = static_cast<int>(std::min<std::size_t>(kMaxConcurrentDigests, m_arrRuns.size()));
+    m_nNextRun.store(0, std::memory_order_relaxed);
+    m_nWorkersRunning.store(workers, std::memory_order_relaxed);
+    m_bPassInFlight = true;
+    for (int i = 0; i < workers; ++i)
+        CpuSpreadExecutor::shared().async([self = shared_from_this()] { self->digestJobs(); });
+}
+
+void FileSeparator::digestJobs() {
+    const std::size_t count = m_arrRuns.size();
+    for (;;) {
+        const std::size_t index = m_nNextRun.fetch_add(1, std::memory_order_relaxed);
+        if (index >= count) break;
+        digestRun(m_arrRuns[index]);
+    }
+    // Release and acquire: every worker's jobs are written before the last one posts the report.
+    if (m_nWorkersRunning.fetch_sub(1, std::memory_order_acq_rel) != 1) return;
+    workingQueueRef().async([self = shared_from_this()] { self->onPassFinished(); });
+}
+
+void FileSeparator::digestRun(const Run& run) {
+    FileReader::Folder folder;
+    const std::uint32_t folderIndex = m_arrJobs[m_arrJobOrder[run.begin]].folder;
+    // A folder is worth opening for two files or more; a failed open leaves each file to its path.
+    if (run.end - run.begin > 1 && folderIndex != kNoFolder &&
+        !m_bIsSeparationCanceled.load(std::memory_order_relaxed))
+        (void)folder.open(m_arrFolderPaths[folderIndex].c_str());
+    for (std::uint32_t i = run.begin; i < run.end; ++i) {
+        Job& job = m_arrJobs[m_arrJobOrder[i]];
+        calculateHashForJob(job, folder);
+    }
+}
+
+namespace {
+// The path of a job's file in a buffer of the calling worker, reused from file to file.
+const std::string& jobPath(const std::string* folderPath, const std::string& name) {
+    thread_local std::string path;
+    if (!folderPath) return name;
+    path.assign(*folderPath);
+    if (path.empty() || path.back() != '/') path.push_back('/');
+    path.append(name);
+    return path;
+}
+}  // namespace
+
+void FileSeparator::calculateHashForJob(Job& job, const FileReader::Folder& folder) const {
+    if (m_bIsSeparationCanceled.load(std::memory_order_relaxed)) return;
+    const std::string* folderPath = job.folder == kNoFolder ? nullptr : &m_arrFolderPaths[job.folder];
+    // A file whose path is too long for the system is opened by that path, and so fails as it always
+    // did: the rest of the program (reports, previews, the desktop) names files by their paths.
+    const bool byName = folder.isOpen() && folderPath->size() + 1 + job.name.size() < PATH_MAX;
+    if (job.size == 0) {
+        job.key = keyForEmptyFile(job.name);
+    } else if (m_bUseFullHash) {
+        job.key = byName ? FileDigest::hashforFileAt(folder, job.name.c_str())
+                                  : FileDigest::hashforFile(jobPath(folderPath, job.name));
+    } else {
+        job.key = byName
+                      ? FileDigest::hashforFilePartlyAt(folder, job.name.c_str(), job.size, m_nHashBlockSize, m_nHashMaxSize)
+                      : FileDigest::hashforFilePartly(jobPath(folderPath, job.name), job.size, m_nHashBlockSize,
+                                                      m_nHashMaxSize);
+        // Only a digest that really left parts of the file out needs confirming; the extension test
+        // (and the PNG read) runs here rather than on the serial working queue.
+        job.needsFullConfirmation = job.key && FileDigest::isPartialDigest(job.size, m_nHashBlockSize, m_nHashMaxSize) &&
+                                    (m_bConfirmEveryPartialDigest || isNeedFullHashBuildForPath(jobPath(folderPath, job.name)));
+    }
+}
+
+void FileSeparator::onPassFinished() {
+    m_bPassInFlight = false;
+    std::vector<Job> jobs = std::move(m_arrJobs);
+    m_arrJobs = {};
+    m_arrFolderPaths = {};
+    m_arrJobOrder = {};
+    m_arrRuns = {};
+    if (m_bIsSeparationCanceled.load(std::memory_order_relaxed)) return;  // the listener has heard already
+    for (Job& job : jobs) {
+        if (!job.key) continue;
+        if (job.size > 0) job.item->setWasContentRead(true);
+        if (!m_bUseFullHash && job.needsFullConfirmation) m_arrHashThatNeedToCheckFully[job.bucket].insert(*job.key);
+        m_arrResults[job.bucket][std::move(*job.key)].push_back(job.item);
+    }
+    jobs = {};
+    bool confirm = false;
+    for (std::size_t b = 0; b < m_arrBuckets.size(); ++b) {
+        std::vector<FileSystemItem*> confirmation;
+        for (const std::string& key : m_arrHashThatNeedToCheckFully[b]) {
+            auto found = m_arrResults[b].find(key);
+            if (found == m_arrResults[b].end() || found->second.size() < 2) continue;
+            confirmation.insert(confirmation.end(), found->second.begin(), found->second.end());
+            m_arrResults[b].erase(found);
+        }
+        m_arrHashThatNeedToCheckFully[b].clear();
+        confirm = confirm || !confirmation.empty();
+        m_arrBuckets[b] = std::move(confirmation);
+    }
+    if (confirm) {
+        startPass(true);
+        return;
+    }
+    notifyListenerAboutFinish();
 }
 
 void FileSeparator::notifyListenerAboutFinish() {
     if (m_bIsSeparationCanceled.load(std::memory_order_relaxed)) {
-        for (FileSystemItem* item : m_arrItemsForSeparate) item->setIsCheckedForDuplicates(false);
-        m_arrItemsByFileContentHash.clear();
-    } else if (!m_arrHashThatNeedToCheckFully.empty()) {
-        std::vector<FileSystemItem*> confirmation;
-        for (const std::string& key : m_arrHashThatNeedToCheckFully) {
-            auto found = m_arrItemsByFileContentHash.find(key);
-            if (found == m_arrItemsByFileContentHash.end() || found->second.size() < 2) continue;
-            confirmation.insert(confirmation.end(), found->second.begin(), found->second.end());
-            m_arrItemsByFileContentHash.erase(found);
-        }
-        m_arrHashThatNeedToCheckFully.clear();
-        if (!confirmation.empty()) {
-            separateItemsWithFullFileHash(std::move(confirmation), true);
-            return;
-        }
+        for (const auto& bucket : m_arrBuckets)
+            for (FileSystemItem* item : bucket) item->setIsCheckedForDuplicates(false);
+        for (auto& result : m_arrResults) result.clear();
     }
     m_bFinished = true;
-    m_arrItemsForSeparate = {};
-    FileItemsByHash result = std::move(m_arrItemsByFileContentHash);
-    m_arrItemsByFileContentHash = {};
+    m_arrBuckets = {};
+    m_arrHashThatNeedToCheckFully = {};
+    std::vector<FileItemsByHash> results = std::move(m_arrResults);
+    m_arrResults = {};
     std::shared_ptr<FileSeparatorListener> listener = m_pListener.lock();
     m_pListener.reset();
-    if (listener) listener->onFinishSeparateItemsByHash(std::move(result));
+    if (!listener) return;
+    if (!m_bSingle)
+        listener->onFinishSeparateBuckets(std::move(results));
+    else
+        listener->onFinishSeparateItemsByHash(results.empty() ? FileItemsByHash{} : std::move(results.front()));
 }

@@ -16,9 +16,9 @@
 #include <vector>
 
 #include "detection/FileSeparatorListener.h"
+#include "platform/FileReader.h"
 
 class FileSystemItem;
-class OperationQueue;
 class SerialQueue;
 
 class FileSeparator : public std::enable_shared_from_this<FileSeparator> {
@@ -29,7 +29,6 @@ public:
     // the same digest), above 64 MiB a "partial" digest reads 192 MiB per file.
     static constexpr std::uint64_t kMinimalHashBlockSize = 512;
     static constexpr std::uint64_t kMaximalHashBlockSize = 64ull * 1024 * 1024;
-    static constexpr std::size_t kBatchSize = 10;
     static constexpr int kMaxConcurrentDigests = 4;
     static constexpr std::string_view kEmptyFileKeySuffix = ":#filename#";
 
@@ -51,6 +50,11 @@ public:
     // Starts the one separation this separator serves; a second call does nothing. The files must
     // stay alive until the listener has been called (or the separator has been stopped).
     void separateItems(std::vector<FileSystemItem*> items, std::weak_ptr<FileSeparatorListener> listener);
+    // The same for several independent lists at once (files of one list are only compared with each
+    // other): their digests are handed to the workers together, and the listener hears once, through
+    // onFinishSeparateBuckets, with one result per list in the order given.
+    void separateBuckets(std::vector<std::vector<FileSystemItem*>> buckets,
+                         std::weak_ptr<FileSeparatorListener> listener);
     // Cancels the separation: the listener gets an empty result (once) and the files of the current
     // pass lose their checked-for-duplicates mark. Digests that arrive afterwards are dropped.
     void stop();
@@ -67,32 +71,40 @@ public:
 private:
     FileSeparator();
 
-    // One file in flight. Written by the working queue when the file is queued, by the digest
-    // operation while it runs, and read back on the working queue when the operation reports; the
-    // queues' hand-offs order these accesses. A slot is reused only by the next batch, which starts
-    // after every file of this one has reported.
-    struct Slot {
+    // One file of a pass. Written on the working queue before the pass is handed to the workers, then
+    // each job by the one worker that claimed its run (m_nNextRun), and read back on the working queue once
+    // the last worker has reported: the atomic hand-offs order these accesses.
+    struct Job {
         FileSystemItem* item = nullptr;
-        std::string path;
+        std::string name;  // the file's name in its folder, or its whole path when it has no folder
         std::optional<std::string> key;
         std::uint64_t size = 0;
-        bool fullHash = false;
+        std::uint32_t folder = kNoFolder;  // index into m_arrFolderPaths
+        std::uint32_t bucket = 0;
         bool needsFullConfirmation = false;
     };
+    static constexpr std::uint32_t kNoFolder = ~std::uint32_t{0};
+    // A worker's unit: consecutive jobs (in m_arrJobOrder) of one folder, which is opened once for them.
+    struct Run {
+        std::uint32_t begin = 0;
+        std::uint32_t end = 0;
+    };
+    static constexpr std::uint32_t kMaxJobsPerRun = 64;
 
     static SerialQueue& workingQueueRef();
 
     // Working queue.
-    void startSeparation(std::vector<FileSystemItem*> items, std::weak_ptr<FileSeparatorListener> listener);
+    void startSeparation(std::vector<std::vector<FileSystemItem*>> buckets,
+                         std::weak_ptr<FileSeparatorListener> listener, bool single);
     void stopOnWorkingQueue();
-    void separateItemsWithFullFileHash(std::vector<FileSystemItem*> items, bool fullHash);
-    void continueSeparateItems();
-    void addNextItemToSeparate(FileSystemItem* item, bool fullHash);
-    void onHashCalculated(std::size_t slotIndex);
-    void saveFileItem(FileSystemItem* item, std::optional<std::string> key);
+    void startPass(bool fullHash);
+    void onPassFinished();
     void notifyListenerAboutFinish();
-    // Operation queue.
-    void calculateHashForItem(std::size_t slotIndex);
+    // Workers: claim jobs until none is left; the last worker to run dry reports the pass back.
+    void digestJobs();
+    void digestRun(const Run& run);
+    // `folder` is open on the job's folder, or not open: the file is then opened by its whole path.
+    void calculateHashForJob(Job& job, const FileReader::Folder& folder) const;
 
     static std::atomic<bool> s_bUseForcedFullHash;  // atomic: set by the scan driver's thread, read on the working queue
 
@@ -100,26 +112,28 @@ private:
     // file once the separation is cancelled.
     std::atomic<bool> m_bIsSeparationCanceled{false};
 
-    // Everything below: working queue only (the slots excepted, see Slot).
+    // Everything below: working queue only (the jobs excepted, see Job).
     std::weak_ptr<FileSeparatorListener> m_pListener;
-    std::uint64_t m_nCountOfItemsRestToSeparate = 0;
-    std::vector<FileSystemItem*> m_arrItemsForSeparate;
-    std::size_t m_nIndexOfItemsForSeparate = 0;
-    bool m_bUseFullHash = false;
+    bool m_bSingle = true;  // started by separateItems: the listener hears onFinishSeparateItemsByHash
+    // The lists of the current pass (their files are the jobs), their results so far, and per list the
+    // partial digests that must be confirmed by whole-file digests.
+    std::vector<std::vector<FileSystemItem*>> m_arrBuckets;
+    std::vector<FileItemsByHash> m_arrResults;
+    std::vector<std::unordered_set<std::string>> m_arrHashThatNeedToCheckFully;
+    bool m_bUseFullHash = false;  // set before a pass is handed over; read by the workers
     // A full-scale scan: every sampled digest shared by two files is confirmed by whole-file digests.
-    // Set before the first operation is queued; read by the operations.
+    // Set before the first pass is handed over; read by the workers.
     bool m_bConfirmEveryPartialDigest = false;
-    FileItemsByHash m_arrItemsByFileContentHash;
-    std::unordered_set<std::string> m_arrHashThatNeedToCheckFully;
-    std::unique_ptr<OperationQueue> m_pFilterOperationQueue;
-    std::uint64_t m_nHashBlockSize = kDefaultHashBlockSize;  // set before the first operation is queued
+    std::uint64_t m_nHashBlockSize = kDefaultHashBlockSize;  // set before the first pass is handed over
     std::uint64_t m_nHashMaxSize = 3 * kDefaultHashBlockSize;
-    std::array<Slot, kBatchSize> m_arrSlots;
-    std::size_t m_nSlotsUsed = 0;
-    // Digest operations queued and not yet reported back (cancelled ones included): while any is,
-    // the separator keeps itself alive, since the operations refer to it.
-    std::size_t m_nOperationsInFlight = 0;
-    std::shared_ptr<FileSeparator> m_pKeepAlive;
+    std::vector<Job> m_arrJobs;                // in the order of the lists
+    std::vector<std::string> m_arrFolderPaths;  // the folders of the pass's files, each path built once
+    std::vector<std::uint32_t> m_arrJobOrder;   // the jobs sorted by folder
+    std::vector<Run> m_arrRuns;
+    std::atomic<std::size_t> m_nNextRun{0};
+    std::atomic<int> m_nWorkersRunning{0};
+    // A pass is with the workers: its jobs stay untouched until it reports back, stopped or not.
+    bool m_bPassInFlight = false;
     bool m_bStarted = false;
     bool m_bFinished = false;
 };

@@ -4,6 +4,7 @@
 #include <openssl/opensslv.h>
 
 #include <algorithm>
+#include <memory>
 
 #include "platform/Dispatch.h"
 #include "platform/FileReader.h"
@@ -28,6 +29,8 @@ const EVP_MD* md5Method() {
 struct DigestState {
     EVP_MD_CTX* context = EVP_MD_CTX_new();
     alignas(64) unsigned char buffer[FileDigest::kReadSize];
+    // Whole-file digests read in larger pieces (far fewer system calls on large files); made on first use.
+    std::unique_ptr<unsigned char[]> wholeFileBuffer;
 
     DigestState() = default;
     ~DigestState() { EVP_MD_CTX_free(context); }
@@ -59,13 +62,18 @@ std::optional<std::string> finishDigest(DigestState& state) {
 
 // Feeds the whole file, in pieces of `pieceSize` bytes, into the digest begun in `state`.
 bool feedWholeFile(DigestState& state, const FileReader& reader, std::size_t pieceSize) {
+    unsigned char* buffer = state.buffer;
+    if (pieceSize > FileDigest::kReadSize) {
+        if (!state.wholeFileBuffer) state.wholeFileBuffer = std::make_unique<unsigned char[]>(pieceSize);
+        buffer = state.wholeFileBuffer.get();
+    }
     std::uint64_t position = 0;
     for (;;) {
         if (dispatch::isShuttingDown()) return false;  // the process is ending: nobody will read the digest
-        std::int64_t count = reader.readAt(state.buffer, pieceSize, position);
+        std::int64_t count = reader.readAt(buffer, pieceSize, position);
         if (count < 0) return false;
         if (count == 0) return true;
-        if (EVP_DigestUpdate(state.context, state.buffer, static_cast<std::size_t>(count)) != 1) return false;
+        if (EVP_DigestUpdate(state.context, buffer, static_cast<std::size_t>(count)) != 1) return false;
         position += static_cast<std::uint64_t>(count);
     }
 }
@@ -86,40 +94,30 @@ bool feedRegion(DigestState& state, const FileReader& reader, std::size_t pieceS
     return true;
 }
 
-std::optional<std::string> wholeFileDigest(const std::string& path, std::size_t pieceSize) {
-    FileReader reader;
-    if (!reader.open(path)) return std::nullopt;
+std::optional<std::string> wholeFileDigest(const FileReader& reader, std::size_t pieceSize) {
     reader.adviseSequential();
     DigestState& state = threadState();
     if (!beginDigest(state) || !feedWholeFile(state, reader, pieceSize)) return std::nullopt;
     return finishDigest(state);
 }
 
-}  // namespace
-
-std::optional<std::string> FileDigest::hashforFile(const std::string& path) {
-    return wholeFileDigest(path, kReadSize);
-}
-
-std::optional<std::string> FileDigest::hashforFilePartly(const std::string& path, std::uint64_t size,
-                                                         std::uint64_t blockLength, std::uint64_t threshold) {
+std::optional<std::string> digestOpenFile(const FileReader& reader, std::uint64_t size, std::uint64_t blockLength,
+                                          std::uint64_t threshold) {
     // Regions of no length would give every file of a size the same digest.
     if (blockLength == 0) return std::nullopt;
-    const std::size_t pieceSize = static_cast<std::size_t>(std::min<std::uint64_t>(kReadSize, blockLength));
-    if (!isPartialDigest(size, blockLength, threshold)) return wholeFileDigest(path, pieceSize);
+    const std::size_t pieceSize = static_cast<std::size_t>(std::min<std::uint64_t>(FileDigest::kReadSize, blockLength));
+    if (!FileDigest::isPartialDigest(size, blockLength, threshold)) return wholeFileDigest(reader, pieceSize);
 
     const std::uint64_t distance = size - blockLength;
     std::uint64_t middleOffset = distance / 2;
     std::uint64_t lastOffset = distance;
     std::uint64_t lastLength = blockLength;
-    if (size >= kAlignedFromSize) {
-        middleOffset -= middleOffset % kAlignment;
-        lastOffset -= lastOffset % kAlignment;
+    if (size >= FileDigest::kAlignedFromSize) {
+        middleOffset -= middleOffset % FileDigest::kAlignment;
+        lastOffset -= lastOffset % FileDigest::kAlignment;
         lastLength = size - lastOffset;
     }
 
-    FileReader reader;
-    if (!reader.open(path)) return std::nullopt;
     // Only the three regions are wanted: no read-ahead past them, and all three requested at once.
     reader.adviseRandom();
     reader.adviseWillNeed(0, blockLength);
@@ -133,4 +131,35 @@ std::optional<std::string> FileDigest::hashforFilePartly(const std::string& path
         !feedRegion(state, reader, pieceSize, middleOffset, blockLength))
         return std::nullopt;
     return finishDigest(state);
+}
+
+}  // namespace
+
+std::optional<std::string> FileDigest::hashforFile(const std::string& path) {
+    FileReader reader;
+    if (!reader.open(path)) return std::nullopt;
+    return wholeFileDigest(reader, kWholeFileReadSize);
+}
+
+std::optional<std::string> FileDigest::hashforFileAt(const FileReader::Folder& folder, const char* name) {
+    FileReader reader;
+    if (!reader.openAt(folder, name)) return std::nullopt;
+    return wholeFileDigest(reader, kWholeFileReadSize);
+}
+
+std::optional<std::string> FileDigest::hashforFilePartly(const std::string& path, std::uint64_t size,
+                                                         std::uint64_t blockLength, std::uint64_t threshold) {
+    if (blockLength == 0) return std::nullopt;
+    FileReader reader;
+    if (!reader.open(path)) return std::nullopt;
+    return digestOpenFile(reader, size, blockLength, threshold);
+}
+
+std::optional<std::string> FileDigest::hashforFilePartlyAt(const FileReader::Folder& folder, const char* name,
+                                                           std::uint64_t size, std::uint64_t blockLength,
+                                                           std::uint64_t threshold) {
+    if (blockLength == 0) return std::nullopt;
+    FileReader reader;
+    if (!reader.openAt(folder, name)) return std::nullopt;
+    return digestOpenFile(reader, size, blockLength, threshold);
 }

@@ -10,16 +10,20 @@
 #include <optional>
 #include <string>
 
+#include "platform/FileReader.h"
+
 class FileDigest {
 public:
     FileDigest() = delete;
 
     static constexpr std::size_t kReadSize = 8192;
+    // Whole-file digests read in pieces of this size, with sequential read-ahead asked of the kernel.
+    static constexpr std::size_t kWholeFileReadSize = 256 * 1024;
     // From this size on, the offsets of the last and middle regions are rounded down to kAlignment.
     static constexpr std::uint64_t kAlignedFromSize = 12289;
     static constexpr std::uint64_t kAlignment = 4096;
 
-    // The digest of the whole file, read in pieces of kReadSize bytes.
+    // The digest of the whole file, read in pieces of kWholeFileReadSize bytes.
     static std::optional<std::string> hashforFile(const std::string& path);
 
     // With S = size, B = blockLength, T = threshold and the read size R = min(kReadSize, B):
@@ -31,6 +35,12 @@ public:
     // ends a region early, a read error gives no digest. A block length of 0 gives no digest.
     static std::optional<std::string> hashforFilePartly(const std::string& path, std::uint64_t size,
                                                         std::uint64_t blockLength, std::uint64_t threshold);
+
+    // The same for the file `name` (a name, not a path) inside an open folder.
+    static std::optional<std::string> hashforFileAt(const FileReader::Folder& folder, const char* name);
+    static std::optional<std::string> hashforFilePartlyAt(const FileReader::Folder& folder, const char* name,
+                                                          std::uint64_t size, std::uint64_t blockLength,
+                                                          std::uint64_t threshold);
 
     // Whether hashforFilePartly hashes regions (true) or the whole file (false) for these numbers.
     static bool isPartialDigest(std::uint64_t size, std::uint64_t blockLength, std::uint64_t threshold) {

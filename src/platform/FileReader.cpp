@@ -8,35 +8,79 @@
 
 FileReader::~FileReader() { close(); }
 
-Status FileReader::open(const char* path) {
+FileReader::Folder::~Folder() { close(); }
+
+FileReader::Folder::Folder(Folder&& other) noexcept : m_nFd(other.m_nFd) { other.m_nFd = -1; }
+
+FileReader::Folder& FileReader::Folder::operator=(Folder&& other) noexcept {
+    if (this != &other) {
+        close();
+        m_nFd = other.m_nFd;
+        other.m_nFd = -1;
+    }
+    return *this;
+}
+
+Status FileReader::Folder::open(const char* path) {
     close();
+    int fd;
+    do {
+        fd = ::open(path, O_PATH | O_DIRECTORY | O_CLOEXEC);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0) return Status::fromErrno(errno, path);
+    m_nFd = fd;
+    return Status::ok();
+}
+
+void FileReader::Folder::close() {
+    if (m_nFd >= 0) {
+        ::close(m_nFd);
+        m_nFd = -1;
+    }
+}
+
+namespace {
+// Opens `name` relative to `folderFd` (AT_FDCWD for a path) read-only, as FileReader::open describes.
+Status openRegularFile(int folderFd, const char* name, int& out) {
     // O_NONBLOCK keeps a pipe that took the place of a listed file from blocking the open; it has no
     // effect on reading a regular file.
     constexpr int kFlags = O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
     int fd;
     do {
-        fd = ::open(path, kFlags | O_NOATIME);
+        fd = ::openat(folderFd, name, kFlags | O_NOATIME);
     } while (fd < 0 && errno == EINTR);
     if (fd < 0 && errno == EPERM) {
         // O_NOATIME is allowed only to the file's owner (or a privileged process).
         do {
-            fd = ::open(path, kFlags);
+            fd = ::openat(folderFd, name, kFlags);
         } while (fd < 0 && errno == EINTR);
     }
-    if (fd < 0) return Status::fromErrno(errno, path);
+    if (fd < 0) return Status::fromErrno(errno, name);
 
     struct stat info;
     if (::fstat(fd, &info) != 0) {
         int error = errno;
         ::close(fd);
-        return Status::fromErrno(error, path);
+        return Status::fromErrno(error, name);
     }
     if (!S_ISREG(info.st_mode)) {
         ::close(fd);
-        return Status::fromErrno(S_ISDIR(info.st_mode) ? EISDIR : EINVAL, path);
+        return Status::fromErrno(S_ISDIR(info.st_mode) ? EISDIR : EINVAL, name);
     }
-    m_nFd = fd;
+    out = fd;
     return Status::ok();
+}
+}  // namespace
+
+Status FileReader::open(const char* path) {
+    close();
+    return openRegularFile(AT_FDCWD, path, m_nFd);
+}
+
+Status FileReader::openAt(const Folder& folder, const char* name) {
+    close();
+    if (!folder.isOpen()) return Status::fromErrno(EBADF, name);
+    return openRegularFile(folder.m_nFd, name, m_nFd);
 }
 
 void FileReader::close() {

@@ -11,6 +11,27 @@
 
 class FileReader {
 public:
+    // A folder kept open so that the files in it are opened by name (openat) instead of by path: the
+    // kernel then looks up one name, not every component of the path again. Opened like a path open
+    // would reach it (links on the way are followed; the file's own name never is). Move-only.
+    class Folder {
+    public:
+        Folder() = default;
+        ~Folder();
+        Folder(Folder&& other) noexcept;
+        Folder& operator=(Folder&& other) noexcept;
+        Folder(const Folder&) = delete;
+        Folder& operator=(const Folder&) = delete;
+
+        Status open(const char* path);
+        bool isOpen() const { return m_nFd >= 0; }
+        void close();
+
+    private:
+        friend class FileReader;
+        int m_nFd = -1;
+    };
+
     FileReader() = default;
     ~FileReader();
     FileReader(const FileReader&) = delete;
@@ -21,6 +42,8 @@ public:
     // a folder, a device or a pipe fails. Closes a file opened before.
     Status open(const char* path);
     Status open(const std::string& path) { return open(path.c_str()); }
+    // The same for the entry `name` of an open folder (a name, not a path).
+    Status openAt(const Folder& folder, const char* name);
     bool isOpen() const { return m_nFd >= 0; }
     void close();
 

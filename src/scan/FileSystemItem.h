@@ -60,6 +60,10 @@ public:
     bool hasOtherNames() const { return m_bHasOtherNames; }
     void setHasOtherNames(bool hasOtherNames) { m_bHasOtherNames = hasOtherNames; }
 
+    // Whether this scan read the file's content (a digest came back): it could be opened and read then.
+    bool wasContentRead() const { return m_bWasContentRead; }
+    void setWasContentRead(bool read) { m_bWasContentRead = read; }
+
     bool isCheckedForDuplicates() const { return m_bIsCheckedForDuplicates; }
     void setIsCheckedForDuplicates(bool checked) { m_bIsCheckedForDuplicates = checked; }
 
@@ -88,6 +92,7 @@ protected:
     std::uint8_t m_nTimeCode;             // bit 5 is the hidden flag (mntimeCode)
     bool m_bIsCheckedForDuplicates = false;
     bool m_bHasOtherNames = false;        // fits in the padding: the item does not grow
+    bool m_bWasContentRead = false;       // so does this one
 
     friend class FolderSystemItem;
 };

@@ -123,3 +123,29 @@ TEST(FileDigest, ReadingLeavesTheFileAndItsAccessTimeUnchanged) {
     EXPECT_EQ(after.st_size, 50000);
     EXPECT_EQ(readAll(path), content);
 }
+
+TEST(FileDigest, NamesInAnOpenFolderGiveThePathDigestsAndLargeFilesReadInLargePieces) {
+    TempDir dir;
+    dir.makeFolder("in");
+    // Several large pieces and a short one, then one smaller than a single piece.
+    std::string large = dir.writePatternFile("in/large.bin", 2 * FileDigest::kWholeFileReadSize + 4099, 7);
+    std::string small = dir.writePatternFile("in/small.bin", 40000, 8);
+    ASSERT_EQ(::symlink(large.c_str(), (dir.path() + "/in/link.bin").c_str()), 0);
+
+    FileReader::Folder folder;
+    ASSERT_TRUE(folder.open((dir.path() + "/in").c_str()));
+    EXPECT_EQ(FileDigest::hashforFile(large), md5Hex(readAll(large)));
+    EXPECT_EQ(FileDigest::hashforFileAt(folder, "large.bin"), md5Hex(readAll(large)));
+    EXPECT_EQ(FileDigest::hashforFileAt(folder, "small.bin"), md5Hex(readAll(small)));
+    EXPECT_EQ(FileDigest::hashforFilePartlyAt(folder, "small.bin", 40000, 8192, 3 * 8192),
+              FileDigest::hashforFilePartly(small, 40000, 8192, 3 * 8192));
+    // A name is opened as it stands: never a link, never a folder, never a missing file.
+    EXPECT_FALSE(FileDigest::hashforFileAt(folder, "link.bin"));
+    EXPECT_FALSE(FileDigest::hashforFilePartlyAt(folder, "link.bin", 40000, 8192, 3 * 8192));
+    EXPECT_FALSE(FileDigest::hashforFileAt(folder, "missing.bin"));
+    FileReader reader;
+    EXPECT_FALSE(reader.openAt(folder, "."));
+    EXPECT_FALSE(reader.openAt(FileReader::Folder(), "large.bin"));
+    FileReader::Folder notAFolder;
+    EXPECT_FALSE(notAFolder.open(large.c_str()));
+}

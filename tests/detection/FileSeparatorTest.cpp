@@ -63,6 +63,36 @@ private:
     FileItemsByHash m_result;     // guarded by m_mutex
 };
 
+// Records the one answer to separateBuckets.
+class BucketsListener : public FileSeparatorListener {
+public:
+    void onFinishSeparateItemsByHash(FileItemsByHash) override { ADD_FAILURE() << "a run of lists answers per run"; }
+    void onFinishSeparateBuckets(std::vector<FileItemsByHash> results) override {
+        std::lock_guard lock(m_mutex);
+        ++m_nCalls;
+        m_results = std::move(results);
+        m_changed.notify_all();
+    }
+    bool waitForCall() {
+        std::unique_lock lock(m_mutex);
+        return m_changed.wait_for(lock, 20s, [&] { return m_nCalls > 0; });
+    }
+    int calls() {
+        std::lock_guard lock(m_mutex);
+        return m_nCalls;
+    }
+    std::vector<FileItemsByHash> results() {
+        std::lock_guard lock(m_mutex);
+        return m_results;
+    }
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    int m_nCalls = 0;                     // guarded by m_mutex
+    std::vector<FileItemsByHash> m_results;  // guarded by m_mutex
+};
+
 // Waits until every task queued on the working queue so far has run.
 void drainWorkingQueue() { FileSeparator::workingQueue()->sync([] {}); }
 
@@ -162,7 +192,7 @@ std::string pngBytes(std::initializer_list<unsigned char> idatStart, std::size_t
 }  // namespace
 
 TEST_F(SeparatorTest, IdenticalFilesFormSetsAcrossSeveralBatches) {
-    // 25 files (three batches of at most 10) in 5 contents, some large enough for partial digests.
+    // 25 files, each in a folder of its own, in 5 contents, some large enough for partial digests.
     std::vector<FileSystemItem*> items;
     for (int i = 0; i < 25; ++i) {
         std::size_t size = i % 5 == 0 ? 5000 : kLargeSize;
@@ -175,6 +205,52 @@ TEST_F(SeparatorTest, IdenticalFilesFormSetsAcrossSeveralBatches) {
         EXPECT_EQ(key.size(), 32u);
     }
     for (auto* item : items) EXPECT_TRUE(item->isCheckedForDuplicates());
+}
+
+TEST_F(SeparatorTest, ListsHandedOverTogetherAreSeparatedEachOnItsOwnAndInOrder) {
+    // One folder of 150 files (runs of one folder are cut at 64), a second folder and the top folder:
+    // identical content in two lists never joins one set, and confirmation passes stay per list.
+    std::string large = pattern(kLargeSize, 21), small = pattern(3000, 22);
+    std::string text = pattern(kLargeSize, 23), textChanged = withByteChanged(text, kBetweenRegions);
+    std::vector<FileSystemItem*> first, second, third, single;
+    for (int i = 0; i < 150; ++i) {
+        FileSystemItem* item = addFile("many", "f" + std::to_string(i) + ".jpg", i % 2 ? large : small);
+        (i < 100 ? first : second).push_back(item);
+    }
+    second.push_back(addFile("other", "a.jpg", large));
+    third = {addFile("", "t1.txt", text), addFile("", "t2.txt", text), addFile("other", "t3.txt", textChanged)};
+    // A file that turned into a link since the walk, next to its folder's other files: never read.
+    auto* link = addFile("many", "link.jpg", large);
+    ASSERT_EQ(::unlink((m_dir.path() + "/many/link.jpg").c_str()), 0);
+    ASSERT_EQ(::symlink((m_dir.path() + "/many/f1.jpg").c_str(), (m_dir.path() + "/many/link.jpg").c_str()), 0);
+    first.push_back(link);
+    single = {addFile("other", "alone.jpg", large)};
+
+    auto listener = std::make_shared<BucketsListener>();
+    auto separator = FileSeparator::create();
+    separator->separateBuckets({first, {}, second, single, third}, listener);
+    ASSERT_TRUE(listener->waitForCall());
+    drainWorkingQueue();
+    EXPECT_EQ(listener->calls(), 1);
+    std::vector<FileItemsByHash> results = listener->results();
+    ASSERT_EQ(results.size(), 5u);
+    auto sizes = [](const FileItemsByHash& result) {
+        std::multiset<std::size_t> out;
+        for (const auto& [key, items] : result) out.insert(items.size());
+        return out;
+    };
+    EXPECT_EQ(sizes(results[0]), (std::multiset<std::size_t>{50, 50}));
+    EXPECT_TRUE(results[1].empty());
+    EXPECT_EQ(sizes(results[2]), (std::multiset<std::size_t>{25, 26}));
+    EXPECT_TRUE(results[3].empty());
+    EXPECT_EQ(sizes(results[4]), (std::multiset<std::size_t>{1, 2}));
+    for (const auto& [key, items] : results[2])
+        for (auto* item : items) EXPECT_NE(std::find(second.begin(), second.end(), item), second.end());
+    EXPECT_TRUE(single.front()->isCheckedForDuplicates());
+    EXPECT_TRUE(link->isCheckedForDuplicates());
+    EXPECT_FALSE(link->wasContentRead());
+    EXPECT_TRUE(first.front()->wasContentRead());
+    EXPECT_FALSE(single.front()->wasContentRead());
 }
 
 TEST_F(SeparatorTest, PartialDigestKeysAreTheSampledRegionsAndSmallFilesTheWholeFile) {
