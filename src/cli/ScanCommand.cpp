@@ -6,7 +6,9 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <cerrno>
 #include <csignal>
+#include <cstring>
 #include <ctime>
 #include <cstdio>
 #include <fstream>
@@ -20,7 +22,9 @@
 #include "cli/ReportWriter.h"
 #include "cli/ScanOptions.h"
 #include "cli/ScanReport.h"
+#include "cli/UnusableSettings.h"
 #include "platform/FileSystem.h"
+#include "platform/Terminal.h"
 #include "results/DuplicatesContainer.h"
 #include "selection/OperationsManager.h"
 #include "scan/FolderSystemItem.h"
@@ -59,6 +63,10 @@ int stopStatus() {
     return signal == 0 ? 0 : 128 + signal;
 }
 
+// Set by SIGWINCH, taken by the progress line's timer: the terminal changed its size.
+std::atomic<bool> g_terminalResized{false};
+void onResize(int) { g_terminalResized = true; }
+
 // Installed for the whole command, the removal included, and restored when it ends.
 class InterruptHandlers {
 public:
@@ -69,16 +77,22 @@ public:
         sigemptyset(&action.sa_mask);
         sigaction(SIGINT, &action, &m_previousInt);
         sigaction(SIGTERM, &action, &m_previousTerm);
+        struct sigaction resize {};
+        resize.sa_handler = onResize;
+        sigemptyset(&resize.sa_mask);
+        resize.sa_flags = SA_RESTART;
+        sigaction(SIGWINCH, &resize, &m_previousWinch);
     }
     ~InterruptHandlers() {
         sigaction(SIGINT, &m_previousInt, nullptr);
         sigaction(SIGTERM, &m_previousTerm, nullptr);
+        sigaction(SIGWINCH, &m_previousWinch, nullptr);
     }
     InterruptHandlers(const InterruptHandlers&) = delete;
     InterruptHandlers& operator=(const InterruptHandlers&) = delete;
 
 private:
-    struct sigaction m_previousInt {}, m_previousTerm {};
+    struct sigaction m_previousInt {}, m_previousTerm {}, m_previousWinch {};
 };
 
 // Checks one chosen folder; answers its canonical path, or prints why it cannot be scanned.
@@ -98,7 +112,8 @@ std::uint64_t countFolders(const FolderSystemItem& folder) {
     return n;
 }
 
-// Chooses the copies to remove in every group, with this run's extra Always/Never Select folders.
+// Chooses the copies to remove in every group, with this run's extra Always/Never Select folders, and
+// says what was chosen unless --yes or --quiet asks for silence.
 void selectCopies(DuplicatesContainer& container, const ScanOptions& options) {
     std::vector<std::string> always, never;
     for (const auto& f : options.alwaysSelectFolders)
@@ -106,11 +121,17 @@ void selectCopies(DuplicatesContainer& container, const ScanOptions& options) {
     for (const auto& f : options.neverSelectFolders)
         if (auto admitted = admitFolder(f)) never.push_back(*admitted);
     AutoSelectCommandResult selection = OperationsManager::autoSelectAllGroupsOfContainer(container, always, never);
-    if (selection.message && !selection.message->message.empty()) {
-        std::string text = selection.message->message;
-        if (!selection.message->informativeText.empty()) text += " " + selection.message->informativeText;
-        std::fprintf(stderr, "dorvane: %s\n", text.c_str());
-    }
+    if (!selection.message || options.yes || options.quiet) return;
+    const auto n = static_cast<std::uint64_t>(std::max<std::int64_t>(0, selection.countInRemoveList));
+    std::string text;
+    if (!selection.selectedSomething)
+        text = selection.neverSelectListWasUsed
+                   ? "no copy was selected: the others are in Never Select folders ('dorvane settings get never-select')"
+                   : "no copy was selected";
+    else
+        text = format::counted(n, "copy", "copies") + " (" + format::size(selection.removeListSize) +
+               ") selected for removal; the report marks them \"remove\"";
+    std::fprintf(stderr, "dorvane: %s\n", text.c_str());
 }
 
 bool writeOutput(const std::optional<std::string>& file, const std::string& text) {
@@ -119,11 +140,14 @@ bool writeOutput(const std::optional<std::string>& file, const std::string& text
         std::fflush(stdout);
         return true;
     }
+    errno = 0;
     std::ofstream out(*file, std::ios::binary | std::ios::trunc);
     out << text;
     out.close();
     if (!out) {
-        std::fprintf(stderr, "dorvane: cannot write the report to %s\n", file->c_str());
+        const int error = errno;
+        std::fprintf(stderr, "dorvane: cannot write the report to '%s': %s\n", file->c_str(),
+                     error ? std::strerror(error) : "write failed");
         return false;
     }
     return true;
@@ -142,6 +166,7 @@ int runScanCommand(const std::vector<std::string>& arguments) {
         return 0;
     }
     if (auto warning = Settings::standard().takeLoadWarning()) std::fprintf(stderr, "dorvane: %s\n", warning->c_str());
+    if (options.remove && !options.dryRun && !mayRemoveWithTheseSettings(options.yes)) return 3;
 
     if (options.folders.empty()) options.folders.push_back(FileSystem::standard().homeFolder());
     std::vector<std::string> folders;
@@ -167,16 +192,19 @@ int runScanCommand(const std::vector<std::string>& arguments) {
 
     const InterruptHandlers handlers;
 
-    const bool showProgress = !options.quiet && isatty(STDERR_FILENO);
+    const bool showProgress = !options.quiet && Terminal::standard().isTerminal(STDERR_FILENO);
     QTimer ticker;
     bool stopRequested = false;
+    progress_line::ScanPercentage percentage(options.choices.searchDuplicateFolders);
+    int width = Terminal::standard().columns(STDERR_FILENO).value_or(80);
     QObject::connect(&ticker, &QTimer::timeout, [&] {
         if (stopStatus() != 0 && !stopRequested) {
             stopRequested = true;
             session->stop(false);
         }
+        if (g_terminalResized.exchange(false)) width = Terminal::standard().columns(STDERR_FILENO).value_or(width);
         if (showProgress && session->scanner())
-            std::fprintf(stderr, "\r\x1b[K%s", progress_line::describe(*session->scanner()).c_str());
+            std::fprintf(stderr, "\r\x1b[K%s", progress_line::describe(*session->scanner(), percentage, width).c_str());
     });
     ticker.start(100);
     session->start();
@@ -191,8 +219,10 @@ int runScanCommand(const std::vector<std::string>& arguments) {
     report.filesScanned = scanner.getCountOfScannedFiles();
     report.minimalSizeAutomatic = scanner.isMinimalDuplicatesSizeWasDefinedAutomatically();
     report.minimalSize = scanner.finalMinimalDuplicatesSize();
-    report.automaticStopLeftSmallFiles = report.minimalSizeAutomatic && report.minimalSize > 0;
-    if (report.minimalSizeAutomatic && report.minimalSize == ~std::uint64_t{0}) report.minimalSize = 0;
+    // The size reached is news only when the 30-second stop cut the comparison short; otherwise every
+    // size was compared, whatever the smallest duplicate found.
+    report.automaticStopLeftSmallFiles = report.minimalSizeAutomatic && scanner.wasAutomaticStopApplied();
+    if (report.minimalSizeAutomatic && !report.automaticStopLeftSmallFiles) report.minimalSize = 0;
     report.fullHash = scanner.isFullHashCalculation();
     report.durationSeconds = scanner.getTimeFromStart();
     report.invalidNames = scanner.getCountOfInvalidNames();

@@ -109,7 +109,12 @@ void DuplicatesFilter::doFilterDuplicates() {
             }
     }
     std::int64_t countOfFiles = 0;
-    for (const auto& b : buckets) countOfFiles += static_cast<std::int64_t>(b.items.size());
+    std::uint64_t bytes = 0;
+    for (const auto& b : buckets) {
+        countOfFiles += static_cast<std::int64_t>(b.items.size());
+        bytes += b.size * b.items.size();
+    }
+    m_nBytesToCompare.store(bytes, std::memory_order_relaxed);
 
     m_bIsFilterCanceled.store(false);
     m_arrPossibleDuplicatesKeys = std::move(buckets);
@@ -122,11 +127,14 @@ void DuplicatesFilter::doFilterDuplicates() {
 }
 
 void DuplicatesFilter::filterNextPossibleDuplicates() {
+    m_nBytesCompared.fetch_add(m_nBytesOfCurrentBucket, std::memory_order_relaxed);
+    m_nBytesOfCurrentBucket = 0;
     if (!isFilterCanceled()) {
         auto count = static_cast<std::int64_t>(m_arrPossibleDuplicatesKeys.size());
         while (++m_nCurrentFilterIndexInKeys < count) {
             auto& bucket = m_arrPossibleDuplicatesKeys[static_cast<std::size_t>(m_nCurrentFilterIndexInKeys)];
             if (bucket.items.size() >= 2) {
+                m_nBytesOfCurrentBucket = bucket.size * bucket.items.size();
                 filterFiles(std::move(bucket.items));
                 bucket.items.clear();
                 return;
