@@ -24,4 +24,6 @@ public:
     static const char* permanentRemovalSuppressionText() { return "Don't show this message again"; }
     // The question (or explanation) for a failure group; the not-removed group gives the final report.
     static RemoveAlert alertForGroup(const DefaultRemoverErrorGroup& group);
+    // The explanation behind an alert's "Read More", in a few sentences; empty for an unknown topic.
+    static std::string readMoreText(const std::string& topic);
 };
