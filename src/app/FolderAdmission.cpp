@@ -1,5 +1,7 @@
 #include "app/FolderAdmission.h"
 
+#include <cerrno>
+
 #include "platform/FileSystem.h"
 #include "platform/Status.h"
 #include "platform/Volumes.h"
@@ -35,39 +37,42 @@ bool FolderAdmission::isInBackups(const std::string& canonicalPath) {
 
 FolderAdmission FolderAdmission::check(const std::string& given, Checks checks) {
     FolderAdmission a;
+    a.given = given;
     FileSystem& fs = FileSystem::standard();
     std::string path;
     if (Status s = fs.canonicalPath(given, path); !s) {
         a.refusal = Refusal::CannotResolve;
-        a.reason = Status(s.code(), s.sysErrno(), given).message();
+        const std::string why =
+            s.sysErrno() == ENOENT ? std::string("no such folder") : Status(s.code(), s.sysErrno(), "").message();
+        a.reason = "'" + given + "': " + why;
         return a;
     }
     a.path = path;
     if (!fs.isFolder(path)) {
         a.refusal = Refusal::NotAFolder;
-        a.reason = given + ": not a folder";
+        a.reason = "'" + given + "': not a folder";
         return a;
     }
     if (!fs.canListFolder(path)) {
         a.refusal = Refusal::Unreadable;
-        a.reason = given + ": cannot be read (permission denied)";
+        a.reason = "'" + given + "': cannot be read (permission denied)";
         return a;
     }
     if (checks == Checks::Basic) return a;
 
     if (isInBackups(path)) {
         a.refusal = Refusal::BackupsFolder;
-        a.reason = given + ": a backups folder";
+        a.reason = "'" + given + "': a backups folder";
         return a;
     }
     if (auto volume = Volumes::standard().volumeOfPath(path); volume && volume->readOnly) {
         a.refusal = volume->isNtfs() ? Refusal::ReadOnlyNtfsVolume : Refusal::ReadOnlyVolume;
-        a.reason = given + ": on a read-only volume";
+        a.reason = "'" + given + "': on a read-only volume";
         return a;
     }
     if (ExcludeChecker(false).isPathExcluded(path)) {
         a.refusal = Refusal::Excluded;
-        a.reason = given + ": excluded from scans in the settings";
+        a.reason = "'" + given + "': excluded from scans in the settings";
         return a;
     }
     return a;
@@ -75,7 +80,7 @@ FolderAdmission FolderAdmission::check(const std::string& given, Checks checks) 
 
 std::string FolderAdmission::alertMessage() const {
     if (refusal == Refusal::None) return {};
-    return "Cannot add folder \"" + nameOf(path.empty() ? reason : path) + "\" to scan";
+    return "Cannot add folder \"" + nameOf(path.empty() ? given : path) + "\" to scan";
 }
 
 std::string FolderAdmission::alertInformativeText() const {
@@ -86,10 +91,10 @@ std::string FolderAdmission::alertInformativeText() const {
         case Refusal::Unreadable: return "You do not have permission to read this folder.";
         case Refusal::BackupsFolder: return "The folder holds backups. Backups are not scanned for duplicates.";
         case Refusal::ReadOnlyVolume:
-            return "The folder is located on a disk with Read Only permission. Duplicates found there could not be removed.";
+            return "The folder is on a volume mounted read-only. Duplicates found there could not be removed.";
         case Refusal::ReadOnlyNtfsVolume:
-            return "The folder is located on the NTFS formatted disk.\nYou should install a special extension to have "
-                   "the ability to write to the disk.";
+            return "The folder is on an NTFS volume mounted read-only.\nMount it for writing (the ntfs3 or ntfs-3g "
+                   "driver) to remove duplicates there.";
         case Refusal::Excluded: return "The folder is in the list of folders excluded from scanning.";
     }
     return {};

@@ -11,7 +11,8 @@ struct FolderAdmission {
 
     Refusal refusal = Refusal::None;
     std::string path;    // the canonical path when admitted
-    std::string reason;  // one line naming the given path, as the command line prints it
+    std::string given;   // the folder as it was given
+    std::string reason;  // one line naming the given path, as the command line prints it: "'x': not a folder"
 
     bool admitted() const { return refusal == Refusal::None; }
     // The alert the window shows for a refusal: its message and informative text.

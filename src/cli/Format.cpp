@@ -56,7 +56,101 @@ std::string isoTimeUtc(std::int64_t secondsSinceEpoch) {
     return buffer;
 }
 
-std::string jsonString(const std::string& text) {
+namespace {
+// The length of the valid UTF-8 sequence starting at text[i], or 0 when the byte there starts none.
+std::size_t sequenceLength(const std::string& text, std::size_t i) {
+    const auto* s = reinterpret_cast<const unsigned char*>(text.data());
+    const unsigned char c = s[i];
+    if (c < 0x80) return 1;
+    std::size_t extra;
+    std::uint32_t cp;
+    if ((c & 0xE0) == 0xC0) extra = 1, cp = c & 0x1F;
+    else if ((c & 0xF0) == 0xE0) extra = 2, cp = c & 0x0F;
+    else if ((c & 0xF8) == 0xF0) extra = 3, cp = c & 0x07;
+    else return 0;
+    if (i + extra >= text.size()) return 0;
+    for (std::size_t k = 1; k <= extra; ++k) {
+        if ((s[i + k] & 0xC0) != 0x80) return 0;
+        cp = (cp << 6) | (s[i + k] & 0x3F);
+    }
+    if ((extra == 1 && cp < 0x80) || (extra == 2 && cp < 0x800) || (extra == 3 && cp < 0x10000) ||
+        (cp >= 0xD800 && cp <= 0xDFFF) || cp > 0x10FFFF)
+        return 0;
+    return extra + 1;
+}
+}  // namespace
+
+bool isValidUtf8(const std::string& text) {
+    for (std::size_t i = 0; i < text.size();) {
+        const std::size_t n = sequenceLength(text, i);
+        if (n == 0) return false;
+        i += n;
+    }
+    return true;
+}
+
+std::string lossyUtf8(const std::string& text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size();) {
+        const std::size_t n = sequenceLength(text, i);
+        if (n == 0) {
+            out += "\xEF\xBF\xBD";
+            ++i;
+        } else {
+            out.append(text, i, n);
+            i += n;
+        }
+    }
+    return out;
+}
+
+std::string displayPath(const std::string& path) {
+    std::string out;
+    out.reserve(path.size());
+    for (std::size_t i = 0; i < path.size();) {
+        const std::size_t n = sequenceLength(path, i);
+        const auto c = static_cast<unsigned char>(path[i]);
+        if (n == 0 || c < 0x20 || c == 0x7F) {
+            char buffer[8];
+            std::snprintf(buffer, sizeof buffer, "\\x%02x", c);
+            out += buffer;
+            ++i;
+        } else {
+            out.append(path, i, n);
+            i += n;
+        }
+    }
+    return out;
+}
+
+std::string base64(const std::string& bytes) {
+    static const char* kAlphabet = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    std::string out;
+    std::size_t i = 0;
+    for (; i + 2 < bytes.size(); i += 3) {
+        const std::uint32_t v = (std::uint32_t(static_cast<unsigned char>(bytes[i])) << 16) |
+                                (std::uint32_t(static_cast<unsigned char>(bytes[i + 1])) << 8) |
+                                std::uint32_t(static_cast<unsigned char>(bytes[i + 2]));
+        out += {kAlphabet[v >> 18], kAlphabet[(v >> 12) & 63], kAlphabet[(v >> 6) & 63], kAlphabet[v & 63]};
+    }
+    if (i < bytes.size()) {
+        std::uint32_t v = std::uint32_t(static_cast<unsigned char>(bytes[i])) << 16;
+        if (i + 1 < bytes.size()) v |= std::uint32_t(static_cast<unsigned char>(bytes[i + 1])) << 8;
+        out += kAlphabet[v >> 18];
+        out += kAlphabet[(v >> 12) & 63];
+        out += i + 1 < bytes.size() ? kAlphabet[(v >> 6) & 63] : '=';
+        out += '=';
+    }
+    return out;
+}
+
+std::string counted(std::uint64_t n, const char* one, const char* many) {
+    return count(n) + " " + (n == 1 ? one : many);
+}
+
+std::string jsonString(const std::string& given) {
+    const std::string text = isValidUtf8(given) ? given : lossyUtf8(given);
     std::string out = "\"";
     for (unsigned char c : text) {
         switch (c) {
@@ -79,6 +173,37 @@ std::string jsonString(const std::string& text) {
     }
     out.push_back('"');
     return out;
+}
+
+namespace {
+// Columns taken by UTF-8 text: one per character (status lines hold no wide characters).
+std::size_t columns(const std::string& text) {
+    std::size_t n = 0;
+    for (char c : text) n += (static_cast<unsigned char>(c) & 0xC0) != 0x80 ? 1 : 0;
+    return n;
+}
+
+std::string cutToColumns(const std::string& text, std::size_t width) {
+    if (columns(text) <= width) return text;
+    if (width == 0) return {};
+    std::string out;
+    std::size_t used = 0;
+    for (char c : text) {
+        if ((static_cast<unsigned char>(c) & 0xC0) != 0x80 && ++used > width - 1) break;
+        out.push_back(c);
+    }
+    return out + "…";
+}
+}  // namespace
+
+std::string fitLine(const std::vector<std::string>& parts, int width) {
+    const std::size_t room = width > 1 ? static_cast<std::size_t>(width - 1) : 0;
+    for (std::size_t keep = parts.size(); keep > 0; --keep) {
+        std::string line = parts[0];
+        for (std::size_t i = 1; i < keep; ++i) line += " | " + parts[i];
+        if (columns(line) <= room) return line;
+    }
+    return parts.empty() ? std::string() : cutToColumns(parts[0], room);
 }
 
 }  // namespace format

@@ -11,6 +11,7 @@
 #include "cli/HistoryDetails.h"
 #include "cli/RestoreChoice.h"
 #include "history/RestoreController.h"
+#include "platform/FileSystem.h"
 
 #include "history/RemovalHistoryReader.h"
 #include "history/RemoveDate.h"
@@ -154,6 +155,11 @@ int runHistoryCommand(const std::vector<std::string>& arguments, std::ostream& o
     }
     if (details && !log.empty() && last) {
         err << "dorvane history: name one removal log, or --last\n";
+        return 2;
+    }
+    if (!folder.empty() && !FileSystem::standard().isFolder(folder)) {
+        err << "dorvane history: '" << folder << "': "
+            << (FileSystem::standard().exists(folder) ? "not a folder" : "no such folder") << "\n";
         return 2;
     }
     if (details || clear) {

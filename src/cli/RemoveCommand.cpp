@@ -13,6 +13,7 @@
 #include "cli/RemoveRun.h"
 #include "cli/ReportWriter.h"
 #include "cli/StopSignals.h"
+#include "cli/UnusableSettings.h"
 #include "platform/FileSystem.h"
 #include "results/DuplicateItem.h"
 #include "results/DuplicatesContainer.h"
@@ -281,6 +282,7 @@ int runRemoveCommand(const std::vector<std::string>& arguments) {
         return 0;
     }
     if (auto warning = Settings::standard().takeLoadWarning()) std::fprintf(stderr, "dorvane: %s\n", warning->c_str());
+    if (!options->dryRun && !mayRemoveWithTheseSettings(options->yes)) return 3;
 
     const RemovalPlanReading reading = readRemovalPlan(options->plan);
     if (!reading.plan) {

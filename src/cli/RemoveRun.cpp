@@ -4,6 +4,8 @@
 #include <QEventLoop>
 #include <QTimer>
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -16,6 +18,7 @@
 #include "history/VXLog.h"
 #include "platform/FileContents.h"
 #include "platform/RunLock.h"
+#include "platform/Terminal.h"
 #include "removal/DefaultRemoverErrorGroup.h"
 #include "removal/DefaultRemoverErrorsContainer.h"
 #include "removal/DuplicateItemsRemover.h"
@@ -46,7 +49,7 @@ bool askOnTerminal(const RemoveAlert& alert, const std::string& details) {
         if (line == "y" || line == "Y" || line == "yes") return true;
         if (line.empty() || line == "n" || line == "N" || line == "no") return false;
         if (line == "?" && !alert.helpTopic.empty())
-            std::fprintf(stderr, "Read More: %s\n", alert.helpTopic.c_str());
+            std::fprintf(stderr, "%s\n", RemoveAlertTexts::readMoreText(alert.helpTopic).c_str());
     }
 }
 
@@ -58,7 +61,7 @@ std::string listOf(const DefaultRemoverErrorGroup& group) {
             text += "  … and " + std::to_string(group.errors().size() - 10) + " more\n";
             break;
         }
-        text += "  " + error->path() + "\n";
+        text += "  " + format::displayPath(error->path()) + "\n";
     }
     return text;
 }
@@ -106,8 +109,10 @@ public:
 std::string progressLine(const DuplicateItemsRemover& run) {
     std::uint64_t processed = 0, total = static_cast<std::uint64_t>(run.countOfItemsInRemoveList());
     if (const auto& remover = run.defaultRemover()) processed = remover->getCountOfProcessedItems();
-    return "Removing: " + format::count(processed) + " of " + format::count(total) + " copies, " +
-           format::size(static_cast<std::uint64_t>(std::max<std::int64_t>(0, run.totalRemovedSize()))) + " freed";
+    const int width = Terminal::standard().columns(STDERR_FILENO).value_or(80);
+    return format::fitLine({"Removing: " + format::count(processed) + " of " + format::counted(total, "copy", "copies") + " done",
+                            format::size(static_cast<std::uint64_t>(std::max<std::int64_t>(0, run.totalRemovedSize()))) + " freed"},
+                           width);
 }
 
 // Says where this run's history went (on stdout when `print`); false when it could not be written
@@ -205,12 +210,13 @@ int runRemoval(std::shared_ptr<DuplicatesContainer> container, const RemoveOptio
         for (const auto& item : items) {
             outcome.removed.push_back(item->getFileItemPath());
             if (print)
-                std::printf("would remove %s: %s\n", toTrash ? "to Trash" : "permanently", item->getFileItemPath().c_str());
+                std::printf("would remove %s: %s\n", toTrash ? "to the Trash" : "permanently",
+                            format::displayPath(item->getFileItemPath()).c_str());
         }
         outcome.removedSize = totalSize;
         if (print)
-            std::printf("Dry run: %s copies (%s) would be removed %s; nothing was touched.\n",
-                        format::count(items.size()).c_str(), format::size(totalSize).c_str(),
+            std::printf("Dry run: %s (%s) would be removed %s; nothing was touched.\n",
+                        format::counted(items.size(), "copy", "copies").c_str(), format::size(totalSize).c_str(),
                         toTrash ? "to the Trash" : "permanently");
         return 0;
     }
@@ -267,9 +273,8 @@ int runRemoval(std::shared_ptr<DuplicatesContainer> container, const RemoveOptio
     outcome.stopped = stopped;
     outcome.notProcessed = static_cast<std::uint64_t>(std::max<std::int64_t>(0, notProcessed));
     if (print) {
-        std::printf("Removed %s of %s copies (%s) %s.\n",
-                    format::count(static_cast<std::uint64_t>(run->totalRemovedCount())).c_str(),
-                    format::count(items.size()).c_str(), format::size(outcome.removedSize).c_str(),
+        std::printf("Removed %s of %s (%s) %s.\n", format::count(static_cast<std::uint64_t>(run->totalRemovedCount())).c_str(),
+                    format::counted(items.size(), "copy", "copies").c_str(), format::size(outcome.removedSize).c_str(),
                     toTrash ? "to the Trash" : "permanently");
         if (!errors.empty()) {
             // The report's title speaks of failures to remove; copies kept by the check before removal
@@ -281,11 +286,13 @@ int runRemoval(std::shared_ptr<DuplicatesContainer> container, const RemoveOptio
                     RemoveAlertTexts::alertForGroup(*DefaultRemoverErrorsContainer::createNotRemovedGroup(errors));
                 std::printf("%s\n", report.title.c_str());
             }
-            std::printf("Not removed: %s copies\n", format::count(errors.size()).c_str());
-            for (const auto& error : errors) std::printf("  %s: %s\n", error->path().c_str(), error->reasonText().c_str());
+            std::printf("Not removed: %s\n", format::counted(errors.size(), "copy", "copies").c_str());
+            for (const auto& error : errors)
+                std::printf("  %s: %s\n", format::displayPath(error->path()).c_str(), error->reasonText().c_str());
         }
         if (stopped)
-            std::printf("Stopped: %s copies were not processed.\n", format::count(outcome.notProcessed).c_str());
+            std::printf("Stopped: %s %s not processed.\n", format::counted(outcome.notProcessed, "copy", "copies").c_str(),
+                        outcome.notProcessed == 1 ? "was" : "were");
     }
 
     const bool historyWritten = reportHistory(run->totalRemovedCount(), print, outcome);

@@ -7,11 +7,16 @@
 namespace {
 const char* plural(std::uint64_t n, const char* one, const char* many) { return n == 1 ? one : many; }
 
+// A path that is not valid UTF-8 is shown lossily in "path"; its exact bytes follow in base64.
+std::string pathBytes(const std::string& path) {
+    return format::isValidUtf8(path) ? std::string() : ", \"path_bytes\": \"" + format::base64(path) + "\"";
+}
+
 std::string skippedJson(const LeftOut& left) {
     std::string out;
     for (std::size_t i = 0; i < left.unreadable.size(); ++i) {
         const auto& u = left.unreadable[i];
-        out += std::string(i ? "," : "") + "\n      { \"path\": " + format::jsonString(u.path) +
+        out += std::string(i ? "," : "") + "\n      { \"path\": " + format::jsonString(u.path) + pathBytes(u.path) +
                ", \"kind\": " + (u.folder ? "\"folder\"" : "\"file\"") + ", \"reason\": " + format::jsonString(u.reason) +
                " }";
     }
@@ -43,13 +48,13 @@ std::string text(const ScanReport& r) {
         out += c.title + " (" + format::count(c.groups.size()) + (c.groups.size() == 1 ? " group, " : " groups, ") +
                diskAndContent(c.totalSize, c.totalContentSize) + ")\n";
         for (const auto& g : c.groups) {
-            out += "  " + format::count(g.copies) + " copies of " + format::size(g.copySize) + ", frees " +
+            out += "  " + format::counted(g.copies, "copy", "copies") + " of " + format::size(g.copySize) + ", frees " +
                    diskAndContent(g.reclaimableSize, g.reclaimableContentSize);
             if (g.hardLinkNames > 0) out += " (" + hardLinks(g.hardLinkNames, g.hardLinkFiles) + ")";
             out += "\n";
             for (const auto& m : g.members) {
                 const char* mark = !r.selectionApplied ? "    " : m.selected ? "    remove  " : "    keep    ";
-                out += mark + m.path + "\n";
+                out += mark + format::displayPath(m.path) + "\n";
             }
         }
         out += "\n";
@@ -57,8 +62,8 @@ std::string text(const ScanReport& r) {
     if (!r.heaps.empty()) {
         out += "Folders that share duplicates\n";
         for (const auto& h : r.heaps) {
-            out += "  " + format::count(h.groups) + " shared groups, " + format::size(h.size) + "\n";
-            for (const auto& f : h.folders) out += "    " + f + "\n";
+            out += "  " + format::counted(h.groups, "shared group", "shared groups") + ", " + format::size(h.size) + "\n";
+            for (const auto& f : h.folders) out += "    " + format::displayPath(f) + "\n";
         }
         out += "\n";
     }
@@ -70,7 +75,7 @@ std::string text(const ScanReport& r) {
         out += buffer + value + "\n";
     };
     out += "Summary\n";
-    for (std::size_t i = 0; i < r.folders.size(); ++i) line(i == 0 ? "Folders:" : "", r.folders[i]);
+    for (std::size_t i = 0; i < r.folders.size(); ++i) line(i == 0 ? "Folders:" : "", format::displayPath(r.folders[i]));
     line("Folders scanned:", format::count(r.foldersScanned));
     line("Files scanned:", format::count(r.filesScanned));
     line("Duplicate groups:", format::count(r.groupCount));
@@ -81,13 +86,14 @@ std::string text(const ScanReport& r) {
     if (r.minimalSizeAutomatic) {
         minimal += r.automaticStopLeftSmallFiles
                        ? " (chosen automatically: the search stopped after 30 s, so smaller files were not examined)"
-                       : " (chosen automatically: files of every size were examined)";
+                   : r.complete ? " (chosen automatically: files of every size were examined)"
+                                : " (chosen automatically; the scan was stopped before every size was examined)";
     }
     line("Minimal file size:", minimal);
     line("Content check:", r.fullHash ? "whole files" : "three samples of large files, whole files where needed");
     line("Time taken:", format::duration(r.durationSeconds));
     if (r.invalidNames > 0)
-        line("Skipped names:", format::count(r.invalidNames) + " (not valid UTF-8)");
+        line("Names not UTF-8:", format::count(r.invalidNames) + " (kept; shown with \\xHH for the odd bytes)");
     const LeftOut& left = r.leftOut;
     if (left.filesInHiddenFolders > 0 || left.filesWithExcludedExtension > 0 || left.filesInExcludedFolders > 0) {
         std::string text;
@@ -102,7 +108,7 @@ std::string text(const ScanReport& r) {
             text += (text.empty() ? format::count(left.filesWithExcludedExtension) +
                                         plural(left.filesWithExcludedExtension, " file", " files")
                                   : ", " + format::count(left.filesWithExcludedExtension)) +
-                    " by excluded extension (" + extensions + ": dorvane settings get KEY_exclude_extensions)";
+                    " by excluded extension (" + extensions + ": dorvane settings get exclude-extensions)";
         }
         if (left.filesInExcludedFolders > 0)
             text += (text.empty() ? "" : ", ") + format::count(left.filesInExcludedFolders) +
@@ -130,7 +136,8 @@ std::string json(const ScanReport& r, const std::string& more) {
            ",\n    \"minimal_size_automatic\": " + (r.minimalSizeAutomatic ? "true" : "false") +
            ",\n    \"automatic_stop\": " + (r.automaticStopLeftSmallFiles ? "true" : "false") +
            ",\n    \"full_hash\": " + (r.fullHash ? "true" : "false") +
-           ",\n    \"skipped_invalid_names\": " + std::to_string(r.invalidNames) +
+           ",\n    \"skipped_invalid_names\": 0" +
+           ",\n    \"invalid_utf8_names\": " + std::to_string(r.invalidNames) +
            ",\n    \"left_out\": { \"hidden_folders\": " + std::to_string(r.leftOut.filesInHiddenFolders) +
            ", \"excluded_extension\": " + std::to_string(r.leftOut.filesWithExcludedExtension) +
            ", \"excluded_folders\": " + std::to_string(r.leftOut.filesInExcludedFolders) + " }" +
@@ -158,7 +165,7 @@ std::string json(const ScanReport& r, const std::string& more) {
                    ",\n          \"members\": [";
             for (std::size_t mi = 0; mi < g.members.size(); ++mi) {
                 const auto& m = g.members[mi];
-                out += std::string(mi ? "," : "") + "\n            { \"path\": " + format::jsonString(m.path) +
+                out += std::string(mi ? "," : "") + "\n            { \"path\": " + format::jsonString(m.path) + pathBytes(m.path) +
                        ", \"size\": " + std::to_string(m.size) + ", \"disk_size\": " + std::to_string(m.diskSize) +
                        ", \"modified\": " + format::jsonString(format::isoTimeUtc(m.modified)) +
                        ", \"device\": " + std::to_string(m.device) + ", \"inode\": " + std::to_string(m.inode) +

@@ -5,6 +5,8 @@
 
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstring>
 #include <cstdio>
 #include <fstream>
 #include <iostream>
@@ -18,7 +20,9 @@
 #include "cli/ScanOptions.h"
 #include "cli/ScanReport.h"
 #include "cli/StopSignals.h"
+#include "cli/UnusableSettings.h"
 #include "platform/FileSystem.h"
+#include "platform/Terminal.h"
 #include "results/DuplicatesContainer.h"
 #include "selection/OperationsManager.h"
 #include "scan/FolderSystemItem.h"
@@ -46,7 +50,8 @@ std::uint64_t countFolders(const FolderSystemItem& folder) {
 }
 
 // Chooses the copies to remove in every group, with this run's extra Always/Never Select folders:
-// Auto Select, or one of the keep rules. `keepIn` holds the admitted --keep-in folders.
+// Auto Select, or one of the keep rules (`keepIn` holds the admitted --keep-in folders). Says what Auto
+// Select chose unless --yes or --quiet asks for silence.
 void selectCopies(DuplicatesContainer& container, const ScanOptions& options, const std::vector<std::string>& keepIn) {
     std::vector<std::string> always, never;
     for (const auto& f : options.alwaysSelectFolders)
@@ -62,11 +67,17 @@ void selectCopies(DuplicatesContainer& container, const ScanOptions& options, co
         return;
     }
     AutoSelectCommandResult selection = OperationsManager::autoSelectAllGroupsOfContainer(container, always, never);
-    if (selection.message && !selection.message->message.empty()) {
-        std::string text = selection.message->message;
-        if (!selection.message->informativeText.empty()) text += " " + selection.message->informativeText;
-        std::fprintf(stderr, "dorvane: %s\n", text.c_str());
-    }
+    if (!selection.message || options.yes || options.quiet) return;
+    const auto n = static_cast<std::uint64_t>(std::max<std::int64_t>(0, selection.countInRemoveList));
+    std::string text;
+    if (!selection.selectedSomething)
+        text = selection.neverSelectListWasUsed
+                   ? "no copy was selected: the others are in Never Select folders ('dorvane settings get never-select')"
+                   : "no copy was selected";
+    else
+        text = format::counted(n, "copy", "copies") + " (" + format::size(selection.removeListSize) +
+               ") selected for removal; the report marks them \"remove\"";
+    std::fprintf(stderr, "dorvane: %s\n", text.c_str());
 }
 
 // Admits the folders of an option that must name existing folders (--exclude, --keep-in); prints why
@@ -95,11 +106,14 @@ bool writeOutput(const std::optional<std::string>& file, const std::string& text
         std::fflush(stdout);
         return true;
     }
+    errno = 0;
     std::ofstream out(*file, std::ios::binary | std::ios::trunc);
     out << text;
     out.close();
     if (!out) {
-        std::fprintf(stderr, "dorvane: cannot write the report to %s\n", file->c_str());
+        const int error = errno;
+        std::fprintf(stderr, "dorvane: cannot write the report to '%s': %s\n", file->c_str(),
+                     error ? std::strerror(error) : "write failed");
         return false;
     }
     return true;
@@ -118,6 +132,7 @@ int runScanCommand(const std::vector<std::string>& arguments) {
         return 0;
     }
     if (auto warning = Settings::standard().takeLoadWarning()) std::fprintf(stderr, "dorvane: %s\n", warning->c_str());
+    if (options.remove && !options.dryRun && !mayRemoveWithTheseSettings(options.yes)) return 3;
 
     if (options.folders.empty()) options.folders.push_back(FileSystem::standard().homeFolder());
     std::vector<std::string> folders;
@@ -154,16 +169,19 @@ int runScanCommand(const std::vector<std::string>& arguments) {
 
     const stop_signals::Handlers handlers;
 
-    const bool showProgress = !options.quiet && isatty(STDERR_FILENO);
+    const bool showProgress = !options.quiet && Terminal::standard().isTerminal(STDERR_FILENO);
     QTimer ticker;
     bool stopRequested = false;
+    progress_line::ScanPercentage percentage(options.choices.searchDuplicateFolders);
+    int width = Terminal::standard().columns(STDERR_FILENO).value_or(80);
     QObject::connect(&ticker, &QTimer::timeout, [&] {
         if (stopStatus() != 0 && !stopRequested) {
             stopRequested = true;
             session->stop(false);
         }
+        if (stop_signals::takeTerminalResized()) width = Terminal::standard().columns(STDERR_FILENO).value_or(width);
         if (showProgress && session->scanner())
-            std::fprintf(stderr, "\r\x1b[K%s", progress_line::describe(*session->scanner()).c_str());
+            std::fprintf(stderr, "\r\x1b[K%s", progress_line::describe(*session->scanner(), percentage, width).c_str());
     });
     ticker.start(100);
     session->start();
@@ -178,8 +196,10 @@ int runScanCommand(const std::vector<std::string>& arguments) {
     report.filesScanned = scanner.getCountOfScannedFiles();
     report.minimalSizeAutomatic = scanner.isMinimalDuplicatesSizeWasDefinedAutomatically();
     report.minimalSize = scanner.finalMinimalDuplicatesSize();
-    report.automaticStopLeftSmallFiles = report.minimalSizeAutomatic && report.minimalSize > 0;
-    if (report.minimalSizeAutomatic && report.minimalSize == ~std::uint64_t{0}) report.minimalSize = 0;
+    // The size reached is news only when the 30-second stop cut the comparison short; otherwise every
+    // size was compared, whatever the smallest duplicate found.
+    report.automaticStopLeftSmallFiles = report.minimalSizeAutomatic && scanner.wasAutomaticStopApplied();
+    if (report.minimalSizeAutomatic && !report.automaticStopLeftSmallFiles) report.minimalSize = 0;
     report.fullHash = scanner.isFullHashCalculation();
     report.durationSeconds = scanner.getTimeFromStart();
     report.invalidNames = scanner.getCountOfInvalidNames();

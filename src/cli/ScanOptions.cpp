@@ -1,34 +1,8 @@
 #include "cli/ScanOptions.h"
 
-#include <cctype>
-#include <cmath>
-#include <cstdlib>
+#include "settings/SizeText.h"
 
-std::optional<std::uint64_t> parseSize(const std::string& text) {
-    if (text.empty()) return std::nullopt;
-    std::size_t i = 0;
-    while (i < text.size() && (std::isdigit(static_cast<unsigned char>(text[i])) || text[i] == '.')) ++i;
-    if (i == 0) return std::nullopt;
-    std::string number = text.substr(0, i);
-    if (number.find('.') != number.rfind('.')) return std::nullopt;
-    std::string unit = text.substr(i);
-    for (auto& c : unit) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    if (unit.ends_with("IB")) unit.erase(unit.size() - 2);
-    else if (unit.size() > 1 && unit.ends_with("B")) unit.pop_back();
-    else if (unit == "B") unit.clear();
-    double multiplier = 1;
-    if (unit == "K") multiplier = 1024.0;
-    else if (unit == "M") multiplier = 1024.0 * 1024;
-    else if (unit == "G") multiplier = 1024.0 * 1024 * 1024;
-    else if (unit == "T") multiplier = 1024.0 * 1024 * 1024 * 1024;
-    else if (!unit.empty()) return std::nullopt;
-    char* end = nullptr;
-    double value = std::strtod(number.c_str(), &end);
-    if (!end || *end != '\0' || value < 0) return std::nullopt;
-    double bytes = std::floor(value * multiplier);
-    if (bytes > 1.8e19) return std::nullopt;
-    return static_cast<std::uint64_t>(bytes);
-}
+std::optional<std::uint64_t> parseSize(const std::string& text) { return size_text::parse(text); }
 
 ScanOptionsResult parseScanOptions(const std::vector<std::string>& arguments) {
     ScanOptions o;

@@ -3,17 +3,21 @@
 #include <algorithm>
 #include <iostream>
 
+#include "cli/Format.h"
 #include "settings/Settings.h"
 
 namespace {
 const char* kSettingsUsage =
-    "usage: dorvane settings                 list every setting with its value and default\n"
-    "       dorvane settings get KEY         print one setting's value\n"
-    "       dorvane settings set KEY VALUE   change a setting (the value is checked against its type)\n"
-    "       dorvane settings reset [KEY]     return one setting, or every setting, to its default\n"
+    "usage: dorvane settings                        list every setting: name, value, default, help, key\n"
+    "       dorvane settings get NAME               print one setting's value\n"
+    "       dorvane settings set NAME VALUE         change a setting (the value is checked against its type)\n"
+    "       dorvane settings set NAME --add ENTRY   add one entry to a list setting\n"
+    "       dorvane settings set NAME --remove ENTRY  remove one entry from a list setting\n"
+    "       dorvane settings reset [NAME]           return one setting, or every setting, to its default\n"
     "\n"
-    "KEY is the stored key (KEY_minDuplicatesFileSize) or the accessor name (minDuplicatesFileSize).\n"
-    "Booleans take true or false; lists take a JSON array of strings, e.g. '[\"/home/me/Downloads\"]'.\n";
+    "NAME is the short name (min-size), the stored key (us:minDuplicatesFileSize) or the accessor name\n"
+    "(minDuplicatesFileSize). Booleans take true or false; sizes take bytes or 10K, 1.5M, 2G; lists take\n"
+    "a JSON array of strings, e.g. '[\"/home/me/Downloads\"]', or one entry at a time with --add/--remove.\n";
 
 void printWarning(std::ostream& err, Settings& settings) {
     if (auto warning = settings.takeLoadWarning()) err << "dorvane settings: warning: " << *warning << "\n";
@@ -24,16 +28,30 @@ int usageError(std::ostream& err, const std::string& problem) {
     return 2;
 }
 
-int listSettings(std::ostream& out, const Settings& settings) {
-    const auto descriptions = Settings::settingDescriptions();
-    std::size_t width = 0;
-    for (const auto& d : descriptions) width = std::max(width, d.key.size());
-    for (const auto& d : descriptions) {
-        const SettingResult value = settings.valueTextForKey(d.key);
-        out << d.key << std::string(width - d.key.size() + 2, ' ') << value.valueText << "  (default "
-            << d.defaultText << "; " << Settings::typeName(d.type) << (d.hasSetter ? "" : "; read by the application only")
-            << ")\n";
+// Sizes read as people read them, with the exact bytes beside: "1.0 MiB (1048576 bytes)".
+std::string shown(const SettingDescription& d, const std::string& valueText) {
+    if (d.type != SettingType::Size) return valueText;
+    const std::uint64_t bytes = std::stoull(valueText);
+    const std::string readable = format::size(bytes);
+    return bytes < 1024 ? readable : readable + " (" + valueText + " bytes)";
+}
+
+void listGroup(std::ostream& out, const Settings& settings, bool windowOnly) {
+    for (const auto& d : Settings::settingDescriptions()) {
+        if (d.windowOnly != windowOnly) continue;
+        const std::string value = settings.valueTextForKey(d.key).valueText;
+        out << d.name << " = " << shown(d, value);
+        if (value != d.defaultText) out << "  (default " << shown(d, d.defaultText) << ")";
+        else out << "  (the default)";
+        if (d.windowOnly) out << "  [window only]";
+        out << "\n    " << d.help << "; key \"" << d.key << "\"\n";
     }
+}
+
+int listSettings(std::ostream& out, const Settings& settings) {
+    listGroup(out, settings, false);
+    out << "\nOnly the window uses these; the command line ignores them:\n";
+    listGroup(out, settings, true);
     return 0;
 }
 
@@ -44,6 +62,17 @@ int finishChange(std::ostream& err, Settings& settings) {
         return 1;
     }
     return 0;
+}
+
+int printChanged(std::ostream& out, std::ostream& err, Settings& settings, const std::string& name,
+                 const SettingResult& result, const char* note = "") {
+    if (!result) {
+        err << "dorvane settings: " << result.message << "\n";
+        return 2;
+    }
+    const auto description = Settings::findSetting(name);
+    out << description->name << " = " << shown(*description, result.valueText) << note << "\n";
+    return finishChange(err, settings);
 }
 }  // namespace
 
@@ -66,7 +95,7 @@ int runSettingsCommand(const std::vector<std::string>& arguments, std::ostream& 
         return listSettings(out, settings);
     }
     if (verb == "get") {
-        if (count != 2) return usageError(err, "'get' takes one KEY");
+        if (count != 2) return usageError(err, "'get' takes one NAME");
         const SettingResult result = settings.valueTextForKey(arguments[1]);
         if (!result) {
             err << "dorvane settings: " << result.message << "\n";
@@ -76,29 +105,22 @@ int runSettingsCommand(const std::vector<std::string>& arguments, std::ostream& 
         return 0;
     }
     if (verb == "set") {
-        if (count != 3) return usageError(err, "'set' takes a KEY and a VALUE");
-        const SettingResult result = settings.setValueTextForKey(arguments[1], arguments[2]);
-        if (!result) {
-            err << "dorvane settings: " << result.message << "\n";
-            return 2;
+        if (count == 4 && (arguments[2] == "--add" || arguments[2] == "--remove")) {
+            const SettingResult result = arguments[2] == "--add"
+                                             ? settings.addListEntryForKey(arguments[1], arguments[3])
+                                             : settings.removeListEntryForKey(arguments[1], arguments[3]);
+            return printChanged(out, err, settings, arguments[1], result);
         }
-        out << arguments[1] << " = " << result.valueText << "\n";
-        return finishChange(err, settings);
+        if (count != 3) return usageError(err, "'set' takes a NAME and a VALUE, or NAME --add/--remove ENTRY");
+        return printChanged(out, err, settings, arguments[1], settings.setValueTextForKey(arguments[1], arguments[2]));
     }
     if (verb == "reset") {
-        if (count > 2) return usageError(err, "'reset' takes at most one KEY");
-        if (count == 2) {
-            const SettingResult result = settings.resetValueForKey(arguments[1]);
-            if (!result) {
-                err << "dorvane settings: " << result.message << "\n";
-                return 2;
-            }
-            out << arguments[1] << " = " << result.valueText << " (default)\n";
-            return finishChange(err, settings);
-        }
+        if (count > 2) return usageError(err, "'reset' takes at most one NAME");
+        if (count == 2)
+            return printChanged(out, err, settings, arguments[1], settings.resetValueForKey(arguments[1]), " (the default)");
         for (const auto& d : Settings::settingDescriptions()) settings.resetValueForKey(d.key);
-        out << "every setting is back to its default\n";
+        out << "Every setting is back to its default.\n";
         return finishChange(err, settings);
     }
-    return usageError(err, "unknown subcommand '" + verb + "'");
+    return usageError(err, "unknown subcommand '" + verb + "' (list, get, set or reset)");
 }

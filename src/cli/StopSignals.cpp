@@ -31,6 +31,9 @@ void onInterrupt(int signal) {
     if (now - g_firstSignalNanoseconds.load() < kOneSignalWindowNanoseconds) return;
     _exit(128 + signal);
 }
+
+std::atomic<bool> g_terminalResized{false};
+void onResize(int) { g_terminalResized = true; }
 }  // namespace
 
 namespace stop_signals {
@@ -40,8 +43,10 @@ int stopStatus() {
     return signal == 0 ? 0 : 128 + signal;
 }
 
+bool takeTerminalResized() { return g_terminalResized.exchange(false); }
+
 struct Handlers::Saved {
-    struct sigaction previousInt {}, previousTerm {};
+    struct sigaction previousInt {}, previousTerm {}, previousWinch {};
 };
 
 Handlers::Handlers() : m_saved(std::make_unique<Saved>()) {
@@ -51,11 +56,17 @@ Handlers::Handlers() : m_saved(std::make_unique<Saved>()) {
     sigemptyset(&action.sa_mask);
     sigaction(SIGINT, &action, &m_saved->previousInt);
     sigaction(SIGTERM, &action, &m_saved->previousTerm);
+    struct sigaction resize {};
+    resize.sa_handler = onResize;
+    sigemptyset(&resize.sa_mask);
+    resize.sa_flags = SA_RESTART;
+    sigaction(SIGWINCH, &resize, &m_saved->previousWinch);
 }
 
 Handlers::~Handlers() {
     sigaction(SIGINT, &m_saved->previousInt, nullptr);
     sigaction(SIGTERM, &m_saved->previousTerm, nullptr);
+    sigaction(SIGWINCH, &m_saved->previousWinch, nullptr);
 }
 
 }  // namespace stop_signals

@@ -1,6 +1,6 @@
 // Ctrl-C and SIGTERM for the commands that scan or remove: the first signal asks for a clean stop
 // (polled through stopStatus), signals within half a second of it are the same request, a later one
-// quits at once. Install and poll on the main thread.
+// quits at once. SIGWINCH marks the terminal as resized. Install and poll on the main thread.
 #pragma once
 
 #include <memory>
@@ -8,6 +8,8 @@
 namespace stop_signals {
 // 130 after SIGINT, 143 after SIGTERM; 0 while no stop was asked for.
 int stopStatus();
+// Whether the terminal changed its size since the last call.
+bool takeTerminalResized();
 
 // Installed for the whole command, the removal included; the previous handlers come back with it.
 class Handlers {

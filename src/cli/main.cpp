@@ -22,7 +22,7 @@ const char* kUsage =
     "\n"
     "Commands:\n"
     "  scan [FOLDER...]   find duplicate files in the folders (default: the home folder)\n"
-    "  settings           list the settings; settings get KEY, set KEY VALUE, reset [KEY]\n"
+    "  settings           list the settings; settings get NAME, set NAME VALUE, reset [NAME]\n"
     "  history            list the removal history by day; --details shows one run, --clear deletes it\n"
     "  remove PLAN        remove the copies a JSON report marks \"selected\" ('dorvane remove --help')\n"
     "  restore            put back the copies a removal run took away ('dorvane restore --help')\n"

@@ -109,7 +109,12 @@ void DuplicatesFilter::doFilterDuplicates() {
             }
     }
     std::int64_t countOfFiles = 0;
-    for (const auto& b : buckets) countOfFiles += static_cast<std::int64_t>(b.items.size());
+    std::uint64_t bytes = 0;
+    for (const auto& b : buckets) {
+        countOfFiles += static_cast<std::int64_t>(b.items.size());
+        bytes += b.size * b.items.size();
+    }
+    m_nBytesToCompare.store(bytes, std::memory_order_relaxed);
 
     m_bIsFilterCanceled.store(false);
     m_arrPossibleDuplicatesKeys = std::move(buckets);
@@ -122,6 +127,9 @@ void DuplicatesFilter::doFilterDuplicates() {
 }
 
 void DuplicatesFilter::filterNextPossibleDuplicates() {
+    // The bytes of the run that just ended count as compared.
+    m_nBytesCompared.fetch_add(m_nBytesOfCurrentBucket, std::memory_order_relaxed);
+    m_nBytesOfCurrentBucket = 0;
     if (isFilterCanceled()) {
         finishFilterDuplicates();
         return;
@@ -137,7 +145,10 @@ void DuplicatesFilter::filterNextPossibleDuplicates() {
     while (files < kFilesPerSeparation && m_nCurrentFilterIndexInKeys + 1 < count) {
         auto& bucket = m_arrPossibleDuplicatesKeys[static_cast<std::size_t>(++m_nCurrentFilterIndexInKeys)];
         std::vector<FileSystemItem*> items;
-        if (bucket.items.size() >= 2) items = setAsideOtherNames(std::move(bucket.items));
+        if (bucket.items.size() >= 2) {
+            m_nBytesOfCurrentBucket += bucket.size * bucket.items.size();
+            items = setAsideOtherNames(std::move(bucket.items));
+        }
         bucket.items.clear();
         files += items.size();
         run.push_back(std::move(items));

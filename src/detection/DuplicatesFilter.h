@@ -57,6 +57,10 @@ public:
     std::int64_t minimalCountOfGroupsCalculatedWhenAutoDefineMinimalFileSize() const {
         return m_nMinimalCountOfGroups;
     }
+    // Progress by bytes, read on any thread: the total size of the files to compare, and the part of it
+    // in size buckets already compared.
+    std::uint64_t bytesToCompare() const { return m_nBytesToCompare.load(std::memory_order_relaxed); }
+    std::uint64_t bytesCompared() const { return m_nBytesCompared.load(std::memory_order_relaxed); }
     std::uint64_t possibleDuplicateFoldersSize() const {
         return m_nPossibleDuplicateFoldersSize.load(std::memory_order_relaxed);
     }
@@ -107,6 +111,9 @@ private:
     std::atomic<std::uint64_t> m_nPossibleDuplicateFoldersSize{0};  // read on the main queue
     std::unordered_map<std::string, std::uint64_t> m_arrPossibleDuplicateFolders;
     std::unordered_set<const FolderSystemItem*> m_arrPossibleDuplicateFoldersContainer;
+    std::atomic<std::uint64_t> m_nBytesToCompare{0};
+    std::atomic<std::uint64_t> m_nBytesCompared{0};
+    std::uint64_t m_nBytesOfCurrentBucket = 0;  // of the run being separated; working queue only
     std::atomic<bool> m_bIsFilterCanceled{false};  // read by the driver for the final minimal size
     std::int64_t m_nMinimalCountOfGroups = 0;
     bool m_bFinished = false;

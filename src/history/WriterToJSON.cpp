@@ -1,12 +1,25 @@
 #include "history/WriterToJSON.h"
 
+#include <QByteArray>
+#include <QString>
+
+#include <algorithm>
+#include <cstdio>
+
 #include "history/EncapsulatedWriterToJSON.h"
 #include "history/JArray.h"
 #include "history/JObject.h"
 #include "history/JSONEscape.h"
 #include "history/JTextValue.h"
 
-std::string escapeForJSON(const std::string& text) {
+std::string escapeForJSON(const std::string& given) {
+    // A file name need not be UTF-8, a JSON text must be: bytes that are not become U+FFFD, so the log
+    // stays readable (the name it records is then an approximation).
+    const QByteArray asUtf8 = QString::fromUtf8(given.data(), static_cast<qsizetype>(given.size())).toUtf8();
+    const std::string text = asUtf8.size() == static_cast<qsizetype>(given.size()) &&
+                                     std::equal(given.begin(), given.end(), asUtf8.begin())
+                                 ? given
+                                 : asUtf8.toStdString();
     std::string out;
     out.reserve(text.size() + text.size() / 8);
     for (char c : text) {
@@ -19,7 +32,14 @@ std::string escapeForJSON(const std::string& text) {
             case '\f': out += "\\f"; break;
             case '\r': out += "\\r"; break;
             case '\t': out += "\\t"; break;
-            default: out += c;
+            default:
+                if (static_cast<unsigned char>(c) < 0x20) {
+                    char escaped[8];
+                    std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned char>(c));
+                    out += escaped;
+                } else {
+                    out += c;
+                }
         }
     }
     return out;

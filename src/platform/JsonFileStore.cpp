@@ -19,6 +19,13 @@ constexpr int kStaleLockMilliseconds = 10000;
 
 JsonFileStore::JsonFileStore(std::string path) : m_sPath(std::move(path)) {}
 
+std::string JsonFileStore::backupPath() const {
+    std::string candidate = m_sPath + ".bak";
+    for (int n = 2; QFileInfo::exists(qPath(candidate)) || QFileInfo(qPath(candidate)).isSymLink(); ++n)
+        candidate = m_sPath + ".bak." + std::to_string(n);
+    return candidate;
+}
+
 JsonFileStore::Contents JsonFileStore::read() const {
     Contents contents;
     QFile file(qPath(m_sPath));
@@ -67,11 +74,23 @@ Status JsonFileStore::update(const QJsonObject& fallback, const std::function<vo
     Contents current = read();
     QJsonObject document;
     if (current.problem) {
-        // Keep the broken file before anything is written over it.
-        const QString backup = qPath(backupPath());
-        QFile::remove(backup);
-        if (!QFile::copy(qPath(m_sPath), backup)) QFile::rename(qPath(m_sPath), backup);
-        notice = m_sPath + " " + *current.problem + "; it was kept as " + backupPath();
+        // Keep the broken file before anything is written over it, under a name no earlier backup holds.
+        // QFile::copy and QFile::rename refuse an existing destination; a name taken meanwhile moves on.
+        std::string backup;
+        for (int attempt = 0; attempt < 100 && backup.empty(); ++attempt) {
+            const std::string candidate = backupPath();
+            if (QFile::copy(qPath(m_sPath), qPath(candidate)) || QFile::rename(qPath(m_sPath), qPath(candidate)))
+                backup = candidate;
+        }
+        if (backup.empty()) {
+            // Never write over a broken file that could not be kept.
+            const int error = errno ? errno : EIO;
+            written = fallback;
+            mutate(written);
+            if (locked) lock.unlock();
+            return Status::fromErrno(error, backupPath());
+        }
+        notice = m_sPath + " " + *current.problem + "; it was kept as " + backup;
         document = fallback;
     } else {
         document = current.document;

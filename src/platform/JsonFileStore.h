@@ -24,10 +24,12 @@ public:
     };
 
     const std::string& path() const { return m_sPath; }
-    std::string backupPath() const { return m_sPath + ".bak"; }
+    // The name a broken file would be kept under now: PATH.bak, else PATH.bak.2, PATH.bak.3, … (the
+    // first that does not exist; an existing backup is never replaced).
+    std::string backupPath() const;
     Contents read() const;
 
-    // Under the lock: re-reads the file (a missing file is an empty object; a broken one is kept as
+    // Under the lock: re-reads the file (a missing file is an empty object; a broken one is copied to
     // backupPath() and replaced by `fallback`), applies `mutate`, writes the result. `written` receives
     // the document as it now stands, also when writing failed. `notice` tells of a broken file kept.
     Status update(const QJsonObject& fallback, const std::function<void(QJsonObject&)>& mutate,

@@ -27,4 +27,6 @@ public:
     // A helper remover ran nothing: its script could not be written or run, or the administrator
     // rights it asked for were refused.
     static RemoveAlert helperNotAllowed();
+    // The explanation behind an alert's "Read More", in a few sentences; empty for an unknown topic.
+    static std::string readMoreText(const std::string& topic);
 };

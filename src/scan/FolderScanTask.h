@@ -12,4 +12,7 @@ public:
 
     std::string path;
     FolderSystemItem* item;  // owned by the tree, which outlives the walk
+    // This folder's share of its top folder's walk, for the progress display: the top folder has 1, and a
+    // folder's share is split evenly among its subfolders.
+    double share = 1.0;
 };

@@ -31,17 +31,33 @@ void FolderScanWorker2::processTask(ObjectTask& task, const SubtaskCreator& subt
 }
 
 void FolderScanWorker2::scan(FolderScanTask& task) {
+    if (task.item && !task.item->parent()) m_pCounters->foldersFound.fetch_add(1, std::memory_order_relaxed);
     if (!m_reader.open(task.path)) {
         // An unreadable folder stays an empty folder of the tree, marked as dealt with.
         task.item->setIsCheckedForDuplicates(true);
+        m_pCounters->foldersDone.fetch_add(1, std::memory_order_relaxed);
+        m_pCounters->shareDone.fetch_add(task.share, std::memory_order_relaxed);
         return;
     }
+    m_subfolders.clear();
     while (m_reader.readBatch(m_entries) > 0) {
         for (const auto& entry : m_entries) processDirEntry(entry, task);
         if (isCanceled()) break;
         _filesCollector->updateForced(false);
     }
     m_reader.close();
+    m_pCounters->foldersDone.fetch_add(1, std::memory_order_relaxed);
+    if (m_subfolders.empty()) m_pCounters->shareDone.fetch_add(task.share, std::memory_order_relaxed);
+    const double share = m_subfolders.empty() ? 0.0 : task.share / static_cast<double>(m_subfolders.size());
+    for (auto& [sub, large] : m_subfolders) {
+        sub->share = share;
+        if (!large) {
+            _stackCollection.push_back(std::move(sub));
+        } else if (_taskCreator && *_taskCreator) {
+            (*_taskCreator)(std::move(sub));
+        }
+    }
+    m_subfolders.clear();
 }
 
 bool FolderScanWorker2::isLargeFolder(const DirectoryEntry& entry) {
@@ -86,10 +102,8 @@ void FolderScanWorker2::processDirEntry(const DirectoryEntry& entry, FolderScanT
     if (entry.type == DirectoryEntryType::SymbolicLink || entry.type == DirectoryEntryType::Other) return;
     if (entry.type == DirectoryEntryType::Folder && entry.mountPoint) return;
     std::string_view name = entry.name;
-    if (!isValidUtf8(name)) {
-        m_pCounters->invalidNames.fetch_add(1, std::memory_order_relaxed);
-        return;
-    }
+    // A name that is not UTF-8 is still a name: it is kept byte for byte, and only counted.
+    if (!isValidUtf8(name)) m_pCounters->invalidNames.fetch_add(1, std::memory_order_relaxed);
     bool hidden = !name.empty() && name[0] == '.';
     FolderSystemItem* parent = task.item;
 
@@ -102,12 +116,8 @@ void FolderScanWorker2::processDirEntry(const DirectoryEntry& entry, FolderScanT
         path.append(task.path);
         if (path.empty() || path.back() != '/') path.push_back('/');
         path.append(name);
-        auto sub = std::make_unique<FolderScanTask>(std::move(path), folder);
-        if (!isLargeFolder(entry)) {
-            _stackCollection.push_back(std::move(sub));
-        } else if (_taskCreator && *_taskCreator) {
-            (*_taskCreator)(std::move(sub));
-        }
+        m_pCounters->foldersFound.fetch_add(1, std::memory_order_relaxed);
+        m_subfolders.emplace_back(std::make_unique<FolderScanTask>(std::move(path), folder), isLargeFolder(entry));
         return;
     }
 

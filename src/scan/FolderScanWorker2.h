@@ -14,7 +14,12 @@
 
 struct FolderScanCounters {
     // Written by every worker of a walk and read by the scan screen's timer.
-    std::atomic<std::uint64_t> invalidNames{0};
+    std::atomic<std::uint64_t> invalidNames{0};  // names that are not valid UTF-8 (kept as bytes)
+    std::atomic<std::uint64_t> foldersFound{0};   // the top folder and every subfolder met so far
+    std::atomic<std::uint64_t> foldersDone{0};    // folders read to the end (or found unreadable)
+    // The part of the walk done, 0 to 1: the shares of the folders without subfolders read so far (a
+    // folder's share is split among its subfolders, so the estimate only grows and ends at 1).
+    std::atomic<double> shareDone{0};
 };
 
 class FolderScanWorker2 : public ObjectWorkerCore {
@@ -35,6 +40,8 @@ private:
     DirectoryReader m_reader;
     std::vector<DirectoryEntry> m_entries;
     std::vector<std::unique_ptr<FolderScanTask>> _stackCollection;
+    // The subfolders of the folder being read, handed on once it is read whole and their shares known.
+    std::vector<std::pair<std::unique_ptr<FolderScanTask>, bool>> m_subfolders;  // (task, is large)
     const SubtaskCreator* _taskCreator = nullptr;
     std::unique_ptr<FolderScanWorkerFilesCollector> _filesCollector;
     std::shared_ptr<FolderScanCounters> m_pCounters;

@@ -28,6 +28,9 @@ public:
     // Hands the root over to the caller; nothing before the root was reported.
     std::unique_ptr<VolumeSystemItem> takeRoot();
     std::uint64_t countOfInvalidNames() const { return m_pCounters->invalidNames.load(std::memory_order_relaxed); }
+    std::uint64_t countOfFoldersFound() const { return m_pCounters->foldersFound.load(std::memory_order_relaxed); }
+    std::uint64_t countOfFoldersDone() const { return m_pCounters->foldersDone.load(std::memory_order_relaxed); }
+    double walkedShare() const { return m_pCounters->shareDone.load(std::memory_order_relaxed); }
 
     void onFilesCollectorCreated(FolderScanWorkerFilesCollector* collector) override;
     void onFilesCollectorCollectFiles(FolderScanWorkerFilesCollector* collector,

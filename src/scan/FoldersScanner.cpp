@@ -164,6 +164,9 @@ void FoldersScanner::onFileItemsScanned(std::vector<FileSystemItem*> files) {
 void FoldersScanner::onScannerCompletedScanItem(FolderScanner* scanner, VolumeSystemItem*) {
     if (scanner != m_pCurrentScanner.get()) return;
     addRelaxed(m_nCountOfInvalidNames, scanner->countOfInvalidNames());
+    m_nWalkedFoldersOfFinishedScanners += scanner->countOfFoldersDone();
+    m_nFoundFoldersOfFinishedScanners += scanner->countOfFoldersFound();
+    ++m_nFinishedTopFolders;
     if (auto root = scanner->takeRoot()) m_arrRoots.push_back(std::move(root));
     std::shared_ptr<FolderScanner> finished;
     {
@@ -218,8 +221,10 @@ void FoldersScanner::onFilteredFilesCount(std::int32_t count, std::uint64_t each
     addRelaxed(m_nCountOfActualDuplicates, static_cast<std::uint64_t>(count));
     // The automatic minimal size: after 30 s the small files are not worth waiting for.
     if (isMinimalDuplicatesSizeWasDefinedAutomatically() && eachSize <= kAutomaticStopMaxFileSize &&
-        getSearchDuplicatesDuration() > kAutomaticStopSeconds)
+        getSearchDuplicatesDuration() > kAutomaticStopSeconds) {
+        m_bAutomaticStopApplied.store(true, std::memory_order_relaxed);
         stopFilterDuplicatesFiles();
+    }
 }
 
 void FoldersScanner::onFinishSearchDuplicatesFilesWithType(std::int32_t type) {
@@ -355,6 +360,33 @@ void FoldersScanner::stopWithIgnoreResult(bool ignore) {
 std::uint64_t FoldersScanner::getCountOfCheckedFolders() const {
     return m_nCountOfCheckedFolders.load(std::memory_order_relaxed) +
            m_nCountOfCheckedFoldersInHeaps.load(std::memory_order_relaxed);
+}
+
+std::uint64_t FoldersScanner::getCountOfWalkedFolders() const {
+    std::uint64_t n = m_nWalkedFoldersOfFinishedScanners;
+    if (m_pCurrentScanner) n += m_pCurrentScanner->countOfFoldersDone();
+    return n;
+}
+
+std::uint64_t FoldersScanner::getCountOfFoundFolders() const {
+    std::uint64_t n = m_nFoundFoldersOfFinishedScanners;
+    if (m_pCurrentScanner) n += m_pCurrentScanner->countOfFoldersFound();
+    return n;
+}
+
+double FoldersScanner::getWalkProgress() const {
+    if (m_arrFoldersForScan.empty()) return 0.0;
+    double done = static_cast<double>(m_nFinishedTopFolders);
+    if (m_pCurrentScanner) done += std::min(1.0, m_pCurrentScanner->walkedShare());
+    return std::min(1.0, done / static_cast<double>(m_arrFoldersForScan.size()));
+}
+
+std::uint64_t FoldersScanner::getBytesToCompare() const {
+    return m_pDuplicatesFilter ? m_pDuplicatesFilter->bytesToCompare() : 0;
+}
+
+std::uint64_t FoldersScanner::getBytesCompared() const {
+    return m_pDuplicatesFilter ? m_pDuplicatesFilter->bytesCompared() : 0;
 }
 
 std::uint64_t FoldersScanner::getPossibleDuplicatesSizeOfType(std::int32_t type) const {

@@ -86,6 +86,18 @@ public:
     bool isBackupsWereSkipped() const { return m_bIsBackupsWereSkipped; }
     bool isFullHashCalculation() const { return m_bFullHash; }
     std::uint64_t getCountOfInvalidNames() const { return m_nCountOfInvalidNames.load(std::memory_order_relaxed); }
+    // The walk's progress: folders read to the end and folders met so far, over every top folder.
+    std::uint64_t getCountOfWalkedFolders() const;
+    std::uint64_t getCountOfFoundFolders() const;
+    // The walk's share done over every top folder, 0 to 1 (each top folder an equal part; within one, a
+    // folder's part is split evenly among its subfolders). Only grows.
+    double getWalkProgress() const;
+    // The content comparison's progress in bytes: the candidates' total size, and the part of it whose
+    // size bucket is done. Both 0 before the comparison starts.
+    std::uint64_t getBytesToCompare() const;
+    std::uint64_t getBytesCompared() const;
+    // True only when the automatic minimal size's 30-second stop ended the comparison early.
+    bool wasAutomaticStopApplied() const { return m_bAutomaticStopApplied.load(std::memory_order_relaxed); }
 
     // FolderScannerListener
     void onScannerFoundFiles(FolderScanner* scanner, std::vector<FileSystemItem*> files) override;
@@ -165,6 +177,10 @@ private:
     std::atomic<std::uint64_t> m_nCountOfCheckedFoldersInHeaps{0};
     std::atomic<float> m_nHeapsFilterProgress{0};
     std::atomic<std::uint64_t> m_nCountOfInvalidNames{0};
+    std::uint64_t m_nWalkedFoldersOfFinishedScanners = 0;  // main thread only
+    std::uint64_t m_nFoundFoldersOfFinishedScanners = 0;   // main thread only
+    std::size_t m_nFinishedTopFolders = 0;                  // main thread only
+    std::atomic<bool> m_bAutomaticStopApplied{false};
 
     std::uint64_t m_nDuplicatesMinimalFileSize = 0;
     bool m_bSearchDuplicatesFoldersAndSimilars = true;

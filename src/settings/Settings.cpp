@@ -80,9 +80,10 @@ Settings::Settings(std::string filePath) : m_sFilePath(std::move(filePath)) {
     JsonFileStore::Contents contents = m_pStore->read();
     if (contents.problem) {
         m_bLoadProblemReported = true;
+        m_sUnusableFile = m_sFilePath + " " + *contents.problem;
         m_sWarning = "settings: " + m_sFilePath + " " + *contents.problem +
                      "; every setting reads as its default, and the file will be kept as " + m_pStore->backupPath() +
-                     " before it is written";
+                     " when a setting is next changed";
     }
     replaceCache(contents.document);
 
@@ -97,6 +98,7 @@ Settings::Settings(std::string filePath) : m_sFilePath(std::move(filePath)) {
         switch (description.type) {
             case SettingType::Bool:
             case SettingType::UnsignedInteger:
+            case SettingType::Size:
             case SettingType::Integer:
             case SettingType::Float: fits = value.isBool() || value.isDouble(); break;
             case SettingType::Text:
@@ -129,6 +131,11 @@ void Settings::setStandard(std::shared_ptr<Settings> settings) {
     auto& instance = standardInstance();
     if (instance) retiredInstances().push_back(std::move(instance));
     instance = std::move(settings);
+}
+
+std::optional<std::string> Settings::unusableFileProblem() const {
+    std::lock_guard lock(m_mutex);
+    return m_sUnusableFile;
 }
 
 std::optional<std::string> Settings::takeLoadWarning() {
@@ -181,7 +188,12 @@ void Settings::applyChanges(const std::vector<Change>& changes) {
     const Status status = m_pStore->update(current, mutate, written, notice);
     replaceCache(written);
     if (notice && !m_bLoadProblemReported) addWarning("settings: " + *notice);
-    if (!status) addWarning("settings: could not save the settings: " + status.message());
+    if (!status) {
+        addWarning("settings: could not save the settings: " + status.message());
+    } else {
+        std::lock_guard lock(m_mutex);
+        m_sUnusableFile.reset();  // the file now holds what is in effect
+    }
 }
 
 // ---------------------------------------------------------------------------------------------------

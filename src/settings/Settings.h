@@ -18,15 +18,18 @@
 
 class JsonFileStore;
 
-enum class SettingType { Bool, UnsignedInteger, Integer, Float, Text, TextList, FolderSplitState };
+enum class SettingType { Bool, UnsignedInteger, Size, Integer, Float, Text, TextList, FolderSplitState };
 
-// One row of the table of settings, for listings and get/set by key.
+// One row of the table of settings, for listings and get/set by name or key.
 struct SettingDescription {
     std::string key;
     std::string accessor;
     SettingType type;
     bool hasSetter;           // false for the settings the application only reads
     std::string defaultText;  // the default as `dorvane settings` prints it
+    std::string name;         // the short name people type: "min-size"
+    std::string help;         // one line
+    bool windowOnly = false;  // only the window reads it; the command line ignores it
 };
 
 // The outcome of a get or set by key: ok with the value as text, or a message saying what was wrong.
@@ -55,6 +58,9 @@ public:
     const std::string& filePath() const { return m_sFilePath; }
     // A one-line warning about the file (unparsable, a value of the wrong type, a failed write), once.
     std::optional<std::string> takeLoadWarning();
+    // While the settings in effect are the defaults standing in for a file that could not be used
+    // (until a write replaces it): the file and why, "PATH is not valid JSON (…)".
+    std::optional<std::string> unusableFileProblem() const;
 
     // Typed primitives. A value of the wrong type reads as the default.
     bool getBoolValueForKey(const std::string& key, bool defaultValue) const;
@@ -219,11 +225,17 @@ public:
 
     // The table of every setting, in the order of the listing, and get/set by key. A list is written
     // and read as a JSON array of strings; a boolean as true/false (also yes/no, 1/0).
+    // `key` may be the stored key, the short name or the accessor name; a size takes 10K, 1.5M, 2G.
     static std::vector<SettingDescription> settingDescriptions();
+    static std::optional<SettingDescription> findSetting(const std::string& key);
     static std::string typeName(SettingType type);
     SettingResult valueTextForKey(const std::string& key) const;
     SettingResult setValueTextForKey(const std::string& key, const std::string& text);
     SettingResult resetValueForKey(const std::string& key);  // removes the key: the default applies
+    // Adds one entry to a list setting (nothing when it is there already) or removes one (an error
+    // when it is not there).
+    SettingResult addListEntryForKey(const std::string& key, const std::string& entry);
+    SettingResult removeListEntryForKey(const std::string& key, const std::string& entry);
 
 private:
     struct Change {
@@ -241,6 +253,7 @@ private:
     std::mutex m_writeMutex;
     std::unique_ptr<JsonFileStore> m_pStore;  // null for a memory-only store; guarded by m_writeMutex
     bool m_bLoadProblemReported = false;      // the file was broken when loaded; guarded by m_writeMutex
+    std::optional<std::string> m_sUnusableFile;  // see unusableFileProblem(); guarded by m_mutex
     mutable std::mutex m_mutex;
     std::unordered_map<std::string, QJsonValue> m_mapValues;  // the parsed document; guarded by m_mutex
     std::optional<std::string> m_sWarning;                    // the first warning not yet taken; guarded by m_mutex

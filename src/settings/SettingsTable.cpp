@@ -5,12 +5,14 @@
 #include <QJsonDocument>
 
 #include <algorithm>
+#include <cctype>
 #include <charconv>
 #include <cmath>
 #include <variant>
 
 #include "settings/Settings.h"
 #include "settings/SettingsKeys.h"
+#include "settings/SizeText.h"
 
 namespace {
 using Value = std::variant<bool, std::uint64_t, std::int32_t, double, std::optional<std::string>,
@@ -22,73 +24,125 @@ struct Row {
     SettingType type;
     std::function<Value(const Settings&)> get;
     std::function<void(Settings&, const Value&)> set;  // empty: stored through the typed primitive
+    const char* name;
+    bool windowOnly;
+    const char* help;
 };
 
-#define ROW(type, cppType, name, Name)                                                                    \
-    Row{settings_keys::name, #name, SettingType::type, [](const Settings& s) -> Value { return s.name(); }, \
-        [](Settings& s, const Value& v) { s.set##Name(std::get<cppType>(v)); }}
-#define LIST_ROW(name, Name)                                                                                  \
+constexpr bool kWindow = true;
+constexpr bool kBoth = false;
+
+#define ROW(type, cppType, name, Name, shortName, use, help)                                                   \
+    Row{settings_keys::name, #name, SettingType::type, [](const Settings& s) -> Value { return s.name(); },     \
+        [](Settings& s, const Value& v) { s.set##Name(std::get<cppType>(v)); }, shortName, use, help}
+#define LIST_ROW(name, Name, shortName, use, help)                                                              \
     Row{settings_keys::name, #name, SettingType::TextList, [](const Settings& s) -> Value { return s.name(); }, \
-        [](Settings& s, const Value& v) { s.set##Name(std::get<std::vector<std::string>>(v)); }}
-#define READ_ONLY_BOOL_ROW(name)                                                                         \
+        [](Settings& s, const Value& v) { s.set##Name(std::get<std::vector<std::string>>(v)); }, shortName, use, help}
+#define READ_ONLY_BOOL_ROW(name, shortName, help)                                                            \
     Row{settings_keys::name, #name, SettingType::Bool, [](const Settings& s) -> Value { return s.name(); }, \
-        nullptr}
+        nullptr, shortName, kBoth, help}
 
 const std::vector<Row>& rows() {
     static const std::vector<Row> table = {
-        ROW(Bool, bool, defineMinimalDuplicatesFileSizeAutomatically, DefineMinimalDuplicatesFileSizeAutomatically),
-        ROW(Bool, bool, defineMinimalDuplicatesFileSizeAsZero, DefineMinimalDuplicatesFileSizeAsZero),
-        ROW(UnsignedInteger, std::uint64_t, minDuplicatesFileSize, MinDuplicatesFileSize),
-        ROW(UnsignedInteger, std::uint64_t, hashBlockSize, HashBlockSize),
-        ROW(Bool, bool, forceFullHashCalculation, ForceFullHashCalculation),
-        ROW(Bool, bool, scanInHiddenFolders, ScanInHiddenFolders),
-        READ_ONLY_BOOL_ROW(excludeTimeMachineBackups),
-        READ_ONLY_BOOL_ROW(skipVolumeSystemFolders),
-        LIST_ROW(excludeFolders, ExcludeFolders),
-        LIST_ROW(excludeFiles, ExcludeFiles),
-        LIST_ROW(excludeExtensions, ExcludeExtensions),
-        LIST_ROW(autoAlwaysSelectFolders, AutoAlwaysSelectFolders),
-        LIST_ROW(autoNeverSelectFolders, AutoNeverSelectFolders),
-        ROW(Bool, bool, moveCleanedDuplicatesToTheTrashCan, MoveCleanedDuplicatesToTheTrashCan),
-        ROW(Bool, bool, allowRemovingAllDuplicateCopies, AllowRemovingAllDuplicateCopies),
-        ROW(Bool, bool, removeEmptyFolders, RemoveEmptyFolders),
-        ROW(Bool, bool, verifyBeforeRemove, VerifyBeforeRemove),
-        ROW(Bool, bool, logRemovedDuplicates, LogRemovedDuplicates),
-        LIST_ROW(lastTenFolders, LastTenFolders),
-        ROW(Text, std::optional<std::string>, lastOpenedFolderToScan, LastOpenedFolderToScan),
-        ROW(Bool, bool, mergeDialogueExpandOptions, MergeDialogueExpandOptions),
-        ROW(Bool, bool, mergeDialogueMoveMergedFiles, MergeDialogueMoveMergedFiles),
+        ROW(Bool, bool, defineMinimalDuplicatesFileSizeAutomatically, DefineMinimalDuplicatesFileSizeAutomatically,
+            "auto-min-size", kBoth, "let the scan choose the minimal file size (--auto-size)"),
+        ROW(Bool, bool, defineMinimalDuplicatesFileSizeAsZero, DefineMinimalDuplicatesFileSizeAsZero, "all-sizes",
+            kBoth, "compare files of every size when auto-min-size is off (--all-sizes)"),
+        ROW(Size, std::uint64_t, minDuplicatesFileSize, MinDuplicatesFileSize, "min-size", kBoth,
+            "smaller files are not compared when auto-min-size and all-sizes are off (--min-size)"),
+        ROW(Size, std::uint64_t, hashBlockSize, HashBlockSize, "sample-size", kBoth,
+            "the size of each of the three samples read from a large file"),
+        ROW(Bool, bool, forceFullHashCalculation, ForceFullHashCalculation, "full-hash", kBoth,
+            "digest every file whole instead of three samples (--full)"),
+        ROW(Bool, bool, scanInHiddenFolders, ScanInHiddenFolders, "hidden-folders", kBoth,
+            "look inside folders whose names begin with \".\" (--hidden)"),
+        READ_ONLY_BOOL_ROW(excludeTimeMachineBackups, "skip-backups", "leave backup folders out of a scan"),
+        READ_ONLY_BOOL_ROW(skipVolumeSystemFolders, "skip-system-folders",
+                           "leave the system folders of other volumes out of a scan"),
+        LIST_ROW(excludeFolders, ExcludeFolders, "exclude-folders", kBoth, "folders never scanned"),
+        LIST_ROW(excludeFiles, ExcludeFiles, "exclude-files", kBoth, "files never compared"),
+        LIST_ROW(excludeExtensions, ExcludeExtensions, "exclude-extensions", kBoth,
+                 "files with these extensions are not compared (\".so\")"),
+        LIST_ROW(autoAlwaysSelectFolders, AutoAlwaysSelectFolders, "always-select", kBoth,
+                 "Auto Select prefers removing the copies in these folders"),
+        LIST_ROW(autoNeverSelectFolders, AutoNeverSelectFolders, "never-select", kBoth,
+                 "Auto Select never selects the copies in these folders"),
+        ROW(Bool, bool, moveCleanedDuplicatesToTheTrashCan, MoveCleanedDuplicatesToTheTrashCan, "use-trash", kWindow,
+            "the window removes to the Trash (the command line does unless --permanent)"),
+        ROW(Bool, bool, allowRemovingAllDuplicateCopies, AllowRemovingAllDuplicateCopies, "allow-selecting-all",
+            kWindow, "let every copy of a group be selected (one copy always stays on removal)"),
+        ROW(Bool, bool, removeEmptyFolders, RemoveEmptyFolders, "remove-empty-folders", kBoth,
+            "remove folders that a removal left empty"),
+        ROW(Bool, bool, verifyBeforeRemove, VerifyBeforeRemove, "verify-before-remove", kBoth,
+            "kept for older settings files; the check before each removal always runs"),
+        ROW(Bool, bool, logRemovedDuplicates, LogRemovedDuplicates, "log-removals", kBoth,
+            "write a history log of every removal run (needed by dorvane restore)"),
+        LIST_ROW(lastTenFolders, LastTenFolders, "recent-folders", kWindow, "the Recent Folders menu"),
+        ROW(Text, std::optional<std::string>, lastOpenedFolderToScan, LastOpenedFolderToScan, "last-added-folder",
+            kWindow, "where the Add… dialog opens"),
+        ROW(Bool, bool, mergeDialogueExpandOptions, MergeDialogueExpandOptions, "merge-show-options", kWindow,
+            "the merge dialog shows its options"),
+        ROW(Bool, bool, mergeDialogueMoveMergedFiles, MergeDialogueMoveMergedFiles, "merge-move-files", kWindow,
+            "the merge dialog moves the merged files"),
         ROW(Bool, bool, mergeDialogueNeedMergeDuplicateFilesWithDifferentNames,
-            MergeDialogueNeedMergeDuplicateFilesWithDifferentNames),
-        ROW(UnsignedInteger, std::uint64_t, cleanedFileSize, CleanedFileSize),
-        ROW(UnsignedInteger, std::uint64_t, cleanedFileCount, CleanedFileCount),
-        ROW(Bool, bool, showNewScanMessage, ShowNewScanMessage),
-        ROW(Bool, bool, showRestartScanMessage, ShowRestartScanMessage),
-        ROW(Bool, bool, showRemovePermanentlyMessage, ShowRemovePermanentlyMessage),
-        ROW(Bool, bool, showRemovePermanentlyItemsOnRemoteDisksMessage, ShowRemovePermanentlyItemsOnRemoteDisksMessage),
-        ROW(Bool, bool, showRemoveLastInCategoriesMessage, ShowRemoveLastInCategoriesMessage),
-        ROW(Bool, bool, showRemoveLastInHeapsMessage, ShowRemoveLastInHeapsMessage),
-        ROW(Bool, bool, showAutoSelectMessage, ShowAutoSelectMessage),
-        ROW(Bool, bool, showAutoSelectMessageThatSelectionNotChanged, ShowAutoSelectMessageThatSelectionNotChanged),
+            MergeDialogueNeedMergeDuplicateFilesWithDifferentNames, "merge-different-names", kWindow,
+            "the merge dialog also merges copies with different names"),
+        ROW(Size, std::uint64_t, cleanedFileSize, CleanedFileSize, "freed-size", kWindow,
+            "the space freed by every removal so far"),
+        ROW(UnsignedInteger, std::uint64_t, cleanedFileCount, CleanedFileCount, "freed-count", kWindow,
+            "the copies removed so far"),
+        ROW(Bool, bool, showNewScanMessage, ShowNewScanMessage, "ask-new-scan", kWindow,
+            "ask before New Scan drops the results"),
+        ROW(Bool, bool, showRestartScanMessage, ShowRestartScanMessage, "ask-rescan", kWindow,
+            "ask before Rescan drops the results"),
+        ROW(Bool, bool, showRemovePermanentlyMessage, ShowRemovePermanentlyMessage, "ask-delete-permanently", kBoth,
+            "ask before deleting copies for good (--permanent; --yes answers)"),
+        ROW(Bool, bool, showRemovePermanentlyItemsOnRemoteDisksMessage, ShowRemovePermanentlyItemsOnRemoteDisksMessage,
+            "ask-delete-on-network-disks", kWindow, "ask before deleting copies on network disks for good"),
+        ROW(Bool, bool, showRemoveLastInCategoriesMessage, ShowRemoveLastInCategoriesMessage,
+            "ask-select-last-in-kind", kWindow, "ask before selecting the last copies of a kind"),
+        ROW(Bool, bool, showRemoveLastInHeapsMessage, ShowRemoveLastInHeapsMessage, "ask-select-last-in-shared",
+            kWindow, "ask before selecting the last copies in folders that share duplicates"),
+        ROW(Bool, bool, showAutoSelectMessage, ShowAutoSelectMessage, "selection-tip", kBoth,
+            "after Auto Select, say how many copies were selected"),
+        ROW(Bool, bool, showAutoSelectMessageThatSelectionNotChanged, ShowAutoSelectMessageThatSelectionNotChanged,
+            "tell-selection-unchanged", kWindow, "say when Auto Select changed nothing"),
         ROW(Bool, bool, showAutoSelectMessageThatSelectionNotChangedBecauseNeverSelectList,
-            ShowAutoSelectMessageThatSelectionNotChangedBecauseNeverSelectList),
-        ROW(Bool, bool, showSelectInFolderDuplicateFolderSelected, ShowSelectInFolderDuplicateFolderSelected),
-        ROW(Bool, bool, showOverviewAfterScanning, ShowOverviewAfterScanning),
-        ROW(Bool, bool, showShortFilePath, ShowShortFilePath),
-        ROW(Integer, std::int32_t, sortType, SortType),
-        ROW(Integer, std::int32_t, sortDirection, SortDirection),
-        ROW(FolderSplitState, std::int32_t, folderSplitState, FolderSplitState),
-        ROW(Float, double, fsDividerPosition, FsDividerPosition),
-        ROW(Float, double, fsDividerPreviewPosition, FsDividerPreviewPosition),
-        ROW(Bool, bool, fsIsNeedToShowInfoPanel, FsIsNeedToShowInfoPanel),
-        ROW(Bool, bool, showOverlayOverviewScreen, ShowOverlayOverviewScreen),
-        ROW(Bool, bool, showOverlayCategoryScreen, ShowOverlayCategoryScreen),
-        ROW(Bool, bool, showOverlayCategorySingularScreen, ShowOverlayCategorySingularScreen),
-        ROW(Bool, bool, showOverlaySimilarsScreen, ShowOverlaySimilarsScreen),
-        ROW(Bool, bool, showOverlaySimilarsOnlyMergeScreen, ShowOverlaySimilarsOnlyMergeScreen),
-        ROW(UnsignedInteger, std::uint64_t, welcomeScreenAppearanceCount, WelcomeScreenAppearanceCount),
-        ROW(Text, std::optional<std::string>, selectedFilesPresentation, SelectedFilesPresentation),
-        ROW(Text, std::optional<std::string>, selectedFilesSortType, SelectedFilesSortType),
+            ShowAutoSelectMessageThatSelectionNotChangedBecauseNeverSelectList, "tell-never-select-kept", kWindow,
+            "say when the Never Select folders kept Auto Select from changing anything"),
+        ROW(Bool, bool, showSelectInFolderDuplicateFolderSelected, ShowSelectInFolderDuplicateFolderSelected,
+            "tell-folder-selected", kWindow, "say when Select in Folder selected a duplicate folder"),
+        ROW(Bool, bool, showOverviewAfterScanning, ShowOverviewAfterScanning, "show-overview", kWindow,
+            "show the overview when a scan ends"),
+        ROW(Bool, bool, showShortFilePath, ShowShortFilePath, "short-paths", kWindow,
+            "show paths shortened in the results"),
+        ROW(Integer, std::int32_t, sortType, SortType, "sort-column", kWindow, "the results' sort column"),
+        ROW(Integer, std::int32_t, sortDirection, SortDirection, "sort-direction", kWindow,
+            "the results' sort direction"),
+        ROW(FolderSplitState, std::int32_t, folderSplitState, FolderSplitState, "folder-split", kWindow,
+            "what the folder pane shows (0 preview, 1 preview and contents)"),
+        ROW(Float, double, fsDividerPosition, FsDividerPosition, "folder-divider", kWindow,
+            "where the folder pane's divider stands"),
+        ROW(Float, double, fsDividerPreviewPosition, FsDividerPreviewPosition, "folder-preview-divider", kWindow,
+            "where the folder preview's divider stands"),
+        ROW(Bool, bool, fsIsNeedToShowInfoPanel, FsIsNeedToShowInfoPanel, "folder-info-panel", kWindow,
+            "the folder pane shows its information panel"),
+        ROW(Bool, bool, showOverlayOverviewScreen, ShowOverlayOverviewScreen, "hint-overview", kWindow,
+            "show the hints over the overview"),
+        ROW(Bool, bool, showOverlayCategoryScreen, ShowOverlayCategoryScreen, "hint-kind", kWindow,
+            "show the hints over a kind's groups"),
+        ROW(Bool, bool, showOverlayCategorySingularScreen, ShowOverlayCategorySingularScreen, "hint-kind-single",
+            kWindow, "show the hints over a kind with one group"),
+        ROW(Bool, bool, showOverlaySimilarsScreen, ShowOverlaySimilarsScreen, "hint-similar", kWindow,
+            "show the hints over similar files"),
+        ROW(Bool, bool, showOverlaySimilarsOnlyMergeScreen, ShowOverlaySimilarsOnlyMergeScreen, "hint-similar-merge",
+            kWindow, "show the hints over similar files that can only be merged"),
+        ROW(UnsignedInteger, std::uint64_t, welcomeScreenAppearanceCount, WelcomeScreenAppearanceCount,
+            "welcome-count", kWindow, "how often the welcome screen was shown"),
+        ROW(Text, std::optional<std::string>, selectedFilesPresentation, SelectedFilesPresentation,
+            "selected-files-view", kWindow, "how the list of selected files is shown"),
+        ROW(Text, std::optional<std::string>, selectedFilesSortType, SelectedFilesSortType, "selected-files-sort",
+            kWindow, "how the list of selected files is sorted"),
     };
     return table;
 }
@@ -100,6 +154,8 @@ const std::vector<Row>& rows() {
 const Row* findRow(const std::string& keyOrAccessor) {
     const auto& table = rows();
     auto found = std::find_if(table.begin(), table.end(), [&](const Row& row) { return row.key == keyOrAccessor; });
+    if (found == table.end())
+        found = std::find_if(table.begin(), table.end(), [&](const Row& row) { return keyOrAccessor == row.name; });
     if (found == table.end())
         found = std::find_if(table.begin(), table.end(), [&](const Row& row) { return keyOrAccessor == row.accessor; });
     return found == table.end() ? nullptr : &*found;
@@ -127,6 +183,8 @@ std::string valueText(const Value& value) {
     return std::visit(Visitor{}, value);
 }
 
+std::string label(const Row& row) { return std::string(row.name) + " (" + row.key + ")"; }
+
 std::string lowered(std::string text) {
     for (char& c : text)
         if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
@@ -149,31 +207,36 @@ std::optional<Value> parseValue(const Row& row, const std::string& text, std::st
             const std::string word = lowered(text);
             if (word == "true" || word == "yes" || word == "1") return Value(true);
             if (word == "false" || word == "no" || word == "0") return Value(false);
-            message = row.key + " takes a boolean (true or false), not " + quoted;
+            message = label(row) + " takes a boolean (true or false), not " + quoted;
+            return std::nullopt;
+        }
+        case SettingType::Size: {
+            if (const auto size = size_text::parse(text)) return Value(*size);
+            message = label(row) + " takes a size: bytes, or 10K, 1.5M, 2G (not " + quoted + ")";
             return std::nullopt;
         }
         case SettingType::UnsignedInteger: {
             std::uint64_t number = 0;
             if (text[0] != '-' && text[0] != '+' && parseNumber(text, number)) return Value(number);
-            message = row.key + " takes a whole number from 0 to 18446744073709551615, not " + quoted;
+            message = label(row) + " takes a whole number from 0 to 18446744073709551615, not " + quoted;
             return std::nullopt;
         }
         case SettingType::Integer: {
             std::int32_t number = 0;
             if (parseNumber(text, number)) return Value(number);
-            message = row.key + " takes a whole number from -2147483648 to 2147483647, not " + quoted;
+            message = label(row) + " takes a whole number from -2147483648 to 2147483647, not " + quoted;
             return std::nullopt;
         }
         case SettingType::FolderSplitState: {
             std::int32_t number = 0;
             if (parseNumber(text, number) && number >= 0 && number <= 2) return Value(number);
-            message = row.key + " takes 0, 1 or 2, not " + quoted;
+            message = label(row) + " takes 0, 1 or 2, not " + quoted;
             return std::nullopt;
         }
         case SettingType::Float: {
             double number = 0;
             if (parseNumber(text, number) && std::isfinite(number)) return Value(number);
-            message = row.key + " takes a number, not " + quoted;
+            message = label(row) + " takes a number, not " + quoted;
             return std::nullopt;
         }
         case SettingType::Text: return Value(std::optional<std::string>(text));
@@ -189,15 +252,72 @@ std::optional<Value> parseValue(const Row& row, const std::string& text, std::st
                 }
             }
             if (fits) return Value(std::move(list));
-            message = row.key + " takes a JSON array of strings such as [\"/path/one\",\"/path/two\"], not " + quoted;
+            message = label(row) + " takes a JSON array of strings such as [\"/path/one\",\"/path/two\"], not " + quoted;
             return std::nullopt;
         }
     }
     return std::nullopt;
 }
 
+// Edits needed to turn one text into the other (letters compared without case).
+std::size_t editDistance(const std::string& a, const std::string& b) {
+    std::vector<std::size_t> previous(b.size() + 1), current(b.size() + 1);
+    for (std::size_t j = 0; j <= b.size(); ++j) previous[j] = j;
+    for (std::size_t i = 1; i <= a.size(); ++i) {
+        current[0] = i;
+        for (std::size_t j = 1; j <= b.size(); ++j) {
+            const bool same = std::tolower(static_cast<unsigned char>(a[i - 1])) ==
+                              std::tolower(static_cast<unsigned char>(b[j - 1]));
+            current[j] = std::min({previous[j] + 1, current[j - 1] + 1, previous[j - 1] + (same ? 0 : 1)});
+        }
+        std::swap(previous, current);
+    }
+    return previous[b.size()];
+}
+
+// The short name closest to what was typed, when one is close enough to be a slip.
+std::optional<std::string> closestName(const std::string& typed) {
+    std::optional<std::string> best;
+    std::size_t bestDistance = std::max<std::size_t>(3, typed.size() / 3) + 1;
+    for (const auto& row : rows()) {
+        for (const std::string& candidate : {std::string(row.name), row.key, std::string(row.accessor)}) {
+            const std::size_t distance = editDistance(typed, candidate);
+            if (distance < bestDistance) {
+                bestDistance = distance;
+                best = row.name;
+            }
+        }
+    }
+    return best;
+}
+
 SettingResult unknownKey(const std::string& key) {
-    return {false, "unknown setting \"" + key + "\" (`dorvane settings` lists every key)", {}};
+    const auto closest = closestName(key);
+    return {false,
+            "unknown setting '" + key + "'" + (closest ? "; did you mean '" + *closest + "'?" : std::string()) +
+                " ('dorvane settings' lists them all)",
+            {}};
+}
+
+SettingDescription describe(const Row& row, const Settings& empty) {
+    return {row.key,  row.accessor, row.type, row.set != nullptr, valueText(row.get(empty)),
+            row.name, row.help,     row.windowOnly};
+}
+
+SettingResult changeList(Settings& settings, const std::string& key, const std::string& entry, bool add) {
+    const Row* row = findRow(key);
+    if (!row) return unknownKey(key);
+    if (row->type != SettingType::TextList)
+        return {false, label(*row) + " is not a list: use 'dorvane settings set " + row->name + " VALUE'", {}};
+    auto list = std::get<std::vector<std::string>>(row->get(settings));
+    const auto found = std::find(list.begin(), list.end(), entry);
+    if (add && found == list.end()) list.push_back(entry);
+    if (!add) {
+        if (found == list.end()) return {false, "'" + entry + "' is not in " + row->name, {}};
+        list.erase(found);
+    }
+    row->set(settings, Value(std::move(list)));
+    return {true, {}, valueText(row->get(settings))};
 }
 }  // namespace
 
@@ -205,6 +325,7 @@ std::string Settings::typeName(SettingType type) {
     switch (type) {
         case SettingType::Bool: return "bool";
         case SettingType::UnsignedInteger: return "unsigned 64-bit";
+        case SettingType::Size: return "size";
         case SettingType::Integer: return "signed 32-bit";
         case SettingType::Float: return "float";
         case SettingType::Text: return "string";
@@ -219,9 +340,15 @@ std::vector<SettingDescription> Settings::settingDescriptions() {
     const Settings empty{std::string()};
     std::vector<SettingDescription> descriptions;
     descriptions.reserve(rows().size());
-    for (const auto& row : rows())
-        descriptions.push_back({row.key, row.accessor, row.type, row.set != nullptr, valueText(row.get(empty))});
+    for (const auto& row : rows()) descriptions.push_back(describe(row, empty));
     return descriptions;
+}
+
+std::optional<SettingDescription> Settings::findSetting(const std::string& key) {
+    const Row* row = findRow(key);
+    if (!row) return std::nullopt;
+    const Settings empty{std::string()};
+    return describe(*row, empty);
 }
 
 SettingResult Settings::valueTextForKey(const std::string& key) const {
@@ -246,4 +373,12 @@ SettingResult Settings::resetValueForKey(const std::string& key) {
     if (!row) return unknownKey(key);
     removeValueForKey(row->key);
     return {true, {}, valueText(row->get(*this))};
+}
+
+SettingResult Settings::addListEntryForKey(const std::string& key, const std::string& entry) {
+    return changeList(*this, key, entry, true);
+}
+
+SettingResult Settings::removeListEntryForKey(const std::string& key, const std::string& entry) {
+    return changeList(*this, key, entry, false);
 }

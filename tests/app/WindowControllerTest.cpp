@@ -256,7 +256,7 @@ TEST_F(WindowControllerTest, RefusedFoldersAreAlertedAndStayOutOfTheList) {
 
     // The command line keeps only the first checks.
     EXPECT_TRUE(FolderAdmission::check(snapshot, FolderAdmission::Checks::Basic).admitted());
-    EXPECT_EQ(FolderAdmission::check(file, FolderAdmission::Checks::Basic).reason, file + ": not a folder");
+    EXPECT_EQ(FolderAdmission::check(file, FolderAdmission::Checks::Basic).reason, "'" + file + "': not a folder");
 }
 
 TEST_F(WindowControllerTest, RecentFolderThatIsGoneIsAlertedAndForgotten) {

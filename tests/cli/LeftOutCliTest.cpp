@@ -69,7 +69,7 @@ TEST(LeftOutCli, FilesLeftOutByRuleAreCountedAndNamed) {
     Outcome text = dorvane({"scan", "-q", "--all-sizes", "--no-folders", tree});
     ASSERT_EQ(text.status, 0) << text.err;
     EXPECT_NE(text.out.find("Left out:           2 files in hidden folders (--hidden to include), 2 by excluded "
-                            "extension (.so: dorvane settings get KEY_exclude_extensions)"),
+                            "extension (.so: dorvane settings get exclude-extensions)"),
               std::string::npos)
         << text.out;
     EXPECT_NE(text.out.find("Files scanned:      3\n"), std::string::npos) << text.out;

@@ -158,7 +158,7 @@ TEST(LinksAndSizesCli, AutoSelectChoosesTheSameCopiesInEveryRun) {
                              q(dir / "report.json"), "--remove", "--dry-run", q(home)});
     ASSERT_EQ(dry.status, 0) << dry.err;
     std::set<std::string> wouldRemove;
-    const std::string prefix = "would remove to Trash: ";
+    const std::string prefix = "would remove to the Trash: ";
     for (std::size_t at = dry.out.find(prefix); at != std::string::npos; at = dry.out.find(prefix, at + 1)) {
         const std::size_t end = dry.out.find('\n', at);
         wouldRemove.insert(dry.out.substr(at + prefix.size(), end - at - prefix.size()));

@@ -5,6 +5,7 @@
 #include <QProcess>
 
 #include <fstream>
+#include <set>
 #include <sstream>
 
 #include "settings/Settings.h"
@@ -52,13 +53,32 @@ TEST_F(SettingsCli, ListsEverySettingWithValueAndDefault) {
     for (const auto& d : Settings::settingDescriptions()) EXPECT_NE(run.out.find(d.key), std::string::npos) << d.key;
     std::istringstream lines(run.out);
     std::string line;
-    bool found = false;
-    while (std::getline(lines, line))
-        if (line.starts_with("us:minDuplicatesFileSize ")) {
+    bool found = false, windowPart = false;
+    std::set<std::string> names;
+    while (std::getline(lines, line)) {
+        if (line.starts_with("Only the window uses these")) windowPart = true;
+        if (line.empty() || line.starts_with(" ") || line.starts_with("Only")) continue;
+        const std::string name = line.substr(0, line.find(" = "));
+        const auto description = Settings::findSetting(name);
+        ASSERT_TRUE(description) << line;
+        EXPECT_EQ(description->windowOnly, windowPart) << line;
+        EXPECT_EQ(line.find("[window only]") != std::string::npos, windowPart) << line;
+        names.insert(name);
+        if (name == "min-size") {
             found = true;
-            EXPECT_NE(line.find(" 4096  (default 1048576; unsigned 64-bit)"), std::string::npos) << line;
+            EXPECT_EQ(line, "min-size = 4.0 KiB (4096 bytes)  (default 1.0 MiB (1048576 bytes))");
+            ASSERT_TRUE(std::getline(lines, line));
+            EXPECT_TRUE(line.starts_with("    smaller files are not compared")) << line;
+            EXPECT_TRUE(line.ends_with("; key \"us:minDuplicatesFileSize\"")) << line;
         }
+    }
     EXPECT_TRUE(found);
+    EXPECT_EQ(names.size(), Settings::settingDescriptions().size());  // every short name once
+    for (const auto& d : Settings::settingDescriptions()) {
+        EXPECT_FALSE(d.help.empty()) << d.name;
+        EXPECT_EQ(Settings::findSetting(d.key)->name, d.name);
+        EXPECT_EQ(Settings::findSetting(d.accessor)->name, d.name);
+    }
     EXPECT_EQ(settingsCommand({"list"}).out, run.out);
 }
 
@@ -76,7 +96,7 @@ TEST_F(SettingsCli, GetSetAndResetWithTypeChecks) {
     for (const auto& bad : std::vector<std::vector<std::string>>{
              {"set", "KEY_allowRemovingAllDuplicateCopies", "maybe"},
              {"set", "minDuplicatesFileSize", "-1"},
-             {"set", "minDuplicatesFileSize", "12kB"},
+             {"set", "minDuplicatesFileSize", "12 parsecs"},
              {"set", "KEY_autoNeverSelect_folders", "/srv/keep"},
              {"set", "KEY_autoNeverSelect_folders", "[1, 2]"},
          }) {
@@ -88,7 +108,7 @@ TEST_F(SettingsCli, GetSetAndResetWithTypeChecks) {
 
     CommandRun unknown = settingsCommand({"get", "KEY_noSuchSetting"});
     EXPECT_EQ(unknown.status, 2);
-    EXPECT_NE(unknown.err.find("unknown setting \"KEY_noSuchSetting\""), std::string::npos);
+    EXPECT_NE(unknown.err.find("unknown setting 'KEY_noSuchSetting'"), std::string::npos) << unknown.err;
     EXPECT_EQ(settingsCommand({"set", "noSuch", "1"}).status, 2);
     EXPECT_EQ(settingsCommand({"reset", "noSuch"}).status, 2);
 
@@ -107,13 +127,54 @@ TEST_F(SettingsCli, UsageErrorsAndWarnings) {
         EXPECT_EQ(settingsCommand(wrong).status, 2) << wrong[0];
     CommandRun help = settingsCommand({"--help"});
     EXPECT_EQ(help.status, 0);
-    EXPECT_NE(help.out.find("dorvane settings set KEY VALUE"), std::string::npos);
+    EXPECT_NE(help.out.find("dorvane settings set NAME VALUE"), std::string::npos);
 
     std::ofstream(dir / "broken.json") << "{ not json";
     Settings::setStandard(std::make_shared<Settings>(dir / "broken.json"));
     CommandRun warned = settingsCommand({"get", "KEY_sortType"});
     EXPECT_EQ(warned.status, 0);
     EXPECT_NE(warned.err.find("warning"), std::string::npos) << warned.err;
+}
+
+TEST_F(SettingsCli, ShortNamesSizesAndOneListEntryAtATime) {
+    CommandRun size = settingsCommand({"set", "min-size", "10M"});
+    ASSERT_EQ(size.status, 0) << size.err;
+    EXPECT_EQ(size.out, "min-size = 10 MiB (10485760 bytes)\n");
+    EXPECT_EQ(settings->minDuplicatesFileSize(), 10485760u);
+    EXPECT_EQ(settingsCommand({"set", "us:minDuplicatesFileSize", "1.5K"}).status, 0);
+    EXPECT_EQ(settingsCommand({"get", "min-size"}).out, "1536\n");
+    EXPECT_EQ(settingsCommand({"set", "sample-size", "2G"}).status, 0);
+    EXPECT_EQ(settings->hashBlockSize(), 2147483648u);
+    CommandRun notASize = settingsCommand({"set", "min-size", "ten"});
+    EXPECT_EQ(notASize.status, 2);
+    EXPECT_NE(notASize.err.find("min-size (us:minDuplicatesFileSize) takes a size"), std::string::npos) << notASize.err;
+
+    const auto defaults = Settings::createDefaultExcludeExtensionsArray();
+    CommandRun added = settingsCommand({"set", "exclude-extensions", "--add", ".iso"});
+    ASSERT_EQ(added.status, 0) << added.err;
+    auto expected = defaults;
+    expected.push_back(".iso");
+    EXPECT_EQ(settings->excludeExtensions(), expected);
+    EXPECT_EQ(settingsCommand({"set", "exclude-extensions", "--add", ".iso"}).status, 0);  // there already
+    EXPECT_EQ(settings->excludeExtensions(), expected);
+    EXPECT_EQ(settingsCommand({"set", "KEY_exclude_extensions", "--remove", ".so"}).status, 0);
+    std::erase(expected, ".so");
+    EXPECT_EQ(settings->excludeExtensions(), expected);
+    CommandRun absent = settingsCommand({"set", "exclude-extensions", "--remove", ".so"});
+    EXPECT_EQ(absent.status, 2);
+    EXPECT_NE(absent.err.find("'.so' is not in exclude-extensions"), std::string::npos) << absent.err;
+    CommandRun notAList = settingsCommand({"set", "min-size", "--add", "1"});
+    EXPECT_EQ(notAList.status, 2);
+    EXPECT_NE(notAList.err.find("is not a list"), std::string::npos) << notAList.err;
+    EXPECT_EQ(settings->excludeExtensions(), expected);
+
+    CommandRun slip = settingsCommand({"set", "min-sise", "10M"});
+    EXPECT_EQ(slip.status, 2);
+    EXPECT_NE(slip.err.find("unknown setting 'min-sise'; did you mean 'min-size'?"), std::string::npos) << slip.err;
+    CommandRun far = settingsCommand({"get", "colour-of-the-sky"});
+    EXPECT_EQ(far.err.find("did you mean"), std::string::npos) << far.err;
+    CommandRun reset = settingsCommand({"reset", "min-size"});
+    EXPECT_EQ(reset.out, "min-size = 1.0 MiB (1048576 bytes) (the default)\n");
 }
 
 TEST(SettingsBinary, GetSetResetAndStatuses) {

@@ -124,7 +124,8 @@ TEST_F(RemovalFixture, ALockedFileLandsInLockedFilesWithItsQuestion) {
     EXPECT_EQ(alerts->types[0], DefaultRemoverErrorGroupType::LockedFiles);
     EXPECT_EQ(alerts->alerts[0].title, "The file \"report.pdf\" was not removed due to being locked");
     EXPECT_EQ(alerts->alerts[0].text,
-              "Removal of this file requires your unlocking and confirmation in the Finder.\nDo you confirm removal?");
+              "This file is immutable or append-only (chattr +i, +a); removing it needs that flag cleared first.\n"
+              "Do you confirm removal?");
     ASSERT_EQ(r->removeErrors().size(), 1u);
     EXPECT_EQ(r->removeErrors()[0]->error()->sysErrno(), EPERM);
     EXPECT_TRUE(exists(dir / "b/report.pdf"));

@@ -75,7 +75,7 @@ TEST_F(RemovalFixture, HardLinkAndNetworkFailuresFallIntoUnknownWhenRemovingPerm
     ASSERT_TRUE(offered);
     EXPECT_EQ(offered->type(), T::HardLinkFolder);
     EXPECT_EQ(offered->removerType(), DefaultRemoverType::Permanent);
-    EXPECT_EQ(RemoveAlertTexts::alertForGroup(*offered).title, "The folder \"h\" cannot be removed to Trash");
+    EXPECT_EQ(RemoveAlertTexts::alertForGroup(*offered).title, "The folder \"h\" cannot be moved to the Trash");
     EXPECT_FALSE(toTrash.nextGroupToOffer());  // each failure is offered once
     toTrash.addErrorToUnknownGroup(info);       // still there after a Trash helper: offered again
     auto again = toTrash.nextGroupToOffer();
@@ -89,25 +89,41 @@ TEST_F(RemovalFixture, HardLinkAndNetworkFailuresFallIntoUnknownWhenRemovingPerm
     EXPECT_EQ(unknown->type(), T::Unknown);
     const RemoveAlert alert = RemoveAlertTexts::alertForGroup(*unknown);
     EXPECT_EQ(alert.title, "The folder \"h\" was not removed");
-    EXPECT_EQ(alert.text, "Removal of the folder \"h\" requires your confirmation in the Finder.\nDo you confirm removal?");
+    EXPECT_EQ(alert.text,
+              "The folder \"h\" could not be removed for a reason given with each copy.\nDo you confirm removal?");
 }
 
 TEST(RemoveAlertTextsTest, CountsAndExplanations) {
     DefaultRemoverUnknownErrorGroup unknown(true);
     for (int i = 0; i < 3; ++i)
         unknown.addError(std::make_shared<RemoveErrorInfo>(nullptr, std::nullopt, "", false));
-    EXPECT_EQ(RemoveAlertTexts::alertForGroup(unknown).title, "3 files cannot be removed to Trash");
+    EXPECT_EQ(RemoveAlertTexts::alertForGroup(unknown).title, "3 files cannot be moved to the Trash");
     EXPECT_EQ(RemoveAlertTexts::alertForGroup(unknown).text,
-              "Removal of the files can be removed permanently only.\nDo you confirm removal?");
+              "The files can only be deleted permanently.\nDo you confirm removal?");
     DefaultRemoverErrorGroup readOnly(T::ReadOnlyDisk);
     readOnly.addError(std::make_shared<RemoveErrorInfo>(nullptr, std::nullopt, "", false));
     const RemoveAlert explanation = RemoveAlertTexts::alertForGroup(readOnly);
-    EXPECT_EQ(explanation.title, "The file is located on a disk with Read Only permission.");
+    EXPECT_EQ(explanation.title, "The file is on a volume mounted read-only.");
     EXPECT_FALSE(explanation.asksConfirmation);
     EXPECT_EQ(RemoveAlertTexts::permanentRemovalConfirmation(1).text,
-              "1 item will be deleted permanently. You cannot undo this action.");
+              "1 copy will be deleted permanently. You cannot undo this action.");
     EXPECT_EQ(RemoveAlertTexts::permanentRemovalConfirmation(2).text,
-              "2 items will be deleted permanently. You cannot undo this action.");
+              "2 copies will be deleted permanently. You cannot undo this action.");
+    // "Read More" explains in words; no topic is ever shown by its internal name.
+    for (auto type : {T::ReadOnlyAccess, T::LockedFiles, T::NetworkDisk, T::HardLinkFolder, T::ReadOnlyNTFSDisk,
+                      T::ReadOnlyDisk}) {
+        DefaultRemoverErrorGroup group(type);
+        group.addError(std::make_shared<RemoveErrorInfo>(nullptr, std::nullopt, "", false));
+        const RemoveAlert alert = RemoveAlertTexts::alertForGroup(group);
+        EXPECT_FALSE(RemoveAlertTexts::readMoreText(alert.helpTopic).empty()) << alert.helpTopic;
+        for (const std::string& text : {alert.title, alert.text})
+            EXPECT_EQ(text.find("Finder"), std::string::npos) << text;
+    }
+    for (bool toTrash : {true, false}) {
+        DefaultRemoverUnknownErrorGroup group(toTrash);
+        group.addError(std::make_shared<RemoveErrorInfo>(nullptr, std::nullopt, "", false));
+        EXPECT_FALSE(RemoveAlertTexts::readMoreText(RemoveAlertTexts::alertForGroup(group).helpTopic).empty());
+    }
 }
 
 }  // namespace

@@ -170,11 +170,51 @@ TEST_F(FoldersScannerTest, AutomaticSizeStopsAtTheFirstSmallGroupAfterThirtySeco
         if (seconds == 29) {
             EXPECT_EQ(listener->container->getAllFilesGroups().size(), 4u);
             EXPECT_EQ(scanner->finalMinimalDuplicatesSize(), 0u);  // every size was examined
+            EXPECT_FALSE(scanner->wasAutomaticStopApplied());
             continue;
         }
         // The stop reaches the filter through its queue: the size it hands on is the smallest confirmed.
         EXPECT_TRUE(runMainLoopUntil([&] { return scanner->finalMinimalDuplicatesSize() != 0; }, std::chrono::seconds(5)));
         EXPECT_LE(smallest, 500000u);
         EXPECT_EQ(scanner->finalMinimalDuplicatesSize(), smallest);
+        EXPECT_TRUE(scanner->wasAutomaticStopApplied());
     }
+}
+
+TEST_F(FoldersScannerTest, AStopAskedForIsNotTheAutomaticStop) {
+    for (std::size_t size : {500000, 20000})
+        for (const std::string side : {"a", "b"})
+            m_dir.writeFile("t/" + side + "/" + std::to_string(size) + ".bin", std::string(size, 'c'));
+    std::promise<void> gate;
+    FileSeparator::workingQueue()->async([opened = gate.get_future().share()] { opened.wait(); });
+    auto listener = std::make_shared<Listener>();
+    auto scanner = FoldersScanner::create({m_dir / "t"}, listener);
+    scanner->enableSearchDuplicatesFoldersAndSimilars(false);
+    scanner->startScanAndUseAutoDefineMinimalFileSizeWithFullHashCalculation(false);
+    ASSERT_TRUE(runMainLoopUntil([&] { return scanner->getCurrentState() == FoldersScannerStateFilteringFiles; }));
+    // The filter sizes its work on its own queue, just after the phase begins.
+    EXPECT_TRUE(runMainLoopUntil([&] { return scanner->getBytesToCompare() == 2u * (500000 + 20000); }));
+    EXPECT_EQ(scanner->getCountOfWalkedFolders(), 3u);  // t, t/a, t/b
+    EXPECT_EQ(scanner->getCountOfFoundFolders(), 3u);
+    EXPECT_DOUBLE_EQ(scanner->getWalkProgress(), 1.0);
+    scanner->stopWithIgnoreResult(false);
+    gate.set_value();
+    runMainLoopUntil([&] { return listener->calls > 0; }, std::chrono::seconds(10));
+    EXPECT_FALSE(scanner->wasAutomaticStopApplied());
+    EXPECT_LE(scanner->getBytesCompared(), scanner->getBytesToCompare());
+}
+
+TEST_F(FoldersScannerTest, TheWalksShareOfUnevenTreesAddsUpToTheWhole) {
+    for (const char* path : {"t/a/x/y/z/f.txt", "t/a/w/f.txt", "t/a/v/f.txt", "t/b/f.txt", "u/f.txt", "u/e/d/c/b/f.txt"})
+        m_dir.writeFile(path, "f");
+    m_dir.makeFolder("t/empty");
+    auto listener = std::make_shared<Listener>();
+    auto scanner = FoldersScanner::create({m_dir / "t", m_dir / "u"}, listener);
+    EXPECT_EQ(scanner->getWalkProgress(), 0.0);
+    scanner->enableSearchDuplicatesFoldersAndSimilars(false);
+    scanner->startScanAndUseMinimalFileSize(0, false);
+    ASSERT_TRUE(runMainLoopUntil([&] { return listener->calls > 0; }));
+    EXPECT_NEAR(scanner->getWalkProgress(), 1.0, 1e-9);
+    EXPECT_EQ(scanner->getCountOfWalkedFolders(), 14u);
+    EXPECT_EQ(scanner->getCountOfFoundFolders(), 14u);
 }

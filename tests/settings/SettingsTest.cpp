@@ -264,6 +264,22 @@ TEST_F(SettingsTest, CorruptFileIsKeptAsBackupAndReadsAsDefaults) {
     EXPECT_EQ(Settings(file()).sortType(), 2);
     EXPECT_FALSE(Settings(file()).takeLoadWarning().has_value());
 
+    // An earlier backup is never replaced: the next one takes the first free number.
+    m_dir.writeFile("config/settings.json", "{ broken again");
+    Settings again(file());
+    ASSERT_TRUE(again.unusableFileProblem().has_value());
+    EXPECT_NE(again.unusableFileProblem()->find(file() + " is not valid JSON"), std::string::npos);
+    EXPECT_NE(again.takeLoadWarning()->find(file() + ".bak.2"), std::string::npos);
+    again.setSortType(1);
+    EXPECT_FALSE(again.unusableFileProblem().has_value());  // the file now holds what is in effect
+    EXPECT_EQ(readText(file() + ".bak"), corrupt);
+    EXPECT_EQ(readText(file() + ".bak.2"), "{ broken again");
+    m_dir.writeFile("config/settings.json", "{ and again");
+    Settings third(file());
+    third.setSortType(1);
+    EXPECT_EQ(readText(file() + ".bak.3"), "{ and again");
+    EXPECT_EQ(readText(file() + ".bak.2"), "{ broken again");
+
     m_dir.writeFile("config/settings.json", "[1, 2]");  // valid JSON, but not an object
     Settings notAnObject(file());
     EXPECT_TRUE(notAnObject.takeLoadWarning().has_value());
