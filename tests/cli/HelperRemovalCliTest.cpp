@@ -84,7 +84,7 @@ struct LockedCopy {
         }
         const DorvaneRun dry = runDorvaneBinary({"scan", "-q", "--full", "--all-sizes", "--no-folders", "--select", "auto",
                                                  "--remove", "--dry-run", QString::fromStdString(root)});
-        const std::string marker = "would remove to Trash: ";
+        const std::string marker = "would remove to the Trash: ";
         const auto at = dry.out.find(marker);
         if (at == std::string::npos) {
             skipReason = "the dry run selected nothing: " + dry.out + dry.err;
@@ -108,7 +108,7 @@ TEST(HelperRemovalCli, WithoutATerminalOrYesALockedCopyStays) {
                                            "--remove", QString::fromStdString(copy.root)});
     EXPECT_EQ(r.status, 1) << r.out << r.err;
     EXPECT_TRUE(fs::exists(copy.selected));
-    EXPECT_NE(r.out.find("Not removed: 1 copies"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("Not removed: 1 copy"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find(copy.selected + ": "), std::string::npos) << r.out;
 }
 
@@ -122,7 +122,7 @@ TEST(HelperRemovalCli, YesRemovesALockedCopyPermanentlyThroughTheHelper) {
     EXPECT_EQ(r.status, 0) << r.out << r.err;
     EXPECT_FALSE(fs::exists(fs::symlink_status(copy.selected)));
     EXPECT_EQ(readAll(copy.kept), keptBytes);
-    EXPECT_NE(r.out.find("Removed 1 of 1 copies"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("Removed 1 of 1 copy"), std::string::npos) << r.out;
     EXPECT_TRUE(logged(logsBefore, "removed").count(copy.selected)) << r.out;
 }
 

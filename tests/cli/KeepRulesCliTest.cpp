@@ -100,8 +100,8 @@ TEST(KeepRulesCli, KeepInKeepsTheCopiesThereAndLeavesOtherGroupsAlone) {
     DorvaneRun dry = runDorvaneBinary({"scan", "-q", "--all-sizes", "--no-folders", "--keep-in",
                                        QString::fromStdString(t.at("old")), "--dry-run", QString::fromStdString(t.tree)});
     ASSERT_EQ(dry.status, 0) << dry.err;
-    EXPECT_NE(dry.out.find("would remove to Trash: " + t.at("mid/p.txt")), std::string::npos) << dry.out;
-    EXPECT_EQ(dry.out.find("would remove to Trash: " + t.at("mid/q.txt")), std::string::npos) << dry.out;
+    EXPECT_NE(dry.out.find("would remove to the Trash: " + t.at("mid/p.txt")), std::string::npos) << dry.out;
+    EXPECT_EQ(dry.out.find("would remove to the Trash: " + t.at("mid/q.txt")), std::string::npos) << dry.out;
     EXPECT_TRUE(fs::exists(t.at("mid/p.txt")));
 }
 

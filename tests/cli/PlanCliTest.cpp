@@ -165,7 +165,7 @@ TEST(PlanCli, MembersChangedSinceThePlanAreKeptAndGroupsWithoutAKeeperRefused) {
     EXPECT_NE(r.out.find("refused, nothing removed from it"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("  kept: " + t.at("a/y.dat")), std::string::npos) << r.out;
     // Only z's selected copy went.
-    EXPECT_NE(r.out.find("Removed 1 of 1 copies"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("Removed 1 of 1 copy"), std::string::npos) << r.out;
     EXPECT_FALSE(fs::exists(t.at("a/z.dat")));
     for (const char* kept : {"a/x.txt", "b/x.txt", "c/x.txt", "a/y.dat", "b/y.dat", "b/z.dat"})
         EXPECT_TRUE(fs::exists(t.at(kept))) << kept;
