@@ -14,6 +14,7 @@
 #include "cli/TrashCommand.h"
 #include "history/AppBundle.h"
 #include "platform/Dispatch.h"
+#include "platform/MimeTypes.h"
 #include "platform/ThreadStartError.h"
 
 namespace {
@@ -69,6 +70,7 @@ int runCommand(const std::vector<std::string>& args) {
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
+    mime_types::loadDatabase();  // here, before any worker thread could be the first to read it
     const int status = runCommand(std::vector<std::string>(argv + 1, argv + argc));
     // A stopped scan may leave digests running; no worker thread may outlive this point, since the
     // exit-time destructors free the static tables and library state they use.

@@ -11,6 +11,7 @@
 #include "gui/MainWindow.h"
 #include "gui/ResultsView.h"
 #include "platform/Dispatch.h"
+#include "platform/MimeTypes.h"
 #include "settings/Settings.h"
 
 namespace {
@@ -68,6 +69,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Dorvane"));
     QApplication::setDesktopFileName(QStringLiteral("dorvane"));
+    mime_types::loadDatabase();  // here, before any worker thread could be the first to read it
     if (auto warning = Settings::standard().takeLoadWarning()) std::fprintf(stderr, "dorvane-gui: %s\n", warning->c_str());
 
     int status = 0;

@@ -17,6 +17,11 @@ bool MimeTypeInfo::hasPrefix(std::string_view prefix) const {
 }
 
 namespace mime_types {
+void loadDatabase() {
+    QMimeDatabase db;
+    db.mimeTypesForFileName(QStringLiteral("x.txt"));
+}
+
 std::optional<MimeTypeInfo> typeForExtension(std::string_view extension) {
     if (extension.empty()) return std::nullopt;
     QMimeDatabase db;

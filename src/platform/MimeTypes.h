@@ -15,6 +15,10 @@ struct MimeTypeInfo {
 };
 
 namespace mime_types {
+// Reads the database now, on the calling thread. Called by main() on the main thread before any work
+// starts: the first read creates Qt objects, which would make the worker thread that did it a thread
+// Qt keeps its own records of, records that Qt frees unseen by the thread sanitizer.
+void loadDatabase();
 // The preferred type of a name with this extension; nothing when the database does not know it.
 std::optional<MimeTypeInfo> typeForExtension(std::string_view extension);
 }  // namespace mime_types

@@ -145,7 +145,9 @@ TEST(RemoveSafetyCli, SignalsDuringARemovalStopItCleanlyWithItsHistory) {
     ::kill(pid, SIGINT);
     ASSERT_TRUE(p->waitForFinished(120000));
     EXPECT_EQ(p->exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(p->exitCode(), 143);
+    // Both signals may be pending when the run wakes up, and the kernel then hands over SIGINT first:
+    // either one is the request, the other is the same one.
+    EXPECT_TRUE(p->exitCode() == 143 || p->exitCode() == 130) << p->exitCode();
     const std::string out = outputOf(*p);
     EXPECT_NE(out.find("Stopped"), std::string::npos) << out;
     EXPECT_NE(out.find("History written to"), std::string::npos) << out;

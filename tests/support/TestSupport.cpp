@@ -16,6 +16,7 @@
 #include <thread>
 
 #include "platform/Dispatch.h"
+#include "platform/MimeTypes.h"
 
 namespace fs = std::filesystem;
 
@@ -127,6 +128,7 @@ int main(int argc, char** argv) {
     setenv("XDG_DATA_HOME", (g_home + "/.local/share").c_str(), 1);
     setenv("XDG_CACHE_HOME", (g_home + "/.cache").c_str(), 1);
     std::unique_ptr<QCoreApplication> app = createTestApplication(argc, argv);
+    mime_types::loadDatabase();  // as the programs do, before any worker thread could be the first to read it
     ::testing::InitGoogleTest(&argc, argv);
     int result = RUN_ALL_TESTS();
     dispatch::shutdown();  // as the program does: no worker thread runs into the exit-time destructors
