@@ -9,9 +9,8 @@ BUILD ?= build
 ARGS ?=
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 PREFIX ?= /usr/local
-# Sanitized builds compile with less optimisation and line tables only: faster to build, and their
-# reports still name the file and line.
-SANITIZE_FLAGS ?= -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g1 -DNDEBUG"
+# Extra CMake settings for the sanitized builds only, e.g. SANITIZE_FLAGS='-DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g1"'.
+SANITIZE_FLAGS ?=
 DESTDIR ?=
 
 .PHONY: all deps build run gui test bench install clean test-asan test-tsan
