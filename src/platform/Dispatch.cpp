@@ -8,6 +8,7 @@
 
 #include "platform/CpuSpreadExecutor.h"
 #include "platform/FinishingThreads.h"
+#include "platform/MainQueuePending.h"
 #include "platform/PendingWork.h"
 #include "platform/SerialQueue.h"
 #include "platform/ThreadPool.h"
@@ -53,7 +54,13 @@ std::shared_ptr<SerialQueue> residentQueue(std::string label) {
 
 void shutdown() {
     if (g_shuttingDown.exchange(true)) return;
-    PendingWork::waitUntilNone();
+    // Work left for the main thread never runs now. Dropping it may queue work for the workers (a
+    // scanner it held stops its filter), and that work may post to the main thread again: both sides
+    // are emptied until neither has anything left, so that no queue is still busy at the exit.
+    do {
+        main_queue::dropPending();
+        PendingWork::waitUntilNone();
+    } while (main_queue::pendingCount() > 0);
     // Nothing is queued or running: the threads are idle and end at once.
     std::vector<std::shared_ptr<SerialQueue>> queues;
     {

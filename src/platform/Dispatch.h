@@ -19,11 +19,11 @@ bool isMainThread();
 // A serial queue that lives as long as the process and is ended by shutdown().
 std::shared_ptr<SerialQueue> residentQueue(std::string label);
 
-// Waits until no worker queue of the process has a task queued or running (tasks queued by tasks
-// included), then ends and joins the threads of the background pool, the resident queues and the
-// digest executor, so that none of them runs while exit-time destructors free static state. Work
-// submitted to those afterwards runs at once on the submitting thread. Main-queue work is not waited
-// for. Called by main() before it returns; once is enough, later calls do nothing.
+// Drops the main-queue work still queued and waits until no worker queue has a task queued or running
+// (tasks queued by tasks included), then ends and joins the threads of the background pool, the resident
+// queues, the digest executor and the queues freed by their own tasks, so none runs while exit-time
+// destructors free static state. Work submitted to those afterwards runs at once on the submitting
+// thread. Called by main() before it returns, on the main thread; later calls do nothing.
 void shutdown();
 // Whether shutdown() has begun; long work may end early once it has.
 bool isShuttingDown();

@@ -5,8 +5,10 @@
 #include <QThread>
 #include <QTimer>
 
+#include <atomic>
 #include <utility>
 
+#include "platform/MainQueuePending.h"
 #include "platform/SyncCall.h"
 
 #if defined(__SANITIZE_THREAD__)
@@ -22,6 +24,8 @@
 #endif
 
 namespace {
+std::atomic<long> g_pending{0};
+
 // The call Qt queues for one task. Qt also holds it from the posting thread, which may release it
 // last, after the main thread ran it: the task is therefore moved into a local when it runs and dies
 // there, on the main thread, with what it captured. The lock inside Qt's event queue that orders the
@@ -29,18 +33,31 @@ namespace {
 // build the call declares that order itself, at the address Qt keeps it at. Elsewhere that is nothing.
 class PostedCall {
 public:
-    explicit PostedCall(std::function<void()> task) : m_task(std::move(task)) {}
-    PostedCall(PostedCall&& other) noexcept : m_task(std::move(other.m_task)) { handOver(); }
+    explicit PostedCall(std::function<void()> task) : m_task(std::move(task)), m_bPending(true) { ++g_pending; }
+    PostedCall(PostedCall&& other) noexcept : m_task(std::move(other.m_task)), m_bPending(other.m_bPending) {
+        other.m_bPending = false;
+        handOver();
+    }
     PostedCall(const PostedCall&) = delete;
     PostedCall& operator=(const PostedCall&) = delete;
     PostedCall& operator=(PostedCall&&) = delete;
-    ~PostedCall() { takeOver(); }
+    ~PostedCall() {
+        takeOver();
+        if (m_bPending) {
+            m_task = nullptr;  // dropped before it ran: what it captured dies here
+            --g_pending;
+        }
+    }
 
     void operator()() {
         takeOver();
         {
             std::function<void()> local = std::move(m_task);
             local();
+        }
+        if (m_bPending) {
+            m_bPending = false;
+            --g_pending;
         }
         handOver();
     }
@@ -58,8 +75,17 @@ private:
     }
 
     std::function<void()> m_task;
+    bool m_bPending = false;  // this object carries a task that has not run yet
 };
 }  // namespace
+
+namespace main_queue {
+long pendingCount() { return g_pending.load(); }
+
+void dropPending() {
+    if (QCoreApplication* app = QCoreApplication::instance()) QCoreApplication::removePostedEvents(app, QEvent::MetaCall);
+}
+}  // namespace main_queue
 
 void MainQueue::async(std::function<void()> task) {
     QCoreApplication* app = QCoreApplication::instance();
