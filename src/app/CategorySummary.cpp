@@ -1,6 +1,6 @@
 #include "app/CategorySummary.h"
 
-#include "app/SizeText.h"
+#include "settings/SizeText.h"
 #include "results/DuplicatesCategory.h"
 #include "results/DuplicatesContainer.h"
 #include "results/ProgressBarData.h"
@@ -24,7 +24,7 @@ std::string CategorySummary::nameOf(int type) {
 }
 
 std::string CategorySummary::detailText() const {
-    return sizeText(size) + " \u00b7 " + std::to_string(groups) + (groups == 1 ? " group" : " groups");
+    return size_text::format(size) + " \u00b7 " + std::to_string(groups) + (groups == 1 ? " group" : " groups");
 }
 
 std::vector<CategorySummary> CategorySummary::of(const DuplicatesContainer* container) {

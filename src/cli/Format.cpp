@@ -1,24 +1,16 @@
 #include "cli/Format.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <ctime>
+
+#include "settings/SizeText.h"
 
 namespace format {
 
 std::string size(std::uint64_t bytes) {
-    static const char* units[] = {"B", "KiB", "MiB", "GiB", "TiB", "PiB"};
-    double value = static_cast<double>(bytes);
-    int unit = 0;
-    while (value >= 1024 && unit < 5) {
-        value /= 1024;
-        ++unit;
-    }
-    char buffer[32];
-    if (unit == 0)
-        std::snprintf(buffer, sizeof buffer, "%llu B", static_cast<unsigned long long>(bytes));
-    else
-        std::snprintf(buffer, sizeof buffer, value < 10 ? "%.1f %s" : "%.0f %s", value, units[unit]);
-    return buffer;
+    return size_text::format(static_cast<std::int64_t>(std::min<std::uint64_t>(bytes, INT64_MAX)));
 }
 
 std::string count(std::uint64_t n) {

@@ -5,7 +5,7 @@
 
 #include <algorithm>
 
-#include "app/SizeText.h"
+#include "settings/SizeText.h"
 #include "results/DuplicateItem.h"
 #include "results/DuplicatesCategory.h"
 #include "results/DuplicatesGroup.h"
@@ -17,7 +17,7 @@ constexpr quintptr kGroupRowId = 0;
 
 GroupsModel::GroupsModel(QObject* parent) : QAbstractItemModel(parent) {}
 
-QString GroupsModel::formatSize(std::int64_t bytes) { return QString::fromStdString(sizeText(bytes)); }
+QString GroupsModel::formatSize(std::int64_t bytes) { return QString::fromStdString(size_text::format(bytes)); }
 
 void GroupsModel::setCategory(const DuplicatesCategory* category) {
     m_allGroups = category ? category->getGroups() : std::vector<std::shared_ptr<DuplicatesGroup>>{};

@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 
 namespace size_text {
@@ -30,6 +31,24 @@ std::optional<std::uint64_t> parse(const std::string& text) {
     double bytes = std::floor(value * multiplier);
     if (bytes > 1.8e19) return std::nullopt;
     return static_cast<std::uint64_t>(bytes);
+}
+
+std::string format(std::int64_t bytes) {
+    static const char* const units[] = {"B", "KiB", "MiB", "GiB", "TiB", "PiB", "EiB"};
+    const bool negative = bytes < 0;
+    const std::uint64_t magnitude = negative ? 0 - static_cast<std::uint64_t>(bytes) : static_cast<std::uint64_t>(bytes);
+    double value = static_cast<double>(magnitude);
+    int unit = 0;
+    while (value >= 1024 && unit < 6) {
+        value /= 1024;
+        ++unit;
+    }
+    char buffer[40];
+    if (unit == 0)
+        std::snprintf(buffer, sizeof buffer, "%s%llu B", negative ? "-" : "", static_cast<unsigned long long>(magnitude));
+    else
+        std::snprintf(buffer, sizeof buffer, value < 10 ? "%s%.1f %s" : "%s%.0f %s", negative ? "-" : "", value, units[unit]);
+    return buffer;
 }
 
 }  // namespace size_text

@@ -13,7 +13,7 @@
 #include "app/CategorySummary.h"
 #include "app/FoldersOverview.h"
 #include "app/ScanSession.h"
-#include "app/SizeText.h"
+#include "settings/SizeText.h"
 #include "results/DuplicateItem.h"
 #include "results/DuplicatesCategory.h"
 #include "results/DuplicatesContainer.h"
@@ -55,14 +55,14 @@ protected:
 };
 
 TEST(SizeText, UsesTheCommandLinesIecUnits) {
-    EXPECT_EQ(sizeText(0), "0 B");
-    EXPECT_EQ(sizeText(1023), "1023 B");
-    EXPECT_EQ(sizeText(1024), "1.0 KiB");
-    EXPECT_EQ(sizeText(1536 * 1024), "1.5 MiB");
-    EXPECT_EQ(sizeText(15 * 1024 * 1024), "15 MiB");
-    EXPECT_EQ(sizeText(std::int64_t(10) << 30), "10 GiB");
-    EXPECT_EQ(sizeText(std::int64_t(3) << 40), "3.0 TiB");
-    EXPECT_EQ(sizeText(-2048), "-2.0 KiB");
+    EXPECT_EQ(size_text::format(0), "0 B");
+    EXPECT_EQ(size_text::format(1023), "1023 B");
+    EXPECT_EQ(size_text::format(1024), "1.0 KiB");
+    EXPECT_EQ(size_text::format(1536 * 1024), "1.5 MiB");
+    EXPECT_EQ(size_text::format(15 * 1024 * 1024), "15 MiB");
+    EXPECT_EQ(size_text::format(std::int64_t(10) << 30), "10 GiB");
+    EXPECT_EQ(size_text::format(std::int64_t(3) << 40), "3.0 TiB");
+    EXPECT_EQ(size_text::format(-2048), "-2.0 KiB");
 }
 
 TEST_F(FoldersOverviewTest, GeneratedTreeGivesItsDuplicateFoldersAndHeapsWithTheRankings) {
@@ -193,7 +193,7 @@ TEST_F(FoldersOverviewTest, SidebarRowsGiveSizesGroupsAndTheSelectedShares) {
     DuplicatesCategory* documents = container->getCategoryWithType(3);
     EXPECT_EQ(rows[3].size, documents->getTotalSize());
     EXPECT_EQ(rows[3].groups, 1u);
-    EXPECT_EQ(rows[3].detailText(), sizeText(documents->getTotalSize()) + " \u00b7 1 group");
+    EXPECT_EQ(rows[3].detailText(), size_text::format(documents->getTotalSize()) + " \u00b7 1 group");
     EXPECT_EQ(rows[1].detailText(), "0 B \u00b7 0 groups");
     EXPECT_EQ(rows[3].selectedShare, 0.0f);
 
