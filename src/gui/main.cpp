@@ -32,8 +32,23 @@ int rankingNamed(const std::string& name) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    // The options are read before the application object, which needs a display: --help and a
-    // wrong name are answered without one.
+    // --help is answered before the application object, which needs a display.
+    for (int i = 1; i < argc; ++i)
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+            std::puts("Usage: dorvane-gui [FOLDER...] [--scan] [--category NAME] [--folders-ranking NAME]\n"
+                      "Opens the window with the folders in its list; --scan starts scanning them at once.\n"
+                      "--category shows that results category first (images, videos, music, documents,\n"
+                      "archives, other or folders) instead of the biggest; --folders-ranking chooses what\n"
+                      "the Folders category lists first (\"Duplicate Folders\", \"All Heaps\", \"Biggest Heaps\"\n"
+                      "or \"Easy Heaps\", in any case). Qt's own options (-geometry, -platform, …) apply too.");
+            return 0;
+        }
+
+    // The application object takes Qt's own options (-geometry …) out of the arguments; the rest are ours.
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Dorvane"));
+    QApplication::setDesktopFileName(QStringLiteral("dorvane"));
+
     bool scan = false;
     int category = -1;
     int ranking = -1;
@@ -53,22 +68,10 @@ int main(int argc, char** argv) {
                 std::fprintf(stderr, "dorvane-gui: unknown folders ranking %s\n", argv[i]);
                 return 2;
             }
-        } else if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
-            std::puts("Usage: dorvane-gui [FOLDER...] [--scan] [--category NAME] [--folders-ranking NAME]\n"
-                      "Opens the window with the folders in its list; --scan starts scanning them at once.\n"
-                      "--category shows that results category first (images, videos, music, documents,\n"
-                      "archives, other or folders) instead of the biggest; --folders-ranking chooses what\n"
-                      "the Folders category lists first (\"Duplicate Folders\", \"All Heaps\", \"Biggest Heaps\"\n"
-                      "or \"Easy Heaps\", in any case).");
-            return 0;
         } else {
             folders.emplace_back(argv[i]);
         }
     }
-
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Dorvane"));
-    QApplication::setDesktopFileName(QStringLiteral("dorvane"));
     mime_types::loadDatabase();  // here, before any worker thread could be the first to read it
     if (auto warning = Settings::standard().takeLoadWarning()) std::fprintf(stderr, "dorvane-gui: %s\n", warning->c_str());
 
