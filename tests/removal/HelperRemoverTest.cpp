@@ -91,6 +91,27 @@ struct HelperRemoval : RemovalFixture {
         if (auto folder = VXLog::shared().logFolderPath()) FileSystem::standard().listFolder(*folder, names);
         return {names.begin(), names.end()};
     }
+    // a/NAME stays, b/NAME is selected; the normal removal of b/NAME fails.
+    void copyThePermanentRemovalFails(const std::string& name, const std::string& content) {
+        auto a = file("a/" + name, content);
+        auto b = file("b/" + name, content);
+        group({a, b}, {1});
+        auto remover = std::make_shared<FakeFileRemover>();
+        remover->failing.insert(dir / ("b/" + name));
+        FileRemover::setStandard(remover);
+    }
+    // a/clip.mov stays, b/clip.mov is selected, in a folder that takes no changes and whose Trash fails.
+    void copyInAReadOnlyFolder() {
+        auto fs = std::make_shared<FakeFileSystem>();
+        auto trash = std::make_shared<FakeTrash>();
+        auto a = file("a/clip.mov", "movie");
+        auto b = file("b/clip.mov", "movie");
+        group({a, b}, {1});
+        fs->notWritable.insert(dir / "b");
+        trash->failing.insert(dir / "b/clip.mov");
+        FileSystem::setStandard(fs);
+        Trash::setStandard(trash);
+    }
     std::shared_ptr<DuplicateItemsRemover> runWithHelpers(bool toTrash) {
         if (root) saveRoots();
         acting->confirm = true;
@@ -119,12 +140,7 @@ struct HelperRemoval : RemovalFixture {
 }  // namespace
 
 TEST_F(HelperRemoval, APermanentHelperRemovesWhatTheNormalRemovalCouldNot) {
-    auto remover = std::make_shared<FakeFileRemover>();
-    auto a = file("a/report.pdf", "pdf bytes");
-    auto b = file("b/report.pdf", "pdf bytes");
-    group({a, b}, {1});
-    remover->failing.insert(dir / "b/report.pdf");
-    FileRemover::setStandard(remover);
+    copyThePermanentRemovalFails("report.pdf", "pdf bytes");
 
     auto r = runWithHelpers(false);
     ASSERT_EQ(acting->types.size(), 1u);
@@ -139,15 +155,7 @@ TEST_F(HelperRemoval, APermanentHelperRemovesWhatTheNormalRemovalCouldNot) {
 }
 
 TEST_F(HelperRemoval, ACopyInAReadOnlyFolderGoesToTheTrashThroughTheHelper) {
-    auto fs = std::make_shared<FakeFileSystem>();
-    auto trash = std::make_shared<FakeTrash>();
-    auto a = file("a/clip.mov", "movie");
-    auto b = file("b/clip.mov", "movie");
-    group({a, b}, {1});
-    fs->notWritable.insert(dir / "b");
-    trash->failing.insert(dir / "b/clip.mov");
-    FileSystem::setStandard(fs);
-    Trash::setStandard(trash);
+    copyInAReadOnlyFolder();
     // The script runs as the user: the folder takes changes again by then.
     launcher->runForReal = true;
     ProcessLauncher::setStandard(launcher);
@@ -174,12 +182,7 @@ TEST_F(HelperRemoval, ACopyInAReadOnlyFolderGoesToTheTrashThroughTheHelper) {
 }
 
 TEST_F(HelperRemoval, ARefusedPkexecRemovesNothingAndSaysSo) {
-    auto remover = std::make_shared<FakeFileRemover>();
-    auto a = file("a/notes.txt", "notes");
-    auto b = file("b/notes.txt", "notes");
-    group({a, b}, {1});
-    remover->failing.insert(dir / "b/notes.txt");
-    FileRemover::setStandard(remover);
+    copyThePermanentRemovalFails("notes.txt", "notes");
     ProcessRights::setStandard(std::make_shared<NeedsAdministrator>());
     launcher->exitStatus = DorvaneRemover::kPkexecNotAuthorized;
     ProcessLauncher::setStandard(launcher);
@@ -199,15 +202,7 @@ TEST_F(HelperRemoval, ARefusedPkexecRemovesNothingAndSaysSo) {
 }
 
 TEST_F(HelperRemoval, ARefusedTrashHelperIsNotFollowedByAPermanentOffer) {
-    auto fs = std::make_shared<FakeFileSystem>();
-    auto trash = std::make_shared<FakeTrash>();
-    auto a = file("a/clip.mov", "movie");
-    auto b = file("b/clip.mov", "movie");
-    group({a, b}, {1});
-    fs->notWritable.insert(dir / "b");
-    trash->failing.insert(dir / "b/clip.mov");
-    FileSystem::setStandard(fs);
-    Trash::setStandard(trash);
+    copyInAReadOnlyFolder();
     ProcessRights::setStandard(std::make_shared<NeedsAdministrator>());
     launcher->exitStatus = DorvaneRemover::kPkexecDismissed;
     ProcessLauncher::setStandard(launcher);
@@ -225,12 +220,7 @@ TEST_F(HelperRemoval, ARefusedTrashHelperIsNotFollowedByAPermanentOffer) {
 }
 
 TEST_F(HelperRemoval, AnAllowedPkexecRunsTheScriptAndTheCopyIsGone) {
-    auto remover = std::make_shared<FakeFileRemover>();
-    auto a = file("a/notes.txt", "notes");
-    auto b = file("b/notes.txt", "notes");
-    group({a, b}, {1});
-    remover->failing.insert(dir / "b/notes.txt");
-    FileRemover::setStandard(remover);
+    copyThePermanentRemovalFails("notes.txt", "notes");
     ProcessRights::setStandard(std::make_shared<NeedsAdministrator>());
     launcher->runForReal = true;
     ProcessLauncher::setStandard(launcher);
@@ -244,12 +234,7 @@ TEST_F(HelperRemoval, AnAllowedPkexecRunsTheScriptAndTheCopyIsGone) {
 }
 
 TEST_F(HelperRemoval, AScriptThatCannotBeWrittenCountsAsNotAllowed) {
-    auto remover = std::make_shared<FakeFileRemover>();
-    auto a = file("a/notes.txt", "notes");
-    auto b = file("b/notes.txt", "notes");
-    group({a, b}, {1});
-    remover->failing.insert(dir / "b/notes.txt");
-    FileRemover::setStandard(remover);
+    copyThePermanentRemovalFails("notes.txt", "notes");
     ProcessLauncher::setStandard(launcher);
     const char* saved = std::getenv("XDG_RUNTIME_DIR");
     const std::string before = saved ? saved : "";
@@ -293,12 +278,7 @@ TEST_F(HelperRemoval, TheCheckRunsAgainRightBeforeTheScript) {
 }
 
 TEST_F(HelperRemoval, ACopyReplacedByALinkIsNeverFollowed) {
-    auto remover = std::make_shared<FakeFileRemover>();
-    auto a = file("a/song.mp3", "music");
-    auto b = file("b/song.mp3", "music");
-    group({a, b}, {1});
-    remover->failing.insert(dir / "b/song.mp3");
-    FileRemover::setStandard(remover);
+    copyThePermanentRemovalFails("song.mp3", "music");
     launcher->runForReal = true;
     ProcessLauncher::setStandard(launcher);
     acting->beforeAnswer = [&] {
