@@ -30,6 +30,11 @@ void adopt(std::thread thread) {
     a.threads.push_back(std::move(thread));
 }
 
+void joinOrAdopt(std::thread& thread) {
+    if (thread.get_id() == std::this_thread::get_id()) adopt(std::move(thread));
+    else thread.join();
+}
+
 void joinAll() {
     for (auto& t : takeAll()) {
         if (t.get_id() != std::this_thread::get_id()) t.join();

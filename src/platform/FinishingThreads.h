@@ -10,4 +10,7 @@ namespace finishing_threads {
 // Takes a thread that is about to leave its loop (after the tasks left on its queue).
 void adopt(std::thread thread);
 void joinAll();
+// Joins a thread that was told to leave its loop, or adopts it when the caller is that thread itself
+// (an owner destroyed by one of its own tasks; the loop keeps its own reference to its state).
+void joinOrAdopt(std::thread& thread);
 }  // namespace finishing_threads

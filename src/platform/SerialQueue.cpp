@@ -71,13 +71,7 @@ void SerialQueue::shutdown() {
             m_pState->stopping = true;
         }
         m_pState->wake.notify_all();
-        if (std::this_thread::get_id() == m_pState->threadId) {
-            // Called by a task of this queue: the loop keeps its own reference to the state, and the
-            // thread is joined later by whoever adopts the next one, or before the process exits.
-            finishing_threads::adopt(std::move(m_pState->thread));
-        } else {
-            m_pState->thread.join();
-        }
+        finishing_threads::joinOrAdopt(m_pState->thread);
     });
 }
 

@@ -22,8 +22,8 @@ public:
     bool isCurrent() const;
     const std::string& label() const;
 
-    // Lets the queued tasks finish and ends the thread (joined, or left to finish by itself when called
-    // from a task of this queue). Tasks submitted afterwards run at once on the submitting thread.
+    // Lets the queued tasks finish and ends the thread (joined; from a task of this queue, joined by
+    // dispatch::shutdown instead). Tasks submitted afterwards run at once on the submitting thread.
     void shutdown();
 
     // Test seam: called inside async on the submitting thread, after the task is queued and the queue's

@@ -67,12 +67,7 @@ void ThreadPool::shutdown() {
             m_pState->stopping = true;
         }
         m_pState->wake.notify_all();
-        for (auto& t : m_pState->threads) {
-            if (t.get_id() == std::this_thread::get_id())
-                finishing_threads::adopt(std::move(t));  // its loop keeps its own reference to the state
-            else
-                t.join();
-        }
+        for (auto& t : m_pState->threads) finishing_threads::joinOrAdopt(t);
     });
 }
 
