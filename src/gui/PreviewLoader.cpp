@@ -1,13 +1,14 @@
 #include "gui/PreviewLoader.h"
 
 #include <QImageReader>
-#include <QMetaObject>
-#include <QThreadPool>
 
 #include <atomic>
 
+#include "platform/Dispatch.h"
+#include "platform/ThreadPool.h"
+
 PreviewLoader::PreviewLoader()
-    : m_pCurrent(std::make_shared<std::atomic<quint64>>(0)), m_pReceiver(std::make_unique<QObject>()) {}
+    : m_pCurrent(std::make_shared<std::atomic<quint64>>(0)) {}
 
 PreviewLoader::~PreviewLoader() { cancel(); }
 
@@ -16,8 +17,9 @@ void PreviewLoader::cancel() { m_pCurrent->fetch_add(1); }
 void PreviewLoader::request(const QString& path, QSize bounds, Done done) {
     const quint64 ticket = m_pCurrent->fetch_add(1) + 1;
     auto current = m_pCurrent;
-    QObject* receiver = m_pReceiver.get();
-    QThreadPool::globalInstance()->start([=] {
+    // The project's own pool and main queue, not Qt's: their hand-offs are the ones the thread
+    // sanitizer sees, and the process waits for them before it exits.
+    dispatch::background().async([=] {
         if (current->load() != ticket) return;
         QImageReader reader(path);
         reader.setAutoTransform(true);
@@ -29,8 +31,8 @@ void PreviewLoader::request(const QString& path, QSize bounds, Done done) {
             image = reader.read();
         }
         if (current->load() != ticket) return;
-        QMetaObject::invokeMethod(receiver, [=] {
+        dispatch::main().async([=] {
             if (current->load() == ticket) done(image);
-        }, Qt::QueuedConnection);
+        });
     });
 }

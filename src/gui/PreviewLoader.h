@@ -1,10 +1,10 @@
 // Decodes image previews off the main thread: QImageReader scaled to the asked size (EXIF rotation
-// applied) on the global thread pool; the image comes back on the main thread to the last request only.
+// applied) on the background pool; the image comes back on the main thread to the last request only,
+// never after the loader is gone.
 // Request from the main thread.
 #pragma once
 
 #include <QImage>
-#include <QObject>
 #include <QSize>
 #include <QString>
 
@@ -23,6 +23,5 @@ public:
     void cancel();
 
 private:
-    std::shared_ptr<std::atomic<quint64>> m_pCurrent;
-    std::unique_ptr<QObject> m_pReceiver;  // replies die with it
+    std::shared_ptr<std::atomic<quint64>> m_pCurrent;  // the ticket of the request still wanted
 };

@@ -137,12 +137,12 @@ TEST(RemoveSafetyCli, SignalsDuringARemovalStopItCleanlyWithItsHistory) {
     auto p = startRemoval(dir, {});
     ASSERT_TRUE(eventually(*p, [&] { return countEntries(trashFiles) > trashedBefore || p->state() == QProcess::NotRunning; }));
     ASSERT_EQ(p->state(), QProcess::Running) << "the removal ended before it could be interrupted";
-    // Frozen, the run gets SIGTERM and then Ctrl-C well within half a second: one request to stop.
+    // Frozen, the run gets SIGTERM and then Ctrl-C, both handled as it wakes: one request to stop.
     const auto pid = static_cast<pid_t>(p->processId());
     ::kill(pid, SIGSTOP);
     ::kill(pid, SIGTERM);
-    ::kill(pid, SIGCONT);
     ::kill(pid, SIGINT);
+    ::kill(pid, SIGCONT);
     ASSERT_TRUE(p->waitForFinished(120000));
     EXPECT_EQ(p->exitStatus(), QProcess::NormalExit);
     // Both signals may be pending when the run wakes up, and the kernel then hands over SIGINT first:
