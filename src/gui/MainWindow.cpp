@@ -15,7 +15,9 @@
 #include <QTreeView>
 
 #include "gui/GroupsModel.h"
+#include "gui/HistoryWindow.h"
 #include "gui/MessageScreen.h"
+#include "gui/PreferencesDialog.h"
 #include "gui/ResultsView.h"
 #include "gui/ScanView.h"
 #include "gui/WelcomeView.h"
@@ -74,6 +76,14 @@ void MainWindow::buildMenus() {
     QAction* add = scan->addAction(QStringLiteral("Add Folder…"));
     add->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
     scan->addSeparator();
+    QAction* historyAction = scan->addAction(QStringLiteral("History…"));
+    historyAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_H));
+    connect(historyAction, &QAction::triggered, this, [this] {
+        history()->show();
+        history()->raise();
+        history()->activateWindow();
+    });
+    scan->addSeparator();
     QAction* quit = scan->addAction(QStringLiteral("Quit"));
     quit->setShortcut(QKeySequence::Quit);
 
@@ -89,6 +99,16 @@ void MainWindow::buildMenus() {
         if (m_pController->screen() == WindowScreen::Welcome) m_pWelcome->chooseFolderToAdd();
     });
     connect(quit, &QAction::triggered, this, [this] { m_pController->requestQuit(); });
+
+    QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edit"));
+    QAction* preferencesAction = edit->addAction(QStringLiteral("Preferences…"));
+    preferencesAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Comma));
+    preferencesAction->setMenuRole(QAction::PreferencesRole);
+    connect(preferencesAction, &QAction::triggered, this, [this] {
+        preferences()->show();
+        preferences()->raise();
+        preferences()->activateWindow();
+    });
 
     QToolBar* bar = addToolBar(QStringLiteral("Results"));
     bar->setMovable(false);
@@ -109,6 +129,16 @@ void MainWindow::updateActions() {
     m_pFullRescanAction->setEnabled(canRescan);
     m_pNewScanAction->setEnabled(screen == WindowScreen::Results || screen == WindowScreen::Interim);
     if (QToolBar* bar = findChild<QToolBar*>()) bar->setVisible(screen == WindowScreen::Results);
+}
+
+PreferencesDialog* MainWindow::preferences() {
+    if (!m_pPreferences) m_pPreferences = new PreferencesDialog(this);
+    return m_pPreferences;
+}
+
+HistoryWindow* MainWindow::history() {
+    if (!m_pHistory) m_pHistory = new HistoryWindow(this);
+    return m_pHistory;
 }
 
 QString MainWindow::interimSummary() const {

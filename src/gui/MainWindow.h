@@ -10,6 +10,8 @@
 #include "app/WindowControllerView.h"
 
 class MessageScreen;
+class PreferencesDialog;
+class HistoryWindow;
 class QAction;
 class QStackedWidget;
 class ResultsView;
@@ -24,6 +26,10 @@ public:
     WindowController& controller() { return *m_pController; }
     WelcomeView* welcomeView() const { return m_pWelcome; }
     ResultsView* resultsView() const { return m_pResults; }
+    // Created on first use; Edit › Preferences… shows it.
+    PreferencesDialog* preferences();
+    // Created on first use; Scan › History… shows it.
+    HistoryWindow* history();
 
     // WindowControllerView
     void showScreen(WindowScreen screen) override;
@@ -55,5 +61,7 @@ private:
     QAction* m_pFullRescanAction = nullptr;
     QAction* m_pNewScanAction = nullptr;
     QAction* m_pBackAction = nullptr;
+    PreferencesDialog* m_pPreferences = nullptr;
+    HistoryWindow* m_pHistory = nullptr;
     bool m_bQuitting = false;
 };

@@ -1,5 +1,6 @@
-// dorvane-gui [FOLDER...] [--scan] [--category NAME] [--folders-ranking NAME]: the window; the folders join
-// the welcome list, --scan starts at once, the others choose what the results show first.
+// dorvane-gui [FOLDER...] [--scan] [--category NAME] [--folders-ranking NAME] [--preferences TAB] [--history]:
+// the window; the folders join the welcome list, --scan starts at once, --category and --folders-ranking
+// choose what the results show first, the last two open Preferences on a tab or the History window.
 #include <QApplication>
 #include <QTimer>
 
@@ -8,7 +9,9 @@
 
 #include "app/CategorySummary.h"
 #include "app/StartScanningInLaunchedAppManager.h"
+#include "gui/HistoryWindow.h"
 #include "gui/MainWindow.h"
+#include "gui/PreferencesDialog.h"
 #include "gui/ResultsView.h"
 #include "platform/Dispatch.h"
 #include "platform/MimeTypes.h"
@@ -29,6 +32,13 @@ int rankingNamed(const std::string& name) {
             return r;
     return -1;
 }
+
+int preferencesTabNamed(const std::string& name) {
+    static const char* const tabs[] = {"scan", "selection", "removal", "messages"};
+    for (int t = 0; t < 4; ++t)
+        if (QString::fromLatin1(tabs[t]).compare(QString::fromStdString(name), Qt::CaseInsensitive) == 0) return t;
+    return -1;
+}
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -36,11 +46,14 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i)
         if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
             std::puts("Usage: dorvane-gui [FOLDER...] [--scan] [--category NAME] [--folders-ranking NAME]\n"
+                      "                   [--preferences TAB] [--history]\n"
                       "Opens the window with the folders in its list; --scan starts scanning them at once.\n"
                       "--category shows that results category first (images, videos, music, documents,\n"
                       "archives, other or folders) instead of the biggest; --folders-ranking chooses what\n"
                       "the Folders category lists first (\"Duplicate Folders\", \"All Heaps\", \"Biggest Heaps\"\n"
-                      "or \"Easy Heaps\", in any case). Qt's own options (-geometry, -platform, …) apply too.");
+                      "or \"Easy Heaps\", in any case). --preferences opens Preferences on a tab (scan,\n"
+                      "selection, removal or messages); --history opens the History window.\n"
+                      "Qt's own options (-geometry, -platform, …) apply too.");
             return 0;
         }
 
@@ -52,6 +65,8 @@ int main(int argc, char** argv) {
     bool scan = false;
     int category = -1;
     int ranking = -1;
+    int preferencesTab = -1;
+    bool history = false;
     std::vector<std::string> folders;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--scan") == 0) {
@@ -68,6 +83,14 @@ int main(int argc, char** argv) {
                 std::fprintf(stderr, "dorvane-gui: unknown folders ranking %s\n", argv[i]);
                 return 2;
             }
+        } else if (std::strcmp(argv[i], "--preferences") == 0 && i + 1 < argc) {
+            preferencesTab = preferencesTabNamed(argv[++i]);
+            if (preferencesTab < 0) {
+                std::fprintf(stderr, "dorvane-gui: unknown preferences tab %s\n", argv[i]);
+                return 2;
+            }
+        } else if (std::strcmp(argv[i], "--history") == 0) {
+            history = true;
         } else {
             folders.emplace_back(argv[i]);
         }
@@ -84,6 +107,11 @@ int main(int argc, char** argv) {
         QTimer::singleShot(0, &window, [&] {
             for (const auto& f : folders) window.controller().addFolder(f);
             if (scan) window.controller().scanFromWelcome(false);
+            if (preferencesTab >= 0) {
+                window.preferences()->showTab(static_cast<PreferencesDialog::Tab>(preferencesTab));
+                window.preferences()->show();
+            }
+            if (history) window.history()->show();
             // Another application of the family may ask, within five seconds, for the home folder to be scanned.
             auto& launch = StartScanningInLaunchedAppManager::shared();
             launch.startScaningBlock = [&window] { window.controller().scanHomeFolder(); };
