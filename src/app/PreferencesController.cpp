@@ -144,6 +144,13 @@ std::string PreferencesController::normalFolder(const std::string& text) {
     return normal;
 }
 
+std::string PreferencesController::displayFolder(const std::string& folder) {
+    const std::string home = user_paths::home();
+    if (home.empty() || home == "/") return folder;
+    if (folder == home) return "~";
+    return folder.starts_with(home + "/") ? "~" + folder.substr(home.size()) : folder;
+}
+
 PreferenceChange PreferencesController::addEntry(PreferenceList list, const std::string& text) {
     std::vector<std::string> current = entries(list);
     const std::string title = listTitle(list);

@@ -81,6 +81,8 @@ public:
     // The text people type for a folder list entry, made lexically normal; empty when it is no full path.
     static std::string normalFolder(const std::string& text);
     static std::string compactSizeText(std::uint64_t bytes);
+    // A folder as the lists show it: the home folder written "~".
+    static std::string displayFolder(const std::string& folder);
 
 private:
     void store(PreferenceList list, const std::vector<std::string>& entries);

@@ -58,10 +58,15 @@ QVariant HistoryModel::data(const QModelIndex& index, int role) const {
         if (role == Qt::DisplayRole) {
             switch (index.column()) {
                 case PathColumn: return QStringLiteral("Run at %1").arg(QString::fromStdString(run.title));
-                case SizeColumn: return QStringLiteral("%1 removed").arg(run.files.size());
+                case SizeColumn: {
+                    std::int64_t bytes = 0;
+                    for (const auto& file : run.files) bytes += file.size > 0 ? file.size : 0;
+                    return QString::fromStdString(size_text::format(bytes));
+                }
                 case StateColumn:
-                    return run.problem.empty() ? QStringLiteral("%1 restorable").arg(restorable)
-                                               : QString::fromStdString("cannot be read: " + run.problem);
+                    return run.problem.empty()
+                               ? QStringLiteral("%1 removed, %2 restorable").arg(run.files.size()).arg(restorable)
+                               : QString::fromStdString("cannot be read: " + run.problem);
                 default: return {};
             }
         }

@@ -54,11 +54,12 @@ HistoryWindow::HistoryWindow(QWidget* parent, std::optional<std::string> folder)
     m_pTree->setObjectName(QStringLiteral("files"));
     m_pTree->setModel(m_pModel);
     m_pTree->setUniformRowHeights(true);
+    m_pTree->setTextElideMode(Qt::ElideMiddle);
     m_pTree->setAlternatingRowColors(true);
     m_pTree->header()->setStretchLastSection(true);
-    m_pTree->setColumnWidth(HistoryModel::PathColumn, 420);
+    m_pTree->setColumnWidth(HistoryModel::PathColumn, 480);
     m_pTree->setColumnWidth(HistoryModel::SizeColumn, 90);
-    m_pTree->setColumnWidth(HistoryModel::StateColumn, 260);
+    m_pTree->setColumnWidth(HistoryModel::StateColumn, 240);
     m_pCounts = new QLabel;
     m_pCounts->setObjectName(QStringLiteral("counts"));
     m_pSummary = new QLabel;

@@ -344,7 +344,12 @@ void PreferencesDialog::reloadList(PreferenceList list) {
     if (!p) return;
     const QSignalBlocker block(p->view);
     p->view->clear();
-    for (const auto& entry : m_controller.entries(list)) p->view->addItem(QString::fromStdString(entry));
+    for (const auto& entry : m_controller.entries(list)) {
+        auto* item = new QListWidgetItem(QString::fromStdString(
+                                             PreferencesController::holdsFolders(list) ? PreferencesController::displayFolder(entry) : entry),
+                                         p->view);
+        item->setToolTip(QString::fromStdString(entry));
+    }
 }
 
 void PreferencesDialog::reload() {

@@ -66,6 +66,8 @@ TEST_F(PreferencesControllerTest, ListsTakeFullPathsOfFoldersAndEndingsOnceEach)
     EXPECT_FALSE(prefs.addEntry(PreferenceList::ExcludeFolders, dir / "missing"));
     EXPECT_EQ(prefs.entries(PreferenceList::ExcludeFolders), after);
     EXPECT_EQ(PreferencesController::normalFolder("~/Music/"), user_paths::home() + "/Music");
+    EXPECT_EQ(PreferencesController::displayFolder(user_paths::home() + "/Music"), "~/Music");
+    EXPECT_EQ(PreferencesController::displayFolder(user_paths::home() + "x/Music"), user_paths::home() + "x/Music");
 
     ASSERT_TRUE(prefs.addEntry(PreferenceList::ExcludeExtensions, "Tmp"));
     EXPECT_EQ(prefs.entries(PreferenceList::ExcludeExtensions).back(), ".Tmp");
