@@ -70,6 +70,7 @@ HistoryWindow::HistoryWindow(QWidget* parent, std::optional<std::string> folder)
     m_pRestore->setDefault(true);
     m_pRestoreTo = new QPushButton(QStringLiteral("Restore To…"));
     m_pFindOriginal = new QPushButton(QStringLiteral("Find Original…"));
+    m_pFindOriginal->setObjectName(QStringLiteral("findOriginal"));
     m_pFindOriginal->setToolTip(QStringLiteral("Point out a file with the removed file's size and date to restore it from"));
     m_pClearDay = new QPushButton(QStringLiteral("Clear Day…"));
     m_pClearAll = new QPushButton(QStringLiteral("Clear History…"));

@@ -1,13 +1,21 @@
 // The History window end to end in the test's private home: a generated tree scanned by the window,
 // its copies removed to the private Trash by the core's removal run, then every file of the day ticked in
-// the history model and restored by the Restore button. The removal step's command-line source is not
+// the history model and restored by the Restore button; and a file with nothing left to restore from,
+// brought back from an original pointed out after a wrong one. The removal step's command-line source is not
 // part of the core library, so it is compiled into this test.
 #include <gtest/gtest.h>
 
+#include <QDateTime>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTreeView>
+
+#include <fcntl.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <fstream>
@@ -23,6 +31,7 @@
 #include "gui/HistoryWindow.h"
 #include "gui/MainWindow.h"
 #include "gui/WelcomeView.h"
+#include "history/RemoveDate.h"
 #include "history/VXLogFactory.h"
 #include "results/DuplicateItem.h"
 #include "results/DuplicatesCategory.h"
@@ -167,4 +176,75 @@ TEST_F(HistoryWindowTest, TickingAllOfADayAndRestoringPutsTheTreeBackByteForByte
     });
     EXPECT_EQ(window.browser().restoreTicked(std::nullopt).informativeText,
               "All duplicates removed on this date have been restored already.");
+}
+
+TEST_F(HistoryWindowTest, AFileWithoutCopiesComesBackFromAnOriginalPointedOutInTheWindow) {
+    const std::int64_t removedAt = QDateTime::currentSecsSinceEpoch() - 3600;
+    const std::int64_t modifiedAt = removedAt - 86400;
+    const auto setTime = [](const std::string& path, std::int64_t seconds) {
+        const struct timespec times[2] = {{static_cast<time_t>(seconds), 0}, {static_cast<time_t>(seconds), 0}};
+        ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+    };
+    QJsonObject removed;
+    removed.insert(QStringLiteral("path"), QString::fromStdString(dir / "album/lost.jpg"));
+    removed.insert(QStringLiteral("size"), QStringLiteral("9"));
+    removed.insert(QStringLiteral("date_mod"), QString::fromStdString(remove_date::stringWithDate(modifiedAt)));
+    removed.insert(QStringLiteral("isDirectory"), QStringLiteral("0"));
+    QJsonObject group;
+    group.insert(QStringLiteral("kept"), QJsonArray {});
+    group.insert(QStringLiteral("removed"), QJsonArray {removed});
+    QJsonObject changes;
+    changes.insert(QStringLiteral("1"), group);
+    QJsonObject log;
+    log.insert(QStringLiteral("date"), QString::fromStdString(remove_date::stringWithDate(removedAt)));
+    log.insert(QStringLiteral("changes"), changes);
+    dir.writeFile("Removed/" + remove_date::removeDateToString(removedAt) + ".log", QJsonDocument(log).toJson().toStdString());
+    const std::string wrong = dir.writeFile("elsewhere/other.jpg", "123456789");  // today's date
+    const std::string right = dir.writeFile("elsewhere/lost.jpg", "abcdefghi");
+    setTime(right, modifiedAt);
+
+    HistoryWindow window(nullptr, dir / "Removed");
+    std::vector<std::string> asked;
+    window.setMessenger([&](const HistoryMessage& m, const QString& second) {
+        asked.push_back(m.message + " [" + second.toStdString() + "]");
+        return true;
+    });
+    std::vector<std::string> offered {wrong, right};
+    window.setFileChooser([&]() -> std::optional<std::string> {
+        if (offered.empty()) return std::nullopt;
+        const std::string next = offered.front();
+        offered.erase(offered.begin());
+        return next;
+    });
+    window.show();
+    ASSERT_TRUE(runMainLoopUntil([&] { return !window.browser().isBusy(); }));
+    drainMainLoop(std::chrono::milliseconds(250));
+    HistoryModel* model = window.model();
+    const QModelIndex run = model->index(0, HistoryModel::PathColumn);
+    ASSERT_EQ(model->rowCount(run), 1);
+    const QModelIndex lost = model->index(0, HistoryModel::PathColumn, run);
+    EXPECT_FALSE(model->flags(lost) & Qt::ItemIsUserCheckable);
+    EXPECT_EQ(window.countsText(), QStringLiteral("1 removed files, 0 can be restored, 0 ticked"));
+
+    window.tree()->setCurrentIndex(lost);
+    QPushButton* find = window.findChild<QPushButton*>(QStringLiteral("findOriginal"));
+    ASSERT_NE(find, nullptr);
+    ASSERT_TRUE(find->isEnabled());
+    find->click();
+    EXPECT_EQ(asked, (std::vector<std::string> {"Cannot restore file \"lost.jpg\" [Find File]",
+                                                "File \"other.jpg\" is not the original for the removed duplicate [Yes]"}));
+    ASSERT_TRUE(runMainLoopUntil([&] { return !window.browser().isBusy(); }));
+    drainMainLoop(std::chrono::milliseconds(250));
+    const QModelIndex chosen = model->index(0, HistoryModel::PathColumn, model->index(0, HistoryModel::PathColumn));
+    EXPECT_EQ(model->index(0, HistoryModel::StateColumn, chosen.parent()).data().toString(),
+              QString::fromStdString("from the chosen file " + right));
+    ASSERT_TRUE(model->setData(chosen, Qt::Checked, Qt::CheckStateRole));
+    window.restoreButton()->click();
+    ASSERT_TRUE(runMainLoopUntil([&] { return !window.browser().isBusy(); }));
+    drainMainLoop(std::chrono::milliseconds(250));
+    EXPECT_EQ(window.summaryText(), QStringLiteral("Restored 1 of 1 files."));
+    std::ifstream in(dir / "album/lost.jpg", std::ios::binary);
+    std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(content, "abcdefghi");
+    EXPECT_TRUE(fs::exists(right));  // an original pointed out is copied, never moved
 }
