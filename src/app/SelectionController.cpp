@@ -207,7 +207,9 @@ void SelectionController::answerAutoSelectMessage(const AutoSelectCommandResult&
     SelectionQuestion message = *result.message;
     message.suppressionText = kDoNotShowAgain;
     if (result.selectedSomething) {
-        // The summary after the button; the command answers it only while its setting is on.
+        // The summary after the button; the command answers it only while its setting is on. Its size is
+        // written as every size of the window is, so that it reads like the totals beside it.
+        message.message = autoSelectSummary(result.countInRemoveList, result.removeListSize);
         const SelectionAnswer answer = m_view.askSelection(message);
         if (answer.suppress) settings.setShowAutoSelectMessage(false);
         if (answer.button == 0 && m_reviewAndRemove) m_reviewAndRemove();
@@ -223,6 +225,13 @@ void SelectionController::answerAutoSelectMessage(const AutoSelectCommandResult&
     if (!settings.showAutoSelectMessageThatSelectionNotChanged()) return;
     const SelectionAnswer answer = m_view.askSelection(message);
     if (answer.suppress) settings.setShowAutoSelectMessageThatSelectionNotChanged(false);
+}
+
+std::string SelectionController::autoSelectSummary(std::int64_t count, std::uint64_t size) {
+    const char* plural = count == 1 ? "" : "s";
+    return std::to_string(count) + " duplicate" + plural + " of " + size_text::format(static_cast<std::int64_t>(size)) +
+           (count == 1 ? " was" : " were") + " selected for removal.\nReview and confirm the selected file" + plural +
+           " before removal.";
 }
 
 bool SelectionController::excludeFolder(const std::string& folder) {

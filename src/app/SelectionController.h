@@ -81,6 +81,9 @@ public:
     // "Auto Select preview: 12 copies · 4.1 MiB by their names", or what the preview is doing.
     std::string previewText() const;
 
+    // "12 duplicates of 4.1 MiB were selected for removal.\nReview and confirm the selected files before removal."
+    static std::string autoSelectSummary(std::int64_t count, std::uint64_t size);
+
     // Menu titles of the commands without a folder name.
     static constexpr const char* kKeepOnlyThisCopyTitle = "Keep Only this Copy";
     static constexpr const char* kSelectNewestTitle = "Select Newest Copies";

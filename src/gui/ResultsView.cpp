@@ -71,6 +71,11 @@ ResultsView::ResultsView(WindowController& controller, QWidget* parent)
         refreshCategories();
     }, [this] { reloadAfterResultsChanged(); });
     m_pModel->setSelectionController(&m_pSelectionBar->controller());
+    // A refused check box is the current row's, clicked or toggled with Space.
+    m_pSelectionBar->setTipAnchor([this] {
+        const QRect row = m_pTree->visualRect(m_pTree->currentIndex());
+        return m_pTree->viewport()->mapToGlobal(row.isValid() ? row.bottomLeft() + QPoint(40, 0) : QPoint());
+    });
     m_pTree->header()->setStretchLastSection(false);
     m_pTree->header()->setSectionResizeMode(GroupsModel::NameColumn, QHeaderView::Stretch);
     for (int c = GroupsModel::CopiesColumn; c < GroupsModel::ColumnCount; ++c)

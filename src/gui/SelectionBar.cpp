@@ -128,7 +128,8 @@ SelectionAnswer SelectionBar::askSelection(const SelectionQuestion& question) {
     for (std::size_t i = 0; i < question.buttons.size(); ++i) {
         const QString caption = text(question.buttons[i]);
         const auto role = caption == QLatin1String("Cancel") ? QMessageBox::RejectRole : QMessageBox::AcceptRole;
-        QPushButton* button = box.addButton(caption, role);
+        // "&" in a caption is shown, not taken as a shortcut mark.
+        QPushButton* button = box.addButton(QString(caption).replace(QLatin1Char('&'), QLatin1String("&&")), role);
         if (i == 0) box.setDefaultButton(button);
         buttons.push_back(button);
     }
@@ -146,7 +147,7 @@ SelectionAnswer SelectionBar::askSelection(const SelectionQuestion& question) {
 }
 
 void SelectionBar::showRefusalTip(const std::string& tip) {
-    m_pPanel->showAt(QCursor::pos(), text(tip), m_pController->allowRemovingAllCopies());
+    m_pPanel->showAt(m_tipAnchor ? m_tipAnchor() : QCursor::pos(), text(tip), m_pController->allowRemovingAllCopies());
 }
 
 void SelectionBar::selectionChanged() {

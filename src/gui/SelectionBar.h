@@ -30,6 +30,8 @@ public:
 
     SelectionController& controller() { return *m_pController; }
     void setContainer(std::shared_ptr<DuplicatesContainer> container);
+    // Where the panel of a refused check box opens (global coordinates); the pointer when not given.
+    void setTipAnchor(std::function<QPoint()> anchor) { m_tipAnchor = std::move(anchor); }
     // Auto Select over the file groups that the filter text lists (all of them without a filter).
     void autoSelectListed(const QString& filter);
 
@@ -56,6 +58,7 @@ private:
 
     std::function<void()> m_selectionChanged;
     std::function<void()> m_resultsChanged;
+    std::function<QPoint()> m_tipAnchor;
     std::unique_ptr<SelectionController> m_pController;
     QPushButton* m_pAutoSelect;
     QLabel* m_pPreview;

@@ -164,13 +164,15 @@ TEST_F(SelectionControllerTest, AutoSelectAsksItsMessagesAndReviewAndRemoveRunsT
     EXPECT_EQ(result.countInRemoveList, 3);
     ASSERT_EQ(view.questions.size(), 1u);
     EXPECT_EQ(view.questions[0].message,
-              "3 duplicates of 30.0 bytes were selected for removal.\nReview and confirm the selected files before "
+              "3 duplicates of 30 B were selected for removal.\nReview and confirm the selected files before "
               "removal.");
     EXPECT_EQ(view.questions[0].buttons, (std::vector<std::string>{"Review & Remove", "OK"}));
     EXPECT_EQ(view.questions[0].suppressionText, "Do not show this message again");
     EXPECT_EQ(reviews, 1);
     EXPECT_EQ(selected(*notes), (std::vector<std::string>{"b/notes copy.txt", "c/notes copy 2.txt"}));
     EXPECT_EQ(controller->totals().count, 3);
+    EXPECT_EQ(SelectionController::autoSelectSummary(1, 4300000),
+              "1 duplicate of 4.1 MiB was selected for removal.\nReview and confirm the selected file before removal.");
 
     // Nothing new to select: the other message, with its own setting.
     view.answers.push_back({0, true});

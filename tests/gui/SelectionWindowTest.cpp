@@ -36,6 +36,7 @@
 #include "results/DuplicatesContainer.h"
 #include "results/DuplicatesGroup.h"
 #include "settings/Settings.h"
+#include "settings/SizeText.h"
 #include "support/DorvaneProcess.h"
 #include "support/TestSupport.h"
 
@@ -60,10 +61,12 @@ std::shared_ptr<AnsweredBox> answerNextBox(const QString& caption, bool tick = f
         if (!box) return;
         seen->text = box->text();
         seen->informativeText = box->informativeText();
-        for (QAbstractButton* b : box->buttons()) seen->buttons << b->text();
+        // Captions as shown: a doubled "&" is one "&" on screen.
+        auto shown = [](const QAbstractButton* b) { return QString(b->text()).replace(QLatin1String("&&"), QLatin1String("&")); };
+        for (QAbstractButton* b : box->buttons()) seen->buttons << shown(b);
         if (tick && box->checkBox()) box->checkBox()->setChecked(true);
         for (QAbstractButton* b : box->buttons())
-            if (b->text() == caption) b->click();
+            if (shown(b) == caption) b->click();
         seen->answered = true;
         poll->deleteLater();
         poll->stop();
@@ -255,7 +258,7 @@ TEST_F(SelectionWindowTest, AutoSelectChoosesWhatTheCommandLineChoosesAndTheTota
     ASSERT_TRUE(box->answered);
     EXPECT_EQ(box->buttons, (QStringList{"Review & Remove", "OK"}));
     const QRegularExpression summary(
-        QStringLiteral("^(\\d+) duplicates? of \\d+\\.\\d (bytes|KB|MB|GB) (was|were) selected for removal\\.\\n"
+        QStringLiteral("^(\\d+) duplicates? of (.+) (was|were) selected for removal\\.\\n"
                        "Review and confirm the selected files? before removal\\.$"));
     const auto match = summary.match(box->text);
     ASSERT_TRUE(match.hasMatch()) << box->text.toStdString();
@@ -268,6 +271,7 @@ TEST_F(SelectionWindowTest, AutoSelectChoosesWhatTheCommandLineChoosesAndTheTota
             for (const auto& item : group->getItems())
                 if (item->isSelected()) chosen.insert(item->getFileItemPath());
     EXPECT_EQ(static_cast<std::size_t>(match.captured(1).toLongLong()), container->buildRemoveList().size());
+    EXPECT_EQ(match.captured(2).toStdString(), size_text::format(container->getRemoveListTotalSize()));
 
     const DorvaneRun cli = runDorvaneBinary(
         {"scan", QString::fromStdString(root), "--select", "auto", "--all-sizes", "--format", "json", "-q"});
