@@ -1,5 +1,6 @@
-// dorvane-gui [FOLDER...] [--scan] [--category NAME] [--folders-ranking NAME]: the window; the folders join
-// the welcome list, --scan starts at once, the others choose what the results show first.
+// dorvane-gui [FOLDER...] [--scan] [--category NAME] [--folders-ranking NAME] [--auto-select]: the window;
+// the folders join the welcome list, --scan starts at once, the others choose what the results show first
+// and whether Auto Select runs on them.
 #include <QApplication>
 #include <QTimer>
 
@@ -10,6 +11,7 @@
 #include "app/StartScanningInLaunchedAppManager.h"
 #include "gui/MainWindow.h"
 #include "gui/ResultsView.h"
+#include "gui/SelectionBar.h"
 #include "platform/Dispatch.h"
 #include "platform/MimeTypes.h"
 #include "settings/Settings.h"
@@ -35,12 +37,13 @@ int main(int argc, char** argv) {
     // --help is answered before the application object, which needs a display.
     for (int i = 1; i < argc; ++i)
         if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
-            std::puts("Usage: dorvane-gui [FOLDER...] [--scan] [--category NAME] [--folders-ranking NAME]\n"
+            std::puts("Usage: dorvane-gui [FOLDER...] [--scan] [--category NAME] [--folders-ranking NAME] [--auto-select]\n"
                       "Opens the window with the folders in its list; --scan starts scanning them at once.\n"
                       "--category shows that results category first (images, videos, music, documents,\n"
                       "archives, other or folders) instead of the biggest; --folders-ranking chooses what\n"
                       "the Folders category lists first (\"Duplicate Folders\", \"All Heaps\", \"Biggest Heaps\"\n"
-                      "or \"Easy Heaps\", in any case). Qt's own options (-geometry, -platform, …) apply too.");
+                      "or \"Easy Heaps\", in any case). --auto-select runs Auto Select once the results are\n"
+                      "shown. Qt's own options (-geometry, -platform, …) apply too.");
             return 0;
         }
 
@@ -50,12 +53,15 @@ int main(int argc, char** argv) {
     QApplication::setDesktopFileName(QStringLiteral("dorvane"));
 
     bool scan = false;
+    bool autoSelect = false;
     int category = -1;
     int ranking = -1;
     std::vector<std::string> folders;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--scan") == 0) {
             scan = true;
+        } else if (std::strcmp(argv[i], "--auto-select") == 0) {
+            autoSelect = true;
         } else if (std::strcmp(argv[i], "--category") == 0 && i + 1 < argc) {
             category = categoryNamed(argv[++i]);
             if (category < 0) {
@@ -84,6 +90,17 @@ int main(int argc, char** argv) {
         QTimer::singleShot(0, &window, [&] {
             for (const auto& f : folders) window.controller().addFolder(f);
             if (scan) window.controller().scanFromWelcome(false);
+            if (autoSelect) {
+                // Once, as soon as results are on screen.
+                auto* watch = new QTimer(&window);
+                QObject::connect(watch, &QTimer::timeout, &window, [&window, watch] {
+                    if (window.controller().screen() != WindowScreen::Results) return;
+                    watch->deleteLater();
+                    watch->stop();
+                    window.resultsView()->selectionBar()->autoSelectListed(QString());
+                });
+                watch->start(200);
+            }
             // Another application of the family may ask, within five seconds, for the home folder to be scanned.
             auto& launch = StartScanningInLaunchedAppManager::shared();
             launch.startScaningBlock = [&window] { window.controller().scanHomeFolder(); };
