@@ -40,6 +40,7 @@ std::vector<CategorySummary> CategorySummary::of(const DuplicatesContainer* cont
             row.selectedShare = bar.selectedProgress();
             row.selectedAllCopiesShare = bar.selectedUndelProgress();
             row.keptShare = bar.undelProgress();
+            row.selection = SelectionTotals::of(bar);
         }
         rows.push_back(std::move(row));
     }

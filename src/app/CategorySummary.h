@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "app/SelectionTotals.h"
+
 class DuplicatesContainer;
 
 struct CategorySummary {
@@ -17,6 +19,7 @@ struct CategorySummary {
     float selectedShare = 0;            // selected copies of groups that keep a copy
     float selectedAllCopiesShare = 0;   // selected copies of groups whose every copy is selected
     float keptShare = 0;                // the one copy left of a group whose other copies are selected
+    SelectionTotals selection;          // the copies selected for removal and their size
 
     // "2.4 MiB · 3 groups"
     std::string detailText() const;

@@ -19,7 +19,7 @@ QString nameOf(const QModelIndex& index) {
 
 QSize CategoryDelegate::sizeHint(const QStyleOptionViewItem& option, const QModelIndex&) const {
     const QFontMetrics metrics(option.font);
-    return {160, kPadding + 2 * metrics.height() + kGap + kBarHeight + kPadding};
+    return {160, kPadding + 3 * metrics.height() + kGap + kBarHeight + kPadding};
 }
 
 void CategoryDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const {
@@ -48,8 +48,12 @@ void CategoryDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opti
     painter->drawText(detailLine, Qt::AlignLeft | Qt::AlignVCenter,
                       metrics.elidedText(index.data(DetailRole).toString(), Qt::ElideRight, detailLine.width()));
 
+    const QRect selectionLine(area.left(), detailLine.bottom() + 1, area.width(), metrics.height());
+    painter->drawText(selectionLine, Qt::AlignLeft | Qt::AlignVCenter,
+                      metrics.elidedText(index.data(SelectionRole).toString(), Qt::ElideRight, selectionLine.width()));
+
     // The track is the whole category; the fills are its shares, left to right.
-    const QRectF track(area.left(), detailLine.bottom() + 1 + kGap, area.width(), kBarHeight);
+    const QRectF track(area.left(), selectionLine.bottom() + 1 + kGap, area.width(), kBarHeight);
     painter->setRenderHint(QPainter::Antialiasing);
     painter->setPen(Qt::NoPen);
     QColor trackColor = option.palette.color(QPalette::Normal, selected ? QPalette::HighlightedText : QPalette::Mid);

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "app/SelectionController.h"
 #include "settings/SizeText.h"
 #include "results/DuplicateItem.h"
 #include "results/DuplicatesCategory.h"
@@ -20,6 +21,7 @@ GroupsModel::GroupsModel(QObject* parent) : QAbstractItemModel(parent) {}
 QString GroupsModel::formatSize(std::int64_t bytes) { return QString::fromStdString(size_text::format(bytes)); }
 
 void GroupsModel::setCategory(const DuplicatesCategory* category) {
+    m_pCategory = category;
     m_allGroups = category ? category->getGroups() : std::vector<std::shared_ptr<DuplicatesGroup>>{};
     rebuild();
 }
@@ -36,25 +38,32 @@ void GroupsModel::sort(int column, Qt::SortOrder order) {
     rebuild();
 }
 
-void GroupsModel::rebuild() {
-    beginResetModel();
-    m_rows.clear();
-    const std::string needle = m_filter.trimmed().toLower().toStdString();
+bool GroupsModel::groupMatches(DuplicatesGroup& group, const QString& filter) {
+    const std::string needle = filter.trimmed().toLower().toStdString();
+    if (needle.empty()) return true;
     auto contains = [&](std::string text) {
         std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
         return text.find(needle) != std::string::npos;
     };
+    if (contains(group.getGroupName())) return true;
+    for (const auto& member : group.getItems())
+        if (contains(member->getFileItemPath())) return true;
+    return false;
+}
+
+void GroupsModel::selectionChanged() {
+    if (m_rows.empty()) return;
+    // One notice for the whole batch; the view repaints its rows, members included, from it.
+    emit dataChanged(index(0, 0), index(static_cast<int>(m_rows.size()) - 1, ColumnCount - 1),
+                     {Qt::CheckStateRole, Qt::DisplayRole, Qt::ToolTipRole});
+}
+
+void GroupsModel::rebuild() {
+    beginResetModel();
+    m_rows.clear();
     m_rows.reserve(m_allGroups.size());
-    for (const auto& group : m_allGroups) {
-        if (!needle.empty()) {
-            bool match = contains(group->getGroupName());
-            if (!match)
-                for (const auto& member : group->getItems())
-                    if ((match = contains(member->getFileItemPath()))) break;
-            if (!match) continue;
-        }
-        m_rows.push_back(Row{group, {}, false});
-    }
+    for (const auto& group : m_allGroups)
+        if (groupMatches(*group, m_filter)) m_rows.push_back(Row{group, {}, false});
     // Keys are read once per group, so sorting 100 000 groups costs a few milliseconds.
     struct Key {
         std::size_t row;
@@ -154,15 +163,43 @@ QVariant GroupsModel::groupData(const Row& row, int column, int role) const {
     if (role != Qt::DisplayRole && role != Qt::ToolTipRole) return {};
     switch (column) {
         case NameColumn: return QString::fromStdString(g.getGroupName());
-        case CopiesColumn: return QString::number(g.getTotalCount());
+        case CopiesColumn: {
+            const std::int64_t selected = m_pSelection ? g.getSelectedCountWithDuplicatesFolderContent() : 0;
+            if (selected == 0) return QString::number(g.getTotalCount());
+            return QStringLiteral("%1 \u00b7 %2 selected").arg(g.getTotalCount()).arg(selected);
+        }
         case SizeColumn: return formatSize(static_cast<std::int64_t>(g.getTotalSize()));
         case FreeColumn: return formatSize(static_cast<std::int64_t>(g.getSizeThatCanBeRemoved()));
         default: return {};
     }
 }
 
+Qt::ItemFlags GroupsModel::flags(const QModelIndex& index) const {
+    Qt::ItemFlags flags = QAbstractItemModel::flags(index);
+    if (m_pSelection && index.column() == NameColumn && index.internalId() != kGroupRowId)
+        flags |= Qt::ItemIsUserCheckable;
+    return flags;
+}
+
+bool GroupsModel::setData(const QModelIndex& index, const QVariant&, int role) {
+    if (role != Qt::CheckStateRole || !m_pSelection || index.column() != NameColumn) return false;
+    auto member = memberAt(index);
+    if (!member) return false;
+    // The controller decides (it may ask or refuse); the batch's notice redraws the rows.
+    m_pSelection->toggleMember(*member);
+    return true;
+}
+
 QVariant GroupsModel::memberData(DuplicateItem& member, int column, int role) const {
     if (role == Qt::TextAlignmentRole && column != NameColumn) return int(Qt::AlignRight | Qt::AlignVCenter);
+    if (column == NameColumn && m_pSelection) {
+        if (role == Qt::CheckStateRole) return member.isSelected() ? Qt::Checked : Qt::Unchecked;
+        if (role == Qt::ToolTipRole) {
+            const std::string tip = m_pSelection->tipFor(member);
+            QString path = QString::fromStdString(member.getFileItemPath());
+            return tip.empty() ? path : path + QLatin1Char('\n') + QString::fromStdString(tip);
+        }
+    }
     if (role != Qt::DisplayRole && role != Qt::ToolTipRole) return {};
     switch (column) {
         case NameColumn: return QString::fromStdString(member.getFileItemPath());

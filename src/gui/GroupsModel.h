@@ -1,7 +1,8 @@
 // The groups of one results category as a two-level tree for a QTreeView: a row per group (name,
 // copies, size, space to free) and, fetched when the group is first expanded, a row per member (path,
-// size, modification date). Sorting and filtering work on a plain list of groups followed by one model
-// reset. Main thread only; the container must not change while the model shows it.
+// size, modification date) with its check box, ticked through the selection controller. Sorting and
+// filtering work on a plain list of groups followed by one model reset; a selection batch is one
+// dataChanged over every group row. Main thread only; after the container changed, reload().
 #pragma once
 
 #include <QAbstractItemModel>
@@ -13,6 +14,7 @@
 class DuplicateItem;
 class DuplicatesCategory;
 class DuplicatesGroup;
+class SelectionController;
 
 class GroupsModel : public QAbstractItemModel {
 public:
@@ -21,6 +23,13 @@ public:
     explicit GroupsModel(QObject* parent = nullptr);
 
     void setCategory(const DuplicatesCategory* category);
+    // Reads the category's groups again (groups or copies left the results).
+    void reload() { setCategory(m_pCategory); }
+    // Member rows get check boxes that tick through this controller (null: no check boxes).
+    void setSelectionController(SelectionController* controller) { m_pSelection = controller; }
+    // Once per selection batch: every row's check box, tip and counts are read again.
+    void selectionChanged();
+    static bool groupMatches(DuplicatesGroup& group, const QString& filter);
     // Keeps the groups whose name or a member's path contains the text (case-insensitive).
     void setFilterText(const QString& text);
     std::size_t groupCount() const { return m_rows.size(); }
@@ -34,6 +43,8 @@ public:
     int columnCount(const QModelIndex& parent = {}) const override;
     bool hasChildren(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
     void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
 
@@ -50,6 +61,8 @@ private:
     QVariant groupData(const Row& row, int column, int role) const;
     QVariant memberData(DuplicateItem& member, int column, int role) const;
 
+    const DuplicatesCategory* m_pCategory = nullptr;
+    SelectionController* m_pSelection = nullptr;
     std::vector<std::shared_ptr<DuplicatesGroup>> m_allGroups;
     std::vector<Row> m_rows;  // the shown groups, filtered and sorted
     QString m_filter;

@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QLocale>
+#include <QMenu>
 #include <QPixmap>
 #include <QPushButton>
 #include <QSplitter>
@@ -26,6 +27,7 @@
 #include "gui/DesktopActions.h"
 #include "gui/FoldersModel.h"
 #include "gui/GroupsModel.h"
+#include "gui/SelectionBar.h"
 #include "results/DuplicateItem.h"
 #include "results/DuplicatesCategory.h"
 #include "results/DuplicatesContainer.h"
@@ -63,6 +65,17 @@ ResultsView::ResultsView(WindowController& controller, QWidget* parent)
     m_pTree->sortByColumn(GroupsModel::SizeColumn, Qt::DescendingOrder);
     m_pTree->setAlternatingRowColors(true);
     m_pTree->setTextElideMode(Qt::ElideLeft);  // paths differ at their ends
+    m_pTree->setContextMenuPolicy(Qt::CustomContextMenu);
+    m_pSelectionBar = new SelectionBar([this] {
+        m_pModel->selectionChanged();
+        refreshCategories();
+    }, [this] { reloadAfterResultsChanged(); });
+    m_pModel->setSelectionController(&m_pSelectionBar->controller());
+    // A refused check box is the current row's, clicked or toggled with Space.
+    m_pSelectionBar->setTipAnchor([this] {
+        const QRect row = m_pTree->visualRect(m_pTree->currentIndex());
+        return m_pTree->viewport()->mapToGlobal(row.isValid() ? row.bottomLeft() + QPoint(40, 0) : QPoint());
+    });
     m_pTree->header()->setStretchLastSection(false);
     m_pTree->header()->setSectionResizeMode(GroupsModel::NameColumn, QHeaderView::Stretch);
     for (int c = GroupsModel::CopiesColumn; c < GroupsModel::ColumnCount; ++c)
@@ -90,6 +103,7 @@ ResultsView::ResultsView(WindowController& controller, QWidget* parent)
     m_pFoldersTree->sortByColumn(FoldersModel::SizeColumn, Qt::DescendingOrder);
     m_pFoldersTree->setAlternatingRowColors(true);
     m_pFoldersTree->setTextElideMode(Qt::ElideLeft);
+    m_pFoldersTree->setContextMenuPolicy(Qt::CustomContextMenu);
     m_pFoldersTree->header()->setStretchLastSection(false);
     m_pFoldersTree->header()->setSectionResizeMode(FoldersModel::NameColumn, QHeaderView::Stretch);
     for (int c = FoldersModel::CountColumn; c < FoldersModel::ColumnCount; ++c)
@@ -153,7 +167,8 @@ ResultsView::ResultsView(WindowController& controller, QWidget* parent)
     splitter->setSizes({200, 660, 300});
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(8, 8, 8, 8);
-    layout->addWidget(splitter);
+    layout->addWidget(m_pSelectionBar);
+    layout->addWidget(splitter, 1);
 
     connect(m_pCategories, &QListWidget::currentRowChanged, this, &ResultsView::chooseCategory);
     connect(m_pFilter, &QLineEdit::textChanged, m_pModel, &GroupsModel::setFilterText);
@@ -170,6 +185,10 @@ ResultsView::ResultsView(WindowController& controller, QWidget* parent)
     connect(m_pTree, &QTreeView::activated, this, [this](const QModelIndex& index) {
         if (auto member = m_pModel->memberAt(index)) desktop_actions::open(QString::fromStdString(member->getFileItemPath()));
     });
+    connect(m_pTree, &QTreeView::customContextMenuRequested, this, &ResultsView::showGroupsMenu);
+    connect(m_pFoldersTree, &QTreeView::customContextMenuRequested, this, &ResultsView::showFoldersMenu);
+    connect(m_pSelectionBar->autoSelectButton(), &QPushButton::clicked, this,
+            [this] { m_pSelectionBar->autoSelectListed(m_pFilter->text()); });
     connect(m_pOpen, &QPushButton::clicked, this, [this] { desktop_actions::open(m_currentPath); });
     connect(m_pShowInFolder, &QPushButton::clicked, this, [this] { desktop_actions::showInFolder(m_currentPath); });
     showDetails();
@@ -183,6 +202,7 @@ void ResultsView::clear() {
     m_pFoldersModel->setOverview(nullptr);
     m_pOverview.reset();
     m_pCategories->clear();
+    m_pSelectionBar->setContainer(nullptr);
     m_pContainer.reset();
 }
 
@@ -190,12 +210,30 @@ void ResultsView::showResults() {
     clear();
     m_pContainer = m_controller.container();
     if (!m_pContainer) return;
+    m_pSelectionBar->setContainer(m_pContainer);
     int biggest = 0;
     std::int64_t biggestSize = -1;
     for (const CategorySummary& row : CategorySummary::of(m_pContainer.get())) {
-        auto* item = new QListWidgetItem(
-            QStringLiteral("%1\n%2").arg(QString::fromStdString(row.name), QString::fromStdString(row.detailText())));
+        m_pCategories->addItem(new QListWidgetItem);
+        if (row.size > biggestSize) {
+            biggestSize = row.size;
+            biggest = m_pCategories->count() - 1;
+        }
+    }
+    refreshCategories();
+    m_pSummary->setText(QStringLiteral("Duplicates: %1").arg(GroupsModel::formatSize(m_pContainer->getAllFilesSize())));
+    m_pCategories->setCurrentRow(biggest);
+    if (m_nFirstCategoryType >= 0) chooseCategoryType(m_nFirstCategoryType);
+}
+
+void ResultsView::refreshCategories() {
+    const std::vector<CategorySummary> rows = CategorySummary::of(m_pContainer.get());
+    for (std::size_t i = 0; i < rows.size() && static_cast<int>(i) < m_pCategories->count(); ++i) {
+        const CategorySummary& row = rows[i];
+        QListWidgetItem* item = m_pCategories->item(static_cast<int>(i));
+        item->setText(QStringLiteral("%1\n%2").arg(QString::fromStdString(row.name), QString::fromStdString(row.detailText())));
         item->setData(CategoryDelegate::DetailRole, QString::fromStdString(row.detailText()));
+        item->setData(CategoryDelegate::SelectionRole, QString::fromStdString(row.selection.shortText()));
         item->setData(CategoryDelegate::SelectedShareRole, row.selectedShare);
         item->setData(CategoryDelegate::AllCopiesShareRole, row.selectedAllCopiesShare);
         item->setData(CategoryDelegate::KeptShareRole, row.keptShare);
@@ -203,15 +241,46 @@ void ResultsView::showResults() {
         item->setToolTip(QStringLiteral("%1: %2 in duplicates; selected to remove: %3 %")
                              .arg(QString::fromStdString(row.name), GroupsModel::formatSize(row.size))
                              .arg(QString::number(100.0 * (row.selectedShare + row.selectedAllCopiesShare), 'f', 0)));
-        m_pCategories->addItem(item);
-        if (row.size > biggestSize) {
-            biggestSize = row.size;
-            biggest = m_pCategories->count() - 1;
-        }
     }
+}
+
+void ResultsView::reloadAfterResultsChanged() {
+    if (!m_pContainer) return;
+    m_pModel->reload();
+    // The folder lists are made again when the Folders category is shown next (now, if it is).
+    m_pFoldersModel->setOverview(nullptr);
+    m_pOverview.reset();
+    if (m_pCenter->currentIndex() == 1) chooseCategory(m_pCategories->currentRow());
+    refreshCategories();
     m_pSummary->setText(QStringLiteral("Duplicates: %1").arg(GroupsModel::formatSize(m_pContainer->getAllFilesSize())));
-    m_pCategories->setCurrentRow(biggest);
-    if (m_nFirstCategoryType >= 0) chooseCategoryType(m_nFirstCategoryType);
+}
+
+bool ResultsView::resultsMayChange() const {
+    const bool heapsRunning = m_pOverview && m_pOverview->heapsRequested() && !m_pOverview->heapsReady();
+    return m_pSelectionBar->controller().canChangeResults() && !heapsRunning;
+}
+
+void ResultsView::showGroupsMenu(const QPoint& at) {
+    const QModelIndex index = m_pTree->indexAt(at);
+    if (!index.isValid()) return;
+    QMenu menu(this);
+    if (auto member = m_pModel->memberAt(index))
+        m_pSelectionBar->addMemberCommands(menu, member, resultsMayChange());
+    else if (DuplicatesGroup* group = m_pModel->groupAt(index))
+        m_pSelectionBar->addGroupCommands(menu, group->shared_from_this(), resultsMayChange());
+    if (!menu.isEmpty()) menu.exec(m_pTree->viewport()->mapToGlobal(at));
+}
+
+void ResultsView::showFoldersMenu(const QPoint& at) {
+    const QModelIndex index = m_pFoldersTree->indexAt(at);
+    if (!index.isValid()) return;
+    QMenu menu(this);
+    const FolderEntry* entry = m_pFoldersModel->entryAt(index);
+    if (index.parent().isValid())
+        m_pSelectionBar->addFolderCommands(menu, m_pFoldersModel->folderPathAt(index), resultsMayChange());
+    else if (entry && entry->group)
+        m_pSelectionBar->addGroupCommands(menu, entry->group, resultsMayChange());
+    if (!menu.isEmpty()) menu.exec(m_pFoldersTree->viewport()->mapToGlobal(at));
 }
 
 void ResultsView::chooseCategoryType(int type) {

@@ -1,7 +1,8 @@
 // The results screen: a sidebar of categories with their sizes and progress bars, the groups of the
 // chosen category in a sortable, filterable tree (for Folders: the duplicate folders and heaps by
 // ranking), and a details pane for the current member or folder (preview, size, dates, full path,
-// Open, Show in Folder). Main thread only.
+// Open, Show in Folder), with the selection strip above (Auto Select, its preview, the totals) and the
+// selection commands in the context menus of members, groups and folders. Main thread only.
 #pragma once
 
 #include <QWidget>
@@ -23,6 +24,7 @@ class QLineEdit;
 class QListWidget;
 class QPushButton;
 class QTreeView;
+class SelectionBar;
 class WindowController;
 
 class ResultsView : public QWidget {
@@ -41,6 +43,7 @@ public:
     FoldersModel* foldersModel() const { return m_pFoldersModel; }
     QTreeView* foldersTree() const { return m_pFoldersTree; }
     QComboBox* rankings() const { return m_pRankings; }
+    SelectionBar* selectionBar() const { return m_pSelectionBar; }
     // The category types in sidebar order.
     static const std::vector<int>& categoryOrder();
     // Chooses the sidebar row of this category type.
@@ -57,6 +60,13 @@ private:
     void updateFoldersNote();
     void showDetails();
     void showFolderDetails(const std::string& path, std::int64_t size);
+    // The sidebar's texts, shares and selection totals, read again.
+    void refreshCategories();
+    void reloadAfterResultsChanged();
+    // False while background work reads the results (the Auto Select preview, the heaps).
+    bool resultsMayChange() const;
+    void showGroupsMenu(const QPoint& at);
+    void showFoldersMenu(const QPoint& at);
 
     WindowController& m_controller;
     std::shared_ptr<DuplicatesContainer> m_pContainer;
@@ -70,6 +80,7 @@ private:
     QLabel* m_pFoldersNote;
     QLineEdit* m_pFilter;
     QTreeView* m_pTree;
+    SelectionBar* m_pSelectionBar;
     QLabel* m_pSummary;
     QLabel* m_pPreview;
     QLabel* m_pName;

@@ -1,6 +1,7 @@
-// dorvane-gui [FOLDER...] [--scan] [--category NAME] [--folders-ranking NAME] [--preferences TAB] [--history]:
-// the window; the folders join the welcome list, --scan starts at once, --category and --folders-ranking
-// choose what the results show first, the last two open Preferences on a tab or the History window.
+// dorvane-gui [FOLDER...] [--scan] [--category NAME] [--folders-ranking NAME] [--auto-select]
+// [--preferences TAB] [--history]: the window; the folders join the welcome list, --scan starts at once,
+// --category and --folders-ranking choose what the results show first, --auto-select runs Auto Select
+// on them, the last two open Preferences on a tab or the History window.
 #include <QApplication>
 #include <QTimer>
 
@@ -13,6 +14,7 @@
 #include "gui/MainWindow.h"
 #include "gui/PreferencesDialog.h"
 #include "gui/ResultsView.h"
+#include "gui/SelectionBar.h"
 #include "platform/Dispatch.h"
 #include "platform/MimeTypes.h"
 #include "settings/Settings.h"
@@ -46,13 +48,14 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i)
         if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
             std::puts("Usage: dorvane-gui [FOLDER...] [--scan] [--category NAME] [--folders-ranking NAME]\n"
-                      "                   [--preferences TAB] [--history]\n"
+                      "                   [--auto-select] [--preferences TAB] [--history]\n"
                       "Opens the window with the folders in its list; --scan starts scanning them at once.\n"
                       "--category shows that results category first (images, videos, music, documents,\n"
                       "archives, other or folders) instead of the biggest; --folders-ranking chooses what\n"
                       "the Folders category lists first (\"Duplicate Folders\", \"All Heaps\", \"Biggest Heaps\"\n"
-                      "or \"Easy Heaps\", in any case). --preferences opens Preferences on a tab (scan,\n"
-                      "selection, removal or messages); --history opens the History window.\n"
+                      "or \"Easy Heaps\", in any case). --auto-select runs Auto Select once the results are\n"
+                      "shown. --preferences opens Preferences on a tab (scan, selection, removal or\n"
+                      "messages); --history opens the History window.\n"
                       "Qt's own options (-geometry, -platform, …) apply too.");
             return 0;
         }
@@ -63,6 +66,7 @@ int main(int argc, char** argv) {
     QApplication::setDesktopFileName(QStringLiteral("dorvane"));
 
     bool scan = false;
+    bool autoSelect = false;
     int category = -1;
     int ranking = -1;
     int preferencesTab = -1;
@@ -71,6 +75,8 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--scan") == 0) {
             scan = true;
+        } else if (std::strcmp(argv[i], "--auto-select") == 0) {
+            autoSelect = true;
         } else if (std::strcmp(argv[i], "--category") == 0 && i + 1 < argc) {
             category = categoryNamed(argv[++i]);
             if (category < 0) {
@@ -112,6 +118,17 @@ int main(int argc, char** argv) {
                 window.preferences()->show();
             }
             if (history) window.history()->show();
+            if (autoSelect) {
+                // Once, as soon as results are on screen.
+                auto* watch = new QTimer(&window);
+                QObject::connect(watch, &QTimer::timeout, &window, [&window, watch] {
+                    if (window.controller().screen() != WindowScreen::Results) return;
+                    watch->deleteLater();
+                    watch->stop();
+                    window.resultsView()->selectionBar()->autoSelectListed(QString());
+                });
+                watch->start(200);
+            }
             // Another application of the family may ask, within five seconds, for the home folder to be scanned.
             auto& launch = StartScanningInLaunchedAppManager::shared();
             launch.startScaningBlock = [&window] { window.controller().scanHomeFolder(); };
