@@ -20,6 +20,7 @@
 #include "gui/PreferencesDialog.h"
 #include "gui/ResultsView.h"
 #include "gui/ScanView.h"
+#include "gui/SelectionBar.h"
 #include "gui/WelcomeView.h"
 #include "results/DuplicatesContainer.h"
 #include "results/DuplicatesManager.h"
@@ -49,6 +50,12 @@ MainWindow::MainWindow() : m_pController(std::make_unique<WindowController>(*thi
             [this] { m_pController->showResultsFromInterim(); });
 
     buildMenus();
+    // Auto Select's "nothing changed because of the Never Select list" message offers to show that list.
+    m_pResults->selectionBar()->controller().setShowNeverSelectList([this] {
+        preferences()->showTab(PreferencesDialog::SelectionTab);
+        preferences()->show();
+        preferences()->raise();
+    });
     qApp->installEventFilter(this);
     resize(1200, 713);
     showScreen(WindowScreen::Welcome);
