@@ -46,6 +46,8 @@ void GroupsModel::rebuild() {
     };
     m_rows.reserve(m_allGroups.size());
     for (const auto& group : m_allGroups) {
+        // A removal may leave a group with one copy until the run drops it: no longer a duplicate.
+        if (group->getFilesCount() < 2) continue;
         if (!needle.empty()) {
             bool match = contains(group->getGroupName());
             if (!match)

@@ -5,12 +5,14 @@
 #include <QMainWindow>
 
 #include <memory>
+#include <string>
 
 #include "app/WindowController.h"
 #include "app/WindowControllerView.h"
 
 class MessageScreen;
 class QAction;
+class RemovalDialogs;
 class QStackedWidget;
 class ResultsView;
 class ScanView;
@@ -24,6 +26,10 @@ public:
     WindowController& controller() { return *m_pController; }
     WelcomeView* welcomeView() const { return m_pWelcome; }
     ResultsView* resultsView() const { return m_pResults; }
+    RemovalDialogs& removalDialogs() { return *m_pRemovalDialogs; }
+    QAction* removeSelectedAction() const { return m_pRemoveAction; }
+    // The `dorvane` program beside this one (installed side by side, or in the build tree).
+    static std::string commandLineProgram();
 
     // WindowControllerView
     void showScreen(WindowScreen screen) override;
@@ -42,6 +48,7 @@ private:
     void updateActions();
     QString interimSummary() const;
 
+    std::unique_ptr<RemovalDialogs> m_pRemovalDialogs;  // outlives the controller's removal flow
     std::unique_ptr<WindowController> m_pController;
     QStackedWidget* m_pStack;
     WelcomeView* m_pWelcome;
@@ -55,5 +62,6 @@ private:
     QAction* m_pFullRescanAction = nullptr;
     QAction* m_pNewScanAction = nullptr;
     QAction* m_pBackAction = nullptr;
+    QAction* m_pRemoveAction = nullptr;
     bool m_bQuitting = false;
 };
