@@ -48,6 +48,8 @@ public:
     std::uint64_t cleanedSize() const { return m_nCleanedSize; }
     void resetCleaned() { m_nCleanedSize = 0; }
 
+    // The `dorvane` program for the runs to come (tests run the one they were built with).
+    void setCommandLineProgram(std::string program) { m_commandLineProgram = std::move(program); }
     // Copies removed at once (1: one after another); 0 keeps the remover's own number. Tests.
     void setCountOfRemoveQueues(int count) { m_nRemoveQueues = count; }
 

@@ -4,6 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QApplication>
 #include <QCheckBox>
 #include <QListWidget>
@@ -12,6 +16,8 @@
 #include <QTest>
 #include <QTreeView>
 #include <QTreeWidget>
+
+#include <unistd.h>
 
 #include <filesystem>
 #include <set>
@@ -27,6 +33,7 @@
 #include "gui/RemovalQuestionDialog.h"
 #include "gui/ResultsView.h"
 #include "gui/WelcomeView.h"
+#include "history/LogManager.h"
 #include "history/VXLog.h"
 #include "platform/UserPaths.h"
 #include "removal/RemovalFixture.h"
@@ -283,4 +290,49 @@ TEST_F(RemovalWindowTest, TheProgressSheetCountsAndItsStopEndsTheRunWithItsHisto
     int left = 0;
     for (int i = 0; i < 5; ++i) left += stdfs::exists(dir / ("tree/b/file" + std::to_string(i) + ".bin"));
     EXPECT_EQ(left, 4);
+}
+
+// As root, on a file system that keeps the flag: a real immutable copy, its question confirmed in the
+// window, goes to the Trash through the helper (which clears the flag first), as `--yes` does.
+TEST_F(RemovalWindowTest, AnImmutableCopyConfirmedInTheWindowGoesThroughTheHelper) {
+    if (::geteuid() != 0) GTEST_SKIP() << "clearing the immutable flag needs root";
+    dir.writePatternFile("tree/a/photo.raw", 70000, 21);
+    dir.writePatternFile("tree/b/photo.raw", 70000, 21);
+    dir.writePatternFile("tree/a/own.txt", 3000, 22);
+    dir.writePatternFile("tree/b/own.txt", 3100, 23);
+    const std::string locked = dir / "tree/b/photo.raw";
+    if (runCommand("chattr +i '" + locked + "' 2>/dev/null") != 0)
+        GTEST_SKIP() << "chattr +i does not work on the temporary folder's file system";
+    struct Unlock {
+        std::string path;
+        ~Unlock() { runCommand("chattr -i '" + path + "' 2>/dev/null"); }
+    } unlock{locked};
+    scan(dir / "tree");
+    ASSERT_EQ(selectAllButFirst(), std::set<std::string>{locked});
+    flow().setCommandLineProgram(DORVANE_BINARY);
+
+    window->resultsView()->removeSelected();
+    QTest::mouseClick(waitForQuestion()->button("Move to Trash"), Qt::LeftButton);
+    ASSERT_TRUE(runMainLoopUntil([&] {
+        return dialogs().question() && dialogs().question()->isVisible() && dialogs().question()->button("Confirm");
+    }));
+    EXPECT_EQ(dialogs().question()->title(), "The file \"photo.raw\" was not removed due to being locked");
+    QTest::mouseClick(dialogs().question()->button("Confirm"), Qt::LeftButton);
+    ASSERT_TRUE(runMainLoopUntil([&] { return !flow().isBusy(); }, 60000ms));
+
+    EXPECT_FALSE(stdfs::exists(locked));
+    EXPECT_TRUE(stdfs::exists(dir / "tree/a/photo.raw"));
+    EXPECT_FALSE(dialogs().notRemovedReport());
+    EXPECT_TRUE(window->statusBar()->currentMessage().startsWith("Removed 1 of 1 copy"))
+        << window->statusBar()->currentMessage().toStdString();
+    LogManager::shared().waitUntilSaved();
+    const LogWriteOutcome history = VXLog::shared().lastRunOutcome();
+    ASSERT_TRUE(history.isWritten());
+    QFile log(QString::fromStdString(history.path));
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+    std::set<std::string> trashed;
+    for (const auto& g : QJsonDocument::fromJson(log.readAll()).object()["changes"].toObject())
+        for (const auto& e : g.toObject()["moved to trash"].toArray())
+            for (const auto& v : e.toObject()) trashed.insert(v.toString().toStdString());
+    EXPECT_TRUE(trashed.count(locked));
 }
