@@ -1,7 +1,7 @@
 // Opening a file with its application, showing it in the file manager (the file manager's
 // org.freedesktop.FileManager1.ShowItems over the session bus, else its parent folder opened), and
 // opening a section of the project's documentation. Every address goes out through one opener, which
-// tests replace. Main thread only.
+// tests replace (Show in Folder then opens the parent folder through it). Main thread only.
 #pragma once
 
 #include <QString>

@@ -10,6 +10,7 @@
 #include <QJsonObject>
 #include <QApplication>
 #include <QCheckBox>
+#include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 #include <QStatusBar>
@@ -190,7 +191,12 @@ TEST_F(RemovalWindowTest, RemoveSelectedMovesExactlyTheSelectedCopiesToTheTrashA
     }
     // The interim screen tells the space cleaned.
     window->controller().backToInterim();
-    EXPECT_GT(window->controller().cleanedSize(), 0u);
+    ASSERT_GT(window->controller().cleanedSize(), 0u);
+    const QString cleaned = QStringLiteral("Space cleaned: %1.")
+                                .arg(GroupsModel::formatSize(static_cast<std::int64_t>(window->controller().cleanedSize())));
+    bool shown = false;
+    for (QLabel* label : window->findChildren<QLabel*>()) shown |= label->isVisible() && label->text().contains(cleaned);
+    EXPECT_TRUE(shown) << cleaned.toStdString();
 }
 
 TEST_F(RemovalWindowTest, ALockedCopyAsksItsQuestionAndCancelledIsReportedWithShowInFolder) {
