@@ -49,8 +49,9 @@ void RemovalDialogs::showNotRemoved(const NotRemovedReport& report, std::functio
 }
 
 void RemovalDialogs::showRemovalAlert(const std::string& title, const std::string& text) {
+    // Over the window, not the sheet: a message of the run outlives the sheet that closes at its end.
     auto* box = new QMessageBox(QMessageBox::Warning, QStringLiteral("Dorvane"), QString::fromStdString(title),
-                                QMessageBox::Ok, dialogParent());
+                                QMessageBox::Ok, &m_window);
     box->setInformativeText(QString::fromStdString(text));
     box->setWindowModality(Qt::WindowModal);
     box->setAttribute(Qt::WA_DeleteOnClose);

@@ -12,6 +12,7 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTest>
@@ -36,6 +37,8 @@
 #include "gui/WelcomeView.h"
 #include "history/LogManager.h"
 #include "history/VXLog.h"
+#include "platform/ProcessLauncher.h"
+#include "platform/ProcessRights.h"
 #include "platform/UserPaths.h"
 #include "removal/RemovalFixture.h"
 #include "results/DuplicatesCategory.h"
@@ -70,6 +73,23 @@ public:
     FreedesktopTrash real;
 };
 
+// pkexec refused: nothing runs.
+class RefusedPkexec : public ProcessLauncher {
+public:
+    Status run(const std::vector<std::string>& argv, int& status) override {
+        launches.push_back(argv);
+        status = 126;
+        return Status::ok();
+    }
+    std::vector<std::vector<std::string>> launches;
+};
+
+class NeedsAdministrator : public ProcessRights {
+public:
+    bool isAdministrator() const override { return false; }
+    bool needsAdministratorToRemove(const std::string&, const std::string&, bool, bool) const override { return true; }
+};
+
 class RemovalWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -83,6 +103,8 @@ protected:
         desktop_actions::setUrlOpener(nullptr);
         FileSystem::setStandard(nullptr);
         Trash::setStandard(nullptr);
+        ProcessLauncher::setStandard(nullptr);
+        ProcessRights::setStandard(nullptr);
         Settings::setStandard(nullptr);
     }
 
@@ -252,6 +274,45 @@ TEST_F(RemovalWindowTest, ALockedCopyAsksItsQuestionAndCancelledIsReportedWithSh
     EXPECT_FALSE(stdfs::exists(dir / "tree/photos/beach.jpg"));
     report->accept();
     EXPECT_TRUE(runMainLoopUntil([&] { return !dialogs().notRemovedReport(); }));
+}
+
+TEST_F(RemovalWindowTest, ARefusedPasswordPromptIsSaidOnceAndTheCopyIsReported) {
+    dir.writePatternFile("tree/a/song.flac", 40000, 31);
+    dir.writePatternFile("tree/b/song.flac", 40000, 31);
+    dir.writePatternFile("tree/a/own.txt", 3000, 32);
+    dir.writePatternFile("tree/b/own.txt", 3100, 33);
+    auto fs = std::make_shared<FakeFileSystem>();
+    auto trash = std::make_shared<FakeTrash>();
+    auto launcher = std::make_shared<RefusedPkexec>();
+    fs->locked.insert(dir / "tree/b/song.flac");
+    trash->failing.insert(dir / "tree/b/song.flac");
+    FileSystem::setStandard(fs);
+    Trash::setStandard(trash);
+    ProcessLauncher::setStandard(launcher);
+    ProcessRights::setStandard(std::make_shared<NeedsAdministrator>());
+    scan(dir / "tree");
+    ASSERT_EQ(selectAllButFirst().size(), 1u);
+    flow().setCommandLineProgram(DORVANE_BINARY);
+
+    window->resultsView()->removeSelected();
+    QTest::mouseClick(waitForQuestion()->button("Move to Trash"), Qt::LeftButton);
+    ASSERT_TRUE(runMainLoopUntil([&] {
+        return dialogs().question() && dialogs().question()->isVisible() && dialogs().question()->button("Confirm");
+    }));
+    QTest::mouseClick(dialogs().question()->button("Confirm"), Qt::LeftButton);
+    ASSERT_TRUE(runMainLoopUntil([&] { return !flow().isBusy(); }));
+    drainMainLoop();
+
+    ASSERT_EQ(launcher->launches.size(), 1u);
+    EXPECT_EQ(launcher->launches[0][0], "pkexec");
+    // The refusal stays up after the run's sheet has gone, and the report names the copy.
+    ASSERT_TRUE(dialogs().alert());
+    EXPECT_TRUE(dialogs().alert()->isVisible());
+    EXPECT_EQ(dialogs().alert()->text(), "The user did not allow the helper to remove the files.");
+    ASSERT_TRUE(dialogs().notRemovedReport());
+    ASSERT_EQ(dialogs().notRemovedReport()->copies()->topLevelItemCount(), 1);
+    EXPECT_EQ(dialogs().notRemovedReport()->copies()->topLevelItem(0)->text(0).toStdString(), dir / "tree/b/song.flac");
+    EXPECT_TRUE(stdfs::exists(dir / "tree/b/song.flac"));
 }
 
 TEST_F(RemovalWindowTest, TheProgressSheetCountsAndItsStopEndsTheRunWithItsHistory) {
