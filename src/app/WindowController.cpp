@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "app/FolderAdmission.h"
+#include "app/RemovalFlow.h"
 #include "app/ScanSession.h"
 #include "platform/FileSystem.h"
 #include "results/DuplicatesContainer.h"
@@ -25,6 +26,7 @@ WindowController::WindowController(WindowControllerView& view)
     : m_view(view), m_pTimerContext(std::make_unique<QObject>()) {}
 
 WindowController::~WindowController() {
+    m_pRemoval.reset();
     m_pTimerContext.reset();
     if (m_pSession) m_pSession->stop(true);
 }
@@ -140,6 +142,7 @@ void WindowController::onScanComplete(std::uint64_t generation, std::shared_ptr<
     if (!m_pSession || generation != m_nGeneration) return;
     clearScanner();
     m_pContainer = std::move(container);
+    if (m_pRemoval) m_pRemoval->resetCleaned();
     if (!m_pContainer || m_pContainer->getAllFilesSize() == 0) {
         show(WindowScreen::NoDuplicates);
         return;
@@ -180,6 +183,16 @@ void WindowController::backToInterim() {
 void WindowController::showResultsFromInterim() {
     if (m_screen == WindowScreen::Interim && m_pContainer) show(WindowScreen::Results);
 }
+
+void WindowController::attachRemovalView(RemovalFlowView& view, std::string commandLineProgram) {
+    m_pRemoval = std::make_unique<RemovalFlow>(view, std::move(commandLineProgram));
+}
+
+void WindowController::removeSelected() {
+    if (m_pRemoval && m_screen == WindowScreen::Results && m_pContainer) m_pRemoval->removeSelected(m_pContainer);
+}
+
+std::uint64_t WindowController::cleanedSize() const { return m_pRemoval ? m_pRemoval->cleanedSize() : 0; }
 
 void WindowController::backToWelcome() {
     if (m_pSession) m_pSession->stop(true);
@@ -237,6 +250,11 @@ void WindowController::performRestartScan() {
 }
 
 void WindowController::requestQuit() {
+    if (m_pRemoval && m_pRemoval->isRunning()) {
+        m_view.showAlert("A removal is running.",
+                         "Stop it first: the copies in flight finish and its history is written.");
+        return;
+    }
     if (resultsShown() && m_pContainer && m_pContainer->getAllFilesSize() > 0) {
         WindowAnswer answer = m_view.ask({"Are you sure you want to quit the application?", kResultsLost, ""});
         if (!answer.ok) return;

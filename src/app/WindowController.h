@@ -6,6 +6,7 @@
 #include <QObject>
 
 #include <chrono>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -14,6 +15,8 @@
 
 class DuplicatesContainer;
 class FoldersScanner;
+class RemovalFlow;
+class RemovalFlowView;
 class ScanSession;
 class Settings;
 
@@ -66,6 +69,16 @@ public:
     void backToInterim();
     void showResultsFromInterim();
 
+    // Removal of the selected copies (RemovalFlow), once the window has attached its removal view;
+    // `commandLineProgram` is the `dorvane` program the Trash helper runs.
+    void attachRemovalView(RemovalFlowView& view, std::string commandLineProgram);
+    // The one way the window removes: Remove Selected, and Auto Select's Review & Remove. Only on the
+    // results screen.
+    void removeSelected();
+    RemovalFlow* removal() const { return m_pRemoval.get(); }
+    // Freed by removals since these results arrived (the interim screen's space cleaned).
+    std::uint64_t cleanedSize() const;
+
     // Menu and screen actions.
     void newScan();
     void newScanFromNoDuplicates();
@@ -95,4 +108,5 @@ private:
     std::chrono::milliseconds m_beforeResults{1500};
     std::chrono::milliseconds m_beforeRescan{600};
     std::unique_ptr<QObject> m_pTimerContext;  // pending timers die with it
+    std::unique_ptr<RemovalFlow> m_pRemoval;    // stops its run first when the controller goes
 };

@@ -16,7 +16,6 @@
 
 #include "cli/Format.h"
 #include "history/VXLog.h"
-#include "platform/FileContents.h"
 #include "platform/RunLock.h"
 #include "platform/Terminal.h"
 #include "removal/DefaultRemoverErrorGroup.h"
@@ -25,6 +24,7 @@
 #include "removal/DuplicateItemsRemoverDelegate.h"
 #include "removal/DuplicatesDefaultRemover.h"
 #include "removal/HelperRemovers.h"
+#include "removal/RemovalRunLock.h"
 #include "removal/RemoveAlertTexts.h"
 #include "removal/RemoveAlertsController.h"
 #include "removal/RemoveErrorInfo.h"
@@ -150,28 +150,28 @@ std::vector<std::string> keptCopies(const std::vector<std::shared_ptr<DuplicateI
     std::sort(kept.begin(), kept.end());
     return kept;
 }
-// One removal run at a time per user: the lock file lives in the history folder. Answers the lock, or
-// nullptr after saying why there is none (another run, given up waiting, or no usable folder).
+// One removal run at a time per user (RemovalRunLock). Answers the lock, or nullptr after saying why
+// there is none (another run, given up waiting, or no usable folder).
 std::unique_ptr<RunLock> lockRemovals(const RemoveOptions& options) {
-    const auto folder = VXLog::shared().logFolderPath();
-    if (!folder) {
-        std::fprintf(stderr, "dorvane: no folder for the removal history; nothing was removed\n");
-        return nullptr;
-    }
-    if (Status s = file_contents::createFolders(*folder); !s) {
-        std::fprintf(stderr, "dorvane: cannot use the history folder: %s; nothing was removed\n", s.message().c_str());
-        return nullptr;
-    }
     bool said = false;
     for (;;) {
-        std::unique_ptr<RunLock> lock;
-        long holder = 0;
-        Status s = RunLock::tryAcquire(*folder + "/removal.lock", lock, holder);
-        if (s) return lock;
-        if (s.code() != StatusCode::Busy) {
-            std::fprintf(stderr, "dorvane: cannot lock removals: %s; nothing was removed\n", s.message().c_str());
-            return nullptr;
+        RemovalRunLock attempt = RemovalRunLock::tryAcquire();
+        switch (attempt.failure) {
+            case RemovalRunLock::Failure::None: return std::move(attempt.lock);
+            case RemovalRunLock::Failure::NoHistoryFolder:
+                std::fprintf(stderr, "dorvane: no folder for the removal history; nothing was removed\n");
+                return nullptr;
+            case RemovalRunLock::Failure::HistoryFolderUnusable:
+                std::fprintf(stderr, "dorvane: cannot use the history folder: %s; nothing was removed\n",
+                             attempt.status.message().c_str());
+                return nullptr;
+            case RemovalRunLock::Failure::CannotLock:
+                std::fprintf(stderr, "dorvane: cannot lock removals: %s; nothing was removed\n",
+                             attempt.status.message().c_str());
+                return nullptr;
+            case RemovalRunLock::Failure::Busy: break;
         }
+        const long holder = attempt.holderPid;
         const std::string who = holder > 0 ? " (pid " + std::to_string(holder) + ")" : "";
         if (!options.wait) {
             std::fprintf(stderr, "dorvane: another removal is running%s; nothing was removed (--wait to wait)\n",

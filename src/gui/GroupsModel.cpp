@@ -62,8 +62,11 @@ void GroupsModel::rebuild() {
     beginResetModel();
     m_rows.clear();
     m_rows.reserve(m_allGroups.size());
-    for (const auto& group : m_allGroups)
+    for (const auto& group : m_allGroups) {
+        // A removal may leave a group with one copy until the run drops it: no longer a duplicate.
+        if (group->getFilesCount() < 2) continue;
         if (groupMatches(*group, m_filter)) m_rows.push_back(Row{group, {}, false});
+    }
     // Keys are read once per group, so sorting 100 000 groups costs a few milliseconds.
     struct Key {
         std::size_t row;

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QFileInfo>
 #include <QCloseEvent>
 #include <QDateTime>
 #include <QFileDialog>
@@ -15,9 +16,11 @@
 #include <QTreeView>
 
 #include "gui/GroupsModel.h"
+#include "app/RemovalFlow.h"
 #include "gui/HistoryWindow.h"
 #include "gui/MessageScreen.h"
 #include "gui/PreferencesDialog.h"
+#include "gui/RemovalDialogs.h"
 #include "gui/ResultsView.h"
 #include "gui/ScanView.h"
 #include "gui/SelectionBar.h"
@@ -25,7 +28,10 @@
 #include "results/DuplicatesContainer.h"
 #include "results/DuplicatesManager.h"
 
-MainWindow::MainWindow() : m_pController(std::make_unique<WindowController>(*this)) {
+MainWindow::MainWindow()
+    : m_pRemovalDialogs(std::make_unique<RemovalDialogs>(*this, [this] { m_pResults->refreshAfterRemoval(); })),
+      m_pController(std::make_unique<WindowController>(*this)) {
+    m_pController->attachRemovalView(*m_pRemovalDialogs, commandLineProgram());
     setWindowTitle(QStringLiteral("Dorvane"));
     setWindowIcon(QIcon::fromTheme(QStringLiteral("dorvane")));
     m_pStack = new QStackedWidget;
@@ -50,6 +56,8 @@ MainWindow::MainWindow() : m_pController(std::make_unique<WindowController>(*thi
             [this] { m_pController->showResultsFromInterim(); });
 
     buildMenus();
+    // "Review & Remove" of Auto Select's message goes on to Remove Selected.
+    m_pResults->selectionBar()->controller().setReviewAndRemove([this] { m_pController->removeSelected(); });
     // Auto Select's "nothing changed because of the Never Select list" message offers to show that list.
     m_pResults->selectionBar()->controller().setShowNeverSelectList([this] {
         preferences()->showTab(PreferencesDialog::SelectionTab);
@@ -63,7 +71,15 @@ MainWindow::MainWindow() : m_pController(std::make_unique<WindowController>(*thi
 
 MainWindow::~MainWindow() {
     qApp->removeEventFilter(this);
+    m_pController.reset();  // a removal still running stops before the screens go
     m_pResults->clear();
+}
+
+std::string MainWindow::commandLineProgram() {
+    const QString here = QCoreApplication::applicationDirPath();
+    for (const QString& candidate : {here + QStringLiteral("/dorvane"), here + QStringLiteral("/../cli/dorvane")})
+        if (QFileInfo(candidate).isExecutable()) return QFileInfo(candidate).canonicalFilePath().toStdString();
+    return "dorvane";
 }
 
 void MainWindow::buildMenus() {
@@ -121,6 +137,12 @@ void MainWindow::buildMenus() {
     bar->setMovable(false);
     m_pBackAction = bar->addAction(QStringLiteral("‹ Summary"));
     QAction* newScan = bar->addAction(QStringLiteral("New Scan"));
+    bar->addSeparator();
+    m_pRemoveAction = bar->addAction(QIcon::fromTheme(QStringLiteral("edit-delete")), QStringLiteral("Remove Selected…"));
+    m_pRemoveAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Delete));
+    m_pRemoveAction->setToolTip(QStringLiteral("Remove the selected copies (Ctrl+Delete)"));
+    bar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    connect(m_pRemoveAction, &QAction::triggered, this, [this] { m_pResults->removeSelected(); });
     connect(m_pBackAction, &QAction::triggered, this, [this] { m_pController->backToInterim(); });
     connect(newScan, &QAction::triggered, this, [this] { m_pController->newScan(); });
 }
@@ -135,6 +157,7 @@ void MainWindow::updateActions() {
     m_pRescanAction->setEnabled(canRescan);
     m_pFullRescanAction->setEnabled(canRescan);
     m_pNewScanAction->setEnabled(screen == WindowScreen::Results || screen == WindowScreen::Interim);
+    m_pRemoveAction->setEnabled(screen == WindowScreen::Results);
     if (QToolBar* bar = findChild<QToolBar*>()) bar->setVisible(screen == WindowScreen::Results);
 }
 
@@ -155,10 +178,13 @@ QString MainWindow::interimSummary() const {
     if (manager.scanFinishDate)
         when = QLocale::system().toString(QDateTime::fromSecsSinceEpoch(*manager.scanFinishDate), QLocale::ShortFormat);
     const auto& container = m_pController->container();
-    return QStringLiteral("%1 folder(s) scanned, finished %2.\nDuplicates found: %3.")
-        .arg(folders.size())
-        .arg(when.isEmpty() ? QStringLiteral("recently") : when)
-        .arg(GroupsModel::formatSize(container ? container->getAllFilesSize() : 0));
+    QString text = QStringLiteral("%1 folder(s) scanned, finished %2.\nDuplicates found: %3.")
+                       .arg(folders.size())
+                       .arg(when.isEmpty() ? QStringLiteral("recently") : when)
+                       .arg(GroupsModel::formatSize(container ? container->getAllFilesSize() : 0));
+    if (const std::uint64_t cleaned = m_pController->cleanedSize(); cleaned > 0)
+        text += QStringLiteral("\nSpace cleaned: %1.").arg(GroupsModel::formatSize(static_cast<std::int64_t>(cleaned)));
+    return text;
 }
 
 void MainWindow::showScreen(WindowScreen screen) {

@@ -5,6 +5,7 @@
 #include <QMainWindow>
 
 #include <memory>
+#include <string>
 
 #include "app/WindowController.h"
 #include "app/WindowControllerView.h"
@@ -13,6 +14,7 @@ class MessageScreen;
 class PreferencesDialog;
 class HistoryWindow;
 class QAction;
+class RemovalDialogs;
 class QStackedWidget;
 class ResultsView;
 class ScanView;
@@ -30,6 +32,10 @@ public:
     PreferencesDialog* preferences();
     // Created on first use; Scan › History… shows it.
     HistoryWindow* history();
+    RemovalDialogs& removalDialogs() { return *m_pRemovalDialogs; }
+    QAction* removeSelectedAction() const { return m_pRemoveAction; }
+    // The `dorvane` program beside this one (installed side by side, or in the build tree).
+    static std::string commandLineProgram();
 
     // WindowControllerView
     void showScreen(WindowScreen screen) override;
@@ -48,6 +54,7 @@ private:
     void updateActions();
     QString interimSummary() const;
 
+    std::unique_ptr<RemovalDialogs> m_pRemovalDialogs;  // outlives the controller's removal flow
     std::unique_ptr<WindowController> m_pController;
     QStackedWidget* m_pStack;
     WelcomeView* m_pWelcome;
@@ -63,5 +70,6 @@ private:
     QAction* m_pBackAction = nullptr;
     PreferencesDialog* m_pPreferences = nullptr;
     HistoryWindow* m_pHistory = nullptr;
+    QAction* m_pRemoveAction = nullptr;
     bool m_bQuitting = false;
 };

@@ -283,6 +283,45 @@ void ResultsView::showFoldersMenu(const QPoint& at) {
     if (!menu.isEmpty()) menu.exec(m_pFoldersTree->viewport()->mapToGlobal(at));
 }
 
+void ResultsView::refreshAfterRemoval() {
+    if (!m_pContainer) return;
+    const auto rows = CategorySummary::of(m_pContainer.get());
+    for (std::size_t i = 0; i < rows.size() && static_cast<int>(i) < m_pCategories->count(); ++i)
+        describeCategory(m_pCategories->item(static_cast<int>(i)), rows[i]);
+    m_pSummary->setText(QStringLiteral("Duplicates: %1").arg(GroupsModel::formatSize(m_pContainer->getAllFilesSize())));
+    const int row = m_pCategories->currentRow();
+    if (row >= 0 && static_cast<std::size_t>(row) < categoryOrder().size() && categoryOrder()[row] == kFolderType) {
+        // Folder groups and heaps are computed again from what is left.
+        m_pFoldersModel->setOverview(nullptr);
+        m_pOverview.reset();
+        chooseCategory(row);
+        return;
+    }
+    // The current group stays current when it is still shown.
+    DuplicatesGroup* current = m_pModel->groupAt(m_pTree->currentIndex());
+    m_pModel->setCategory(row >= 0 && static_cast<std::size_t>(row) < categoryOrder().size()
+                              ? m_pContainer->getCategoryWithType(categoryOrder()[row])
+                              : nullptr);
+    for (int r = 0; current && r < m_pModel->rowCount(); ++r) {
+        const QModelIndex index = m_pModel->index(r, 0);
+        if (m_pModel->groupAt(index) != current) continue;
+        m_pTree->expand(index);
+        m_pTree->setCurrentIndex(index);
+        break;
+    }
+}
+
+void ResultsView::describeCategory(QListWidgetItem* item, const CategorySummary& row) {
+    item->setText(QStringLiteral("%1\n%2").arg(QString::fromStdString(row.name), QString::fromStdString(row.detailText())));
+    item->setData(CategoryDelegate::DetailRole, QString::fromStdString(row.detailText()));
+    item->setData(CategoryDelegate::SelectedShareRole, row.selectedShare);
+    item->setData(CategoryDelegate::AllCopiesShareRole, row.selectedAllCopiesShare);
+    item->setData(CategoryDelegate::KeptShareRole, row.keptShare);
+    item->setData(CategoryDelegate::EmptyRole, row.groups == 0);
+}
+
+void ResultsView::removeSelected() { m_controller.removeSelected(); }
+
 void ResultsView::chooseCategoryType(int type) {
     const auto& order = categoryOrder();
     auto at = std::find(order.begin(), order.end(), type);

@@ -22,6 +22,8 @@ class QStackedWidget;
 class QLabel;
 class QLineEdit;
 class QListWidget;
+class QListWidgetItem;
+struct CategorySummary;
 class QPushButton;
 class QTreeView;
 class SelectionBar;
@@ -36,6 +38,11 @@ public:
     void showResults();
     // Drops every link into the container (before it goes away).
     void clear();
+    // Reads the container again after copies left it: the sidebar, the totals and the chosen category's
+    // groups (a group left with one copy is no longer shown).
+    void refreshAfterRemoval();
+    // Remove Selected: the entry point of every removal from the results (Auto Select's Review & Remove too).
+    void removeSelected();
     GroupsModel* model() const { return m_pModel; }
     QTreeView* tree() const { return m_pTree; }
     QListWidget* categories() const { return m_pCategories; }
@@ -54,6 +61,8 @@ public:
     void setFolderRanking(FolderRanking ranking);
 
 private:
+    // Sets a sidebar row's texts and bar shares from its summary.
+    static void describeCategory(QListWidgetItem* item, const CategorySummary& row);
     void chooseCategory(int row);
     void chooseRanking(int index);
     void heapsArrived();
