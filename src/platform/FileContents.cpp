@@ -88,6 +88,22 @@ Status writeNewFile(const std::string& folder, const std::string& stem, const st
     return status;
 }
 
+Status replaceFile(const std::string& folder, const std::string& name, const std::string& bytes) {
+    Status status = createFolders(folder);
+    if (!status) return status;
+    FileCalls& calls = FileCalls::standard();
+    std::string temporary;
+    int fd = -1;
+    status = createPrivateFile(calls, folder, "replacing", temporary, fd);
+    if (!status) return status;
+    status = writeAll(calls, fd, temporary, bytes);
+    const Status closed = calls.close(fd, temporary);
+    if (status) status = closed;
+    if (status) status = calls.renameReplacing(temporary, folder + "/" + name);
+    if (!status) (void)calls.removeFile(temporary);  // the failure reported is the one that matters
+    return status;
+}
+
 Status proveFolderWritable(const std::string& folder) {
     Status status = createFolders(folder);
     if (!status) return status;
