@@ -107,6 +107,7 @@ void DigestCache::load() {
     if (m_bLoaded) return;
     m_bLoaded = true;
     loadLocked();
+    m_bHasEarlierEntries.store(!m_arrRecords.empty(), std::memory_order_relaxed);
 }
 
 void DigestCache::discard(const std::string& why) {
@@ -187,7 +188,7 @@ std::optional<DigestCache::Entry> DigestCache::find(const Key& key) const {
     if (entry == 0) return std::nullopt;
     const Record& r = m_arrRecords[entry - 1];
     if (r.size != key.size || r.modificationNs != key.modificationNs || r.changeNs != key.changeNs) return std::nullopt;
-    return Entry{key, r.digest, r.flags};
+    return Entry{key, r.digest, r.flags, r.lastUsedDay == today()};
 }
 
 void DigestCache::update(const std::vector<Entry>& fresh, const std::vector<Key>& used) {
@@ -248,6 +249,7 @@ Status DigestCache::save() {
         header.checksum = checksumOf(bytes.data() + sizeof header, recordBytes);
         std::memcpy(bytes.data(), &header, sizeof header);
         m_bChanged = false;
+        m_bHasEarlierEntries.store(!m_arrRecords.empty(), std::memory_order_relaxed);
     }
     const std::size_t slash = m_path.rfind('/');
     const std::string folder = slash == std::string::npos ? "." : m_path.substr(0, std::max<std::size_t>(slash, 1));

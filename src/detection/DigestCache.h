@@ -6,6 +6,7 @@
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -48,6 +49,7 @@ public:
         Key key;
         Digest digest{};
         std::uint32_t flags = 0;
+        bool usedToday = false;  // as found: marking it used again changes nothing
     };
 
     // The cache of $XDG_CACHE_HOME/dorvane/digests (~/.cache/dorvane/digests), one per process and path.
@@ -78,6 +80,9 @@ public:
     // The warning not yet shown, if any (each one is given once).
     std::optional<std::string> takeWarning();
     std::size_t size() const;
+    // Whether the cache held entries when it was read or last written: only then can a look-up find
+    // anything (within one scan, no file is digested twice), so a first scan does not look at all.
+    bool hasEntriesFromEarlierScans() const { return m_bHasEarlierEntries.load(std::memory_order_relaxed); }
 
     // Hex digest (32 lower-case digits) <-> bytes.
     static std::optional<Digest> digestFromHex(const std::string& hex);
@@ -112,6 +117,7 @@ private:
     const std::uint64_t m_nMaxBytes;
     const std::int64_t m_nRecentChangeWindowNs;
     mutable std::shared_mutex m_mutex;
+    std::atomic<bool> m_bHasEarlierEntries{false};
     // Everything below is guarded by m_mutex.
     bool m_bLoaded = false;
     bool m_bChanged = false;

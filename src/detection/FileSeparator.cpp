@@ -264,8 +264,8 @@ void FileSeparator::startPass(bool fullHash) {
         const auto now = std::chrono::duration_cast<std::chrono::nanoseconds>(
             std::chrono::system_clock::now().time_since_epoch());
         m_nNewestCacheableChangeNs = static_cast<std::int64_t>(now.count()) - m_pCache->recentChangeWindowNs();
-        // An empty cache (the first scan) answers no look-up: the files are not even looked at first.
-        m_bCacheHadEntries = m_pCache->size() > 0;
+        // A cache without entries from earlier scans answers no look-up: the files are not even looked at.
+        m_bCacheHadEntries = m_pCache->hasEntriesFromEarlierScans();
     }
     // The whole pass is handed over at once: each worker claims run after run from the shared list,
     // and only the last one to run dry reports back, so a pass costs a few wake-ups whatever its size.
@@ -394,7 +394,7 @@ void FileSeparator::onPassFinished() {
         std::vector<DigestCache::Key> used;
         for (const Job& job : jobs) {
             if (job.cached == Job::Cached::New) fresh.push_back(job.cacheEntry);
-            else if (job.cached == Job::Cached::Found) used.push_back(job.cacheEntry.key);
+            else if (job.cached == Job::Cached::Found && !job.cacheEntry.usedToday) used.push_back(job.cacheEntry.key);
         }
         m_pCache->update(fresh, used);
     }

@@ -40,6 +40,8 @@ TEST_F(DigestCacheFileTest, AnEntryMatchesOnlyTheSameStampAndKind) {
     DigestCache cache(path);
     cache.load();
     cache.update({entryNumber(1), entryNumber(1, 8192)}, {});
+    // Entries of this scan alone: a separation does not look them up (no file is digested twice).
+    EXPECT_FALSE(cache.hasEntriesFromEarlierScans());
     ASSERT_TRUE(cache.find(keyNumber(1)));
     EXPECT_EQ(cache.find(keyNumber(1))->digest, entryNumber(1).digest);
     EXPECT_TRUE(cache.find(keyNumber(1, 8192)));
@@ -86,6 +88,7 @@ TEST_F(DigestCacheFileTest, SavedEntriesComeBackInTheNextProcessAndAnUnchangedCa
     DigestCache again(path);
     again.load();
     EXPECT_EQ(again.size(), 5000u);
+    EXPECT_TRUE(again.hasEntriesFromEarlierScans());
     for (std::uint64_t n : {0u, 1u, 3u, 4999u}) {
         auto found = again.find(keyNumber(n, n % 2 ? 8192 : DigestCache::kWholeFile));
         ASSERT_TRUE(found) << n;

@@ -259,6 +259,7 @@ TEST_F(RemovalSafety, TheCheckReadsTheBytesWhateverTheDigestCacheSays) {
         entries.push_back(entry);
     }
     cache->update(entries, {});
+    ASSERT_TRUE(cache->save());
     FileSeparator::setDigestCache(cache);
 
     // A scan believes it: the two land in one set without either being opened.
