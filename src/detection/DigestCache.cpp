@@ -220,44 +220,38 @@ void DigestCache::update(const std::vector<Entry>& fresh, const std::vector<Key>
 }
 
 Status DigestCache::save() {
-    std::string bytes;
-    {
-        std::unique_lock lock(m_mutex);
-        if (!m_bChanged) return Status::ok();
-        const std::uint32_t day = today();
-        std::erase_if(m_arrRecords, [&](const Record& r) {
-            return day > r.lastUsedDay && day - r.lastUsedDay > kForgetAfterDays;
-        });
-        const std::size_t room = m_nMaxBytes > sizeof(Header) ? (m_nMaxBytes - sizeof(Header)) / sizeof(Record) : 0;
-        if (m_arrRecords.size() > room) {
-            // Least recently used out; among entries of one day, the ones stored earlier.
-            std::reverse(m_arrRecords.begin(), m_arrRecords.end());
-            std::stable_sort(m_arrRecords.begin(), m_arrRecords.end(),
-                             [](const Record& a, const Record& b) { return a.lastUsedDay > b.lastUsedDay; });
-            m_arrRecords.resize(room);
-            std::reverse(m_arrRecords.begin(), m_arrRecords.end());
-        }
-        rebuildIndex();
-        Header header{};
-        std::memcpy(header.magic, kMagic, sizeof kMagic);
-        header.version = kVersion;
-        header.recordSize = sizeof(Record);
-        header.count = m_arrRecords.size();
-        const std::size_t recordBytes = m_arrRecords.size() * sizeof(Record);
-        bytes.resize(sizeof header + recordBytes);
-        if (recordBytes > 0) std::memcpy(bytes.data() + sizeof header, m_arrRecords.data(), recordBytes);
-        header.checksum = checksumOf(bytes.data() + sizeof header, recordBytes);
-        std::memcpy(bytes.data(), &header, sizeof header);
-        m_bChanged = false;
-        m_bHasEarlierEntries.store(!m_arrRecords.empty(), std::memory_order_relaxed);
+    // The records are written straight from memory, under the exclusive lock: no copy of them is made
+    // (a scan's peak memory would hold them twice), and look-ups wait for the write.
+    std::unique_lock lock(m_mutex);
+    if (!m_bChanged) return Status::ok();
+    const std::uint32_t day = today();
+    std::erase_if(m_arrRecords, [&](const Record& r) { return day > r.lastUsedDay && day - r.lastUsedDay > kForgetAfterDays; });
+    const std::size_t room = m_nMaxBytes > sizeof(Header) ? (m_nMaxBytes - sizeof(Header)) / sizeof(Record) : 0;
+    if (m_arrRecords.size() > room) {
+        // Least recently used out; among entries of one day, the ones stored earlier.
+        std::reverse(m_arrRecords.begin(), m_arrRecords.end());
+        std::stable_sort(m_arrRecords.begin(), m_arrRecords.end(),
+                         [](const Record& a, const Record& b) { return a.lastUsedDay > b.lastUsedDay; });
+        m_arrRecords.resize(room);
+        std::reverse(m_arrRecords.begin(), m_arrRecords.end());
     }
+    rebuildIndex();
+    const std::string_view records(reinterpret_cast<const char*>(m_arrRecords.data()), m_arrRecords.size() * sizeof(Record));
+    Header header{};
+    std::memcpy(header.magic, kMagic, sizeof kMagic);
+    header.version = kVersion;
+    header.recordSize = sizeof(Record);
+    header.count = m_arrRecords.size();
+    header.checksum = checksumOf(records.data(), records.size());
     const std::size_t slash = m_path.rfind('/');
     const std::string folder = slash == std::string::npos ? "." : m_path.substr(0, std::max<std::size_t>(slash, 1));
     const std::string name = slash == std::string::npos ? m_path : m_path.substr(slash + 1);
-    const Status status = file_contents::replaceFile(folder, name, bytes);
-    if (!status) {
-        std::unique_lock lock(m_mutex);
-        m_bChanged = true;
+    const Status status = file_contents::replaceFile(
+        folder, name, {std::string_view(reinterpret_cast<const char*>(&header), sizeof header), records});
+    if (status) {
+        m_bChanged = false;
+        m_bHasEarlierEntries.store(!m_arrRecords.empty(), std::memory_order_relaxed);
+    } else {
         m_warning = "the digest cache " + m_path + " could not be written (" + status.message() +
                     "): the next scan reads these files again";
     }
