@@ -18,6 +18,7 @@ ScanChoices::Resolved ScanChoices::resolve() const {
     }
     r.fullHash = fullHash.value_or(settings.actualStateOfFullHashCalculation());
     r.includeHidden = includeHidden.value_or(settings.scanInHiddenFolders());
+    r.useDigestCache = useDigestCache.value_or(settings.useDigestCache());
     r.searchDuplicateFolders = searchDuplicateFolders;
     return r;
 }

@@ -13,6 +13,7 @@ struct ScanChoices {
     std::uint64_t fixedMinimalSize = 0;   // used with MinimalSize::Fixed
     std::optional<bool> fullHash;         // else the run's full-hash state
     std::optional<bool> includeHidden;    // else "KEY_scanInHiddenFolders"
+    std::optional<bool> useDigestCache;   // else "KEY_useDigestCache"
     bool searchDuplicateFolders = true;   // duplicate-folder and heap phases
     std::vector<std::string> excludeFolders;  // absolute, left out of this scan besides the stored list
 
@@ -22,6 +23,7 @@ struct ScanChoices {
         std::uint64_t minimalSize;  // meaningful when not automatic
         bool fullHash;
         bool includeHidden;
+        bool useDigestCache;
         bool searchDuplicateFolders;
     };
     Resolved resolve() const;

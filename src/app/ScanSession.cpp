@@ -25,6 +25,7 @@ void ScanSession::start() {
     m_pScanner->includeHiddenFiles(m_resolved.includeHidden);
     m_pScanner->enableSearchDuplicatesFoldersAndSimilars(m_resolved.searchDuplicateFolders);
     m_pScanner->excludeFoldersForThisScan(m_choices.excludeFolders);
+    m_pScanner->useDigestCache(m_resolved.useDigestCache);
     if (m_resolved.automaticMinimalSize)
         m_pScanner->startScanAndUseAutoDefineMinimalFileSizeWithFullHashCalculation(m_resolved.fullHash);
     else

@@ -190,6 +190,7 @@ int runScanCommand(const std::vector<std::string>& arguments) {
     if (showProgress) std::fputs("\r\x1b[K", stderr);
 
     const FoldersScanner& scanner = *session->scanner();
+    for (const std::string& warning : scanner.digestCacheWarnings()) std::fprintf(stderr, "dorvane: %s\n", warning.c_str());
     ScanReport report;
     report.folders = scanner.getFoldersForScan();
     report.complete = !session->wasStopped();

@@ -36,6 +36,8 @@ ScanOptionsResult parseScanOptions(const std::vector<std::string>& arguments) {
             o.choices.fixedMinimalSize = *size;
         } else if (a == "--hidden") {
             o.choices.includeHidden = true;
+        } else if (a == "--no-cache") {
+            o.choices.useDigestCache = false;
         } else if (a == "--no-folders") {
             o.choices.searchDuplicateFolders = false;
         } else if (a == "--format" || a.starts_with("--format=")) {
@@ -104,6 +106,8 @@ const char* scanUsage() {
            "  --hidden           look inside hidden folders too (names beginning with \".\"); without it\n"
            "                     they are left out, while hidden files in visible folders always take part\n"
            "  --no-folders       skip the duplicate-folder and heap phases\n"
+           "  --no-cache         read every file again: neither use nor update the digests kept from\n"
+           "                     earlier scans (~/.cache/dorvane/digests)\n"
            "  --format FORMAT    text (default) or json; with --remove the JSON holds the removal's result\n"
            "  -o, --output FILE  write the report there instead of standard output; a JSON report is the\n"
            "                     plan 'dorvane remove FILE' acts on\n"

@@ -1,8 +1,10 @@
 #include "detection/FileSeparator.h"
 
 #include <algorithm>
+#include <chrono>
 #include <climits>
 #include <cstring>
+#include <mutex>
 #include <unordered_map>
 
 #include "detection/FileType.h"
@@ -18,6 +20,13 @@
 std::atomic<bool> FileSeparator::s_bUseForcedFullHash{false};
 
 namespace {
+std::mutex g_cacheMutex;
+std::shared_ptr<DigestCache>& currentCache() {
+    static auto* cache = new std::shared_ptr<DigestCache>();  // never destroyed, like the working queue
+    return *cache;
+}
+
+enum class ExtensionRule { None, WholeDigest, PngCheck };
 
 // Extensions whose partial-digest sets are confirmed by whole-file digests: uncompressed images,
 // raw camera formats, text, sources and data files, where an edit can hide between the regions.
@@ -86,18 +95,39 @@ std::string FileSeparator::keyForEmptyFile(std::string_view path) {
     return key;
 }
 
-bool FileSeparator::isNeedFullHashBuildForPath(const std::string& path) {
+namespace {
+ExtensionRule extensionRule(const std::string& path) {
     std::string_view extension = pathExtension(path);
-    if (extension.empty() || extension.size() > kLongestTableExtension) return false;
+    if (extension.empty() || extension.size() > kLongestTableExtension) return ExtensionRule::None;
     char lower[kLongestTableExtension];
     for (std::size_t i = 0; i < extension.size(); ++i) {
         char c = extension[i];
         lower[i] = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
     }
     std::string_view key(lower, extension.size());
-    if (fullHashExtensions().contains(key)) return true;
-    if (key == "png") return isNeedFullCheckPNGAtPath(path);
+    if (fullHashExtensions().contains(key)) return ExtensionRule::WholeDigest;
+    if (key == "png") return ExtensionRule::PngCheck;
+    return ExtensionRule::None;
+}
+}  // namespace
+
+bool FileSeparator::isNeedFullHashBuildForPath(const std::string& path) {
+    switch (extensionRule(path)) {
+        case ExtensionRule::WholeDigest: return true;
+        case ExtensionRule::PngCheck: return isNeedFullCheckPNGAtPath(path);
+        case ExtensionRule::None: break;
+    }
     return false;
+}
+
+void FileSeparator::setDigestCache(std::shared_ptr<DigestCache> cache) {
+    std::lock_guard lock(g_cacheMutex);
+    currentCache() = std::move(cache);
+}
+
+std::shared_ptr<DigestCache> FileSeparator::digestCache() {
+    std::lock_guard lock(g_cacheMutex);
+    return currentCache();
 }
 
 bool FileSeparator::isNeedFullCheckPNGAtPath(const std::string& path) {
@@ -159,6 +189,8 @@ void FileSeparator::startSeparation(std::vector<std::vector<FileSystemItem*>> bu
         notifyListenerAboutFinish();
         return;
     }
+    m_pCache = digestCache();
+    if (m_pCache) m_pCache->load();
     m_nHashBlockSize = effectiveHashBlockSize(Settings::standard().hashBlockSize());
     m_nHashMaxSize = 3 * m_nHashBlockSize;
     // Even a full-scale scan starts with the sampled digests: files whose samples differ cannot be
@@ -228,6 +260,13 @@ void FileSeparator::startPass(bool fullHash) {
         m_arrRuns.push_back(run);
         i = run.end;
     }
+    if (m_pCache) {
+        const auto now = std::chrono::duration_cast<std::chrono::nanoseconds>(
+            std::chrono::system_clock::now().time_since_epoch());
+        m_nNewestCacheableChangeNs = static_cast<std::int64_t>(now.count()) - m_pCache->recentChangeWindowNs();
+        // A cache without entries from earlier scans answers no look-up: the files are not even looked at.
+        m_bCacheHadEntries = m_pCache->hasEntriesFromEarlierScans();
+    }
     // The whole pass is handed over at once: each worker claims run after run from the shared list,
     // and only the last one to run dry reports back, so a pass costs a few wake-ups whatever its size.
     const int workers = static_cast<int>(std::min<std::size_t>(kMaxConcurrentDigests, m_arrRuns.size()));
@@ -283,19 +322,63 @@ void FileSeparator::calculateHashForJob(Job& job, const FileReader::Folder& fold
     const bool byName = folder.isOpen() && folderPath->size() + 1 + job.name.size() < PATH_MAX;
     if (job.size == 0) {
         job.key = keyForEmptyFile(job.name);
-    } else if (m_bUseFullHash) {
-        job.key = byName ? FileDigest::hashforFileAt(folder, job.name.c_str())
-                                  : FileDigest::hashforFile(jobPath(folderPath, job.name));
-    } else {
-        job.key = byName
-                      ? FileDigest::hashforFilePartlyAt(folder, job.name.c_str(), job.size, m_nHashBlockSize, m_nHashMaxSize)
-                      : FileDigest::hashforFilePartly(jobPath(folderPath, job.name), job.size, m_nHashBlockSize,
-                                                      m_nHashMaxSize);
-        // Only a digest that really left parts of the file out needs confirming; the extension test
-        // (and the PNG read) runs here rather than on the serial working queue.
-        job.needsFullConfirmation = job.key && FileDigest::isPartialDigest(job.size, m_nHashBlockSize, m_nHashMaxSize) &&
-                                    (m_bConfirmEveryPartialDigest || isNeedFullHashBuildForPath(jobPath(folderPath, job.name)));
+        return;
     }
+    // A digest of the samples is one kind per block length; a digest of every byte is one kind, however
+    // it was read (the partial pass digests small files whole).
+    const bool sampled = !m_bUseFullHash && FileDigest::isPartialDigest(job.size, m_nHashBlockSize, m_nHashMaxSize);
+    const std::uint64_t kind = sampled ? m_nHashBlockSize : DigestCache::kWholeFile;
+    if (m_pCache && m_bCacheHadEntries) {
+        FileStamp stamp;
+        const Status looked = byName ? FileReader::stampAt(folder, job.name.c_str(), stamp)
+                                     : FileReader::stampOfPath(jobPath(folderPath, job.name).c_str(), stamp);
+        if (looked && stamp.isRegular && stamp.size == job.size)
+            if (std::optional<DigestCache::Entry> found = m_pCache->find(DigestCache::Key::of(stamp, kind))) {
+                job.key = DigestCache::hexOfDigest(found->digest);
+                job.cached = Job::Cached::Found;
+                job.cacheEntry = *found;
+                if (sampled) {
+                    const std::uint32_t known = found->flags;
+                    job.needsFullConfirmation = needsWholeDigest(jobPath(folderPath, job.name), job.cacheEntry.flags);
+                    if (job.cacheEntry.flags != known) job.cached = Job::Cached::New;  // the PNG check ran now
+                }
+                return;
+            }
+    }
+
+    FileReader reader;
+    if (!(byName ? reader.openAt(folder, job.name.c_str()) : reader.open(jobPath(folderPath, job.name)))) return;
+    job.key = m_bUseFullHash ? FileDigest::hashforOpenFile(reader)
+                             : FileDigest::hashforOpenFilePartly(reader, job.size, m_nHashBlockSize, m_nHashMaxSize);
+    if (!job.key) return;
+    std::uint32_t flags = 0;
+    // Only a digest that really left parts of the file out needs confirming; the extension test
+    // (and the PNG read) runs here rather than on the serial working queue.
+    if (sampled) job.needsFullConfirmation = needsWholeDigest(jobPath(folderPath, job.name), flags);
+    // Kept under the stamp the file had when it was opened, and only when its last change lies well
+    // before this pass began: any write after that (during the read, too) moves the change time past
+    // the stamp kept, so the next scan reads the file again.
+    const FileStamp& stamp = reader.stampAtOpen();
+    if (m_pCache && stamp.size == job.size && stamp.changeNs <= m_nNewestCacheableChangeNs)
+        if (std::optional<DigestCache::Digest> digest = DigestCache::digestFromHex(*job.key)) {
+            job.cached = Job::Cached::New;
+            job.cacheEntry = {DigestCache::Key::of(stamp, kind), *digest, flags};
+        }
+}
+
+bool FileSeparator::needsWholeDigest(const std::string& path, std::uint32_t& flags) const {
+    if (m_bConfirmEveryPartialDigest) return true;
+    switch (extensionRule(path)) {
+        case ExtensionRule::WholeDigest: return true;
+        case ExtensionRule::PngCheck:
+            if (!(flags & DigestCache::kPngChecked)) {
+                flags |= DigestCache::kPngChecked;
+                if (isNeedFullCheckPNGAtPath(path)) flags |= DigestCache::kPngNeedsWholeDigest;
+            }
+            return (flags & DigestCache::kPngNeedsWholeDigest) != 0;
+        case ExtensionRule::None: break;
+    }
+    return false;
 }
 
 void FileSeparator::onPassFinished() {
@@ -305,6 +388,16 @@ void FileSeparator::onPassFinished() {
     m_arrFolderPaths = {};
     m_arrJobOrder = {};
     m_arrRuns = {};
+    if (m_pCache) {
+        // Digests read before a stop are as good as any: they are kept too.
+        std::vector<DigestCache::Entry> fresh;
+        std::vector<DigestCache::Key> used;
+        for (const Job& job : jobs) {
+            if (job.cached == Job::Cached::New) fresh.push_back(job.cacheEntry);
+            else if (job.cached == Job::Cached::Found && !job.cacheEntry.usedToday) used.push_back(job.cacheEntry.key);
+        }
+        m_pCache->update(fresh, used);
+    }
     if (m_bIsSeparationCanceled.load(std::memory_order_relaxed)) return;  // the listener has heard already
     for (Job& job : jobs) {
         if (!job.key) continue;

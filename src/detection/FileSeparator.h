@@ -1,7 +1,8 @@
 // Splits files already known to share size and kind into sets of identical content by MD5 digests:
 // a partial digest (start, end, middle) first, confirmed by whole-file digests for kinds where a
-// change can hide between the regions. separateItems and stop may be called from any thread; all
-// state lives on the process-wide serial queue "fileseparator.working", where the listener is called.
+// change can hide between the regions; a file whose stamp the digest cache knows is not read.
+// separateItems and stop may be called from any thread; all state lives on the process-wide serial
+// queue "fileseparator.working", where the listener is called.
 #pragma once
 
 #include <array>
@@ -15,6 +16,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "detection/DigestCache.h"
 #include "detection/FileSeparatorListener.h"
 #include "platform/FileReader.h"
 
@@ -42,6 +44,10 @@ public:
     // start of every scan.
     static void setUseForcedFullHashCalculation(bool useFullHash);
     static bool useForcedFullHashCalculation();
+    // The digest cache separations started from now on use (loaded at their start) and add to, or none.
+    // The scan driver sets it at the start of every scan.
+    static void setDigestCache(std::shared_ptr<DigestCache> cache);
+    static std::shared_ptr<DigestCache> digestCache();
     // The serial queue "fileseparator.working", created on first use and kept for the process's life.
     static std::shared_ptr<SerialQueue> workingQueue();
     // The block length a separation uses for the configured one (see the bounds above).
@@ -82,6 +88,8 @@ private:
         std::uint32_t folder = kNoFolder;  // index into m_arrFolderPaths
         std::uint32_t bucket = 0;
         bool needsFullConfirmation = false;
+        enum class Cached : std::uint8_t { No, Found, New } cached = Cached::No;
+        DigestCache::Entry cacheEntry;  // Found: the entry used; New: the entry to store
     };
     static constexpr std::uint32_t kNoFolder = ~std::uint32_t{0};
     // A worker's unit: consecutive jobs (in m_arrJobOrder) of one folder, which is opened once for them.
@@ -105,6 +113,9 @@ private:
     void digestRun(const Run& run);
     // `folder` is open on the job's folder, or not open: the file is then opened by its whole path.
     void calculateHashForJob(Job& job, const FileReader::Folder& folder) const;
+    // Whether the sets of this sampled digest must be confirmed by whole-file digests; `flags` holds
+    // the PNG check's answer when known, and gets it when the check runs.
+    bool needsWholeDigest(const std::string& path, std::uint32_t& flags) const;
 
     static std::atomic<bool> s_bUseForcedFullHash;  // atomic: set by the scan driver's thread, read on the working queue
 
@@ -126,6 +137,12 @@ private:
     bool m_bConfirmEveryPartialDigest = false;
     std::uint64_t m_nHashBlockSize = kDefaultHashBlockSize;  // set before the first pass is handed over
     std::uint64_t m_nHashMaxSize = 3 * kDefaultHashBlockSize;
+    // The digest cache of this separation, or none; and the newest change time (ns since the epoch) a
+    // file may have for its digest to be stored: a file changed in the last moments before its pass may
+    // change again within the same tick of the clock without its stamp showing it.
+    std::shared_ptr<DigestCache> m_pCache;
+    std::int64_t m_nNewestCacheableChangeNs = 0;  // set before a pass is handed over
+    bool m_bCacheHadEntries = false;              // set before a pass is handed over
     std::vector<Job> m_arrJobs;                // in the order of the lists
     std::vector<std::string> m_arrFolderPaths;  // the folders of the pass's files, each path built once
     std::vector<std::uint32_t> m_arrJobOrder;   // the jobs sorted by folder

@@ -91,6 +91,10 @@ Status LinuxFileCalls::renameNoReplace(const std::string& from, const std::strin
     return Status::ok();
 }
 
+Status LinuxFileCalls::renameReplacing(const std::string& from, const std::string& to) {
+    return ::rename(from.c_str(), to.c_str()) == 0 ? Status::ok() : Status::fromErrno(errno, to);
+}
+
 Status LinuxFileCalls::removeFile(const std::string& path) {
     return ::unlink(path.c_str()) == 0 ? Status::ok() : Status::fromErrno(errno, path);
 }

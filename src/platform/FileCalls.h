@@ -33,6 +33,8 @@ public:
     virtual Status openFileKind(int fd, const std::string& path, FileKind& kind, std::uint64_t& size) = 0;
     // Renames without ever replacing: an existing `to` answers AlreadyExists and stays as it was.
     virtual Status renameNoReplace(const std::string& from, const std::string& to) = 0;
+    // Renames, replacing an existing `to` in one step (readers see the old file or the new one).
+    virtual Status renameReplacing(const std::string& from, const std::string& to) = 0;
     virtual Status removeFile(const std::string& path) = 0;
     // One folder (its parent must exist); an existing entry answers AlreadyExists.
     virtual Status makeFolder(const std::string& path, unsigned mode) = 0;
@@ -48,6 +50,7 @@ public:
     Status entryKind(const std::string& path, FileKind& kind, std::uint64_t& size) override;
     Status openFileKind(int fd, const std::string& path, FileKind& kind, std::uint64_t& size) override;
     Status renameNoReplace(const std::string& from, const std::string& to) override;
+    Status renameReplacing(const std::string& from, const std::string& to) override;
     Status removeFile(const std::string& path) override;
     Status makeFolder(const std::string& path, unsigned mode) override;
 };

@@ -30,7 +30,7 @@ Status createPrivateFile(FileCalls& calls, const std::string& folder, const std:
     }
 }
 
-Status writeAll(FileCalls& calls, int fd, const std::string& path, const std::string& bytes) {
+Status writeAll(FileCalls& calls, int fd, const std::string& path, std::string_view bytes) {
     std::size_t done = 0;
     while (done < bytes.size()) {
         std::size_t written = 0;
@@ -85,6 +85,23 @@ Status writeNewFile(const std::string& folder, const std::string& stem, const st
         if (status.code() == StatusCode::AlreadyExists && number < kMaxNameTries) status = Status::ok();
     }
     (void)calls.removeFile(temporary);  // the failure reported is the one that matters
+    return status;
+}
+
+Status replaceFile(const std::string& folder, const std::string& name, std::initializer_list<std::string_view> parts) {
+    Status status = createFolders(folder);
+    if (!status) return status;
+    FileCalls& calls = FileCalls::standard();
+    std::string temporary;
+    int fd = -1;
+    status = createPrivateFile(calls, folder, "replacing", temporary, fd);
+    if (!status) return status;
+    for (std::string_view part : parts)
+        if (status) status = writeAll(calls, fd, temporary, part);
+    const Status closed = calls.close(fd, temporary);
+    if (status) status = closed;
+    if (status) status = calls.renameReplacing(temporary, folder + "/" + name);
+    if (!status) (void)calls.removeFile(temporary);  // the failure reported is the one that matters
     return status;
 }
 

@@ -5,7 +5,9 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 #include <string>
+#include <string_view>
 
 #include "platform/Status.h"
 
@@ -17,6 +19,11 @@ namespace file_contents {
 // sync failed after that); on any other failure nothing is left behind.
 Status writeNewFile(const std::string& folder, const std::string& stem, const std::string& extension,
                     const std::string& bytes, std::string& writtenPath);
+// Replaces (or creates) the file `folder/name` with the parts, one after the other, in one step: they are
+// written to a private new file of the folder (created with its parents when missing), which is then
+// renamed over the old one, so a reader sees the old file or the new one, whole. Not synced: meant for
+// files that can be made again (the digest cache). On failure nothing is left behind and the old file stays.
+Status replaceFile(const std::string& folder, const std::string& name, std::initializer_list<std::string_view> parts);
 // Creates the folder when missing and proves that it takes new files: a probe file is created with
 // O_EXCL, written, synced and removed.
 Status proveFolderWritable(const std::string& folder);

@@ -147,6 +147,15 @@ std::optional<std::string> FileDigest::hashforFileAt(const FileReader::Folder& f
     return wholeFileDigest(reader, kWholeFileReadSize);
 }
 
+std::optional<std::string> FileDigest::hashforOpenFile(const FileReader& reader) {
+    return wholeFileDigest(reader, kWholeFileReadSize);
+}
+
+std::optional<std::string> FileDigest::hashforOpenFilePartly(const FileReader& reader, std::uint64_t size,
+                                                             std::uint64_t blockLength, std::uint64_t threshold) {
+    return digestOpenFile(reader, size, blockLength, threshold);
+}
+
 std::optional<std::string> FileDigest::hashforFilePartly(const std::string& path, std::uint64_t size,
                                                          std::uint64_t blockLength, std::uint64_t threshold) {
     if (blockLength == 0) return std::nullopt;

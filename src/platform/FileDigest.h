@@ -42,6 +42,11 @@ public:
                                                           std::uint64_t size, std::uint64_t blockLength,
                                                           std::uint64_t threshold);
 
+    // The same for a file the caller opened (and may look at before and after the digest).
+    static std::optional<std::string> hashforOpenFile(const FileReader& reader);
+    static std::optional<std::string> hashforOpenFilePartly(const FileReader& reader, std::uint64_t size,
+                                                            std::uint64_t blockLength, std::uint64_t threshold);
+
     // Whether hashforFilePartly hashes regions (true) or the whole file (false) for these numbers.
     static bool isPartialDigest(std::uint64_t size, std::uint64_t blockLength, std::uint64_t threshold) {
         return size != 0 && size >= threshold && blockLength != 0 && blockLength <= size / 3;

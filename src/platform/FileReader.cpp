@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 
 FileReader::~FileReader() { close(); }
@@ -40,8 +41,19 @@ void FileReader::Folder::close() {
 }
 
 namespace {
+std::atomic<std::uint64_t> g_openedFiles{0};
+
+void fillStamp(const struct stat& info, FileStamp& out) {
+    out.device = static_cast<std::uint64_t>(info.st_dev);
+    out.inode = static_cast<std::uint64_t>(info.st_ino);
+    out.size = info.st_size > 0 ? static_cast<std::uint64_t>(info.st_size) : 0;
+    out.modificationNs = static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
+    out.changeNs = static_cast<std::int64_t>(info.st_ctim.tv_sec) * 1000000000 + info.st_ctim.tv_nsec;
+    out.isRegular = S_ISREG(info.st_mode);
+}
+
 // Opens `name` relative to `folderFd` (AT_FDCWD for a path) read-only, as FileReader::open describes.
-Status openRegularFile(int folderFd, const char* name, int& out) {
+Status openRegularFile(int folderFd, const char* name, int& out, FileStamp& stamp) {
     // O_NONBLOCK keeps a pipe that took the place of a listed file from blocking the open; it has no
     // effect on reading a regular file.
     constexpr int kFlags = O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
@@ -68,19 +80,38 @@ Status openRegularFile(int folderFd, const char* name, int& out) {
         return Status::fromErrno(S_ISDIR(info.st_mode) ? EISDIR : EINVAL, name);
     }
     out = fd;
+    fillStamp(info, stamp);
+    g_openedFiles.fetch_add(1, std::memory_order_relaxed);
     return Status::ok();
 }
 }  // namespace
 
+std::uint64_t FileReader::countOfOpenedFiles() { return g_openedFiles.load(std::memory_order_relaxed); }
+
+Status FileReader::stampAt(const Folder& folder, const char* name, FileStamp& out) {
+    if (!folder.isOpen()) return Status::fromErrno(EBADF, name);
+    struct stat info;
+    if (::fstatat(folder.m_nFd, name, &info, AT_SYMLINK_NOFOLLOW) != 0) return Status::fromErrno(errno, name);
+    fillStamp(info, out);
+    return Status::ok();
+}
+
+Status FileReader::stampOfPath(const char* path, FileStamp& out) {
+    struct stat info;
+    if (::fstatat(AT_FDCWD, path, &info, AT_SYMLINK_NOFOLLOW) != 0) return Status::fromErrno(errno, path);
+    fillStamp(info, out);
+    return Status::ok();
+}
+
 Status FileReader::open(const char* path) {
     close();
-    return openRegularFile(AT_FDCWD, path, m_nFd);
+    return openRegularFile(AT_FDCWD, path, m_nFd, m_stampAtOpen);
 }
 
 Status FileReader::openAt(const Folder& folder, const char* name) {
     close();
     if (!folder.isOpen()) return Status::fromErrno(EBADF, name);
-    return openRegularFile(folder.m_nFd, name, m_nFd);
+    return openRegularFile(folder.m_nFd, name, m_nFd, m_stampAtOpen);
 }
 
 void FileReader::close() {

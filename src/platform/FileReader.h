@@ -9,6 +9,19 @@
 
 #include "platform/Status.h"
 
+// What identifies one version of a file's content without reading it: a change of content moves the
+// change time (and usually the size or modification time); a new file at the same name has a new inode.
+struct FileStamp {
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    std::uint64_t size = 0;
+    std::int64_t modificationNs = 0;  // since the epoch
+    std::int64_t changeNs = 0;
+    bool isRegular = false;
+
+    bool operator==(const FileStamp&) const = default;
+};
+
 class FileReader {
 public:
     // A folder kept open so that the files in it are opened by name (openat) instead of by path: the
@@ -47,6 +60,17 @@ public:
     bool isOpen() const { return m_nFd >= 0; }
     void close();
 
+    // The stamp of the open file as it was when it was opened (the open looks at it anyway).
+    const FileStamp& stampAtOpen() const { return m_stampAtOpen; }
+    // The stamp of the entry `name` of an open folder, or of `path`, without following a link and
+    // without opening it (a link answers a stamp that is not regular).
+    static Status stampAt(const Folder& folder, const char* name, FileStamp& out);
+    static Status stampOfPath(const char* path, FileStamp& out);
+
+    // How many files this process has opened through FileReader so far, every thread counted: tests
+    // see whether a scan read a file at all.
+    static std::uint64_t countOfOpenedFiles();
+
     // Reads up to `size` bytes at `offset`: the count read, 0 at the end of the file, -1 on an error
     // (errno tells which). An interrupted read is retried.
     std::int64_t readAt(void* buffer, std::size_t size, std::uint64_t offset) const;
@@ -61,4 +85,5 @@ public:
 
 private:
     int m_nFd = -1;
+    FileStamp m_stampAtOpen;
 };

@@ -17,6 +17,8 @@ std::string fromEnvironment(const char* name, const std::string& fallback) {
 std::string home() { return FileSystem::standard().homeFolder(); }
 std::string configHome() { return fromEnvironment("XDG_CONFIG_HOME", home() + "/.config"); }
 std::string dataHome() { return fromEnvironment("XDG_DATA_HOME", home() + "/.local/share"); }
+std::string cacheHome() { return fromEnvironment("XDG_CACHE_HOME", home() + "/.cache"); }
 std::string applicationData() { return dataHome() + "/Dorvane"; }
 std::string settingsFile() { return configHome() + "/dorvane/settings.json"; }
+std::string digestCacheFile() { return cacheHome() + "/dorvane/digests"; }
 }  // namespace user_paths

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <map>
 
+#include "detection/DigestCache.h"
 #include "detection/DuplicatesFilter.h"
 #include "detection/DuplicatesFolderFilter.h"
 #include "detection/HeapsItemsFilter.h"
@@ -93,6 +94,8 @@ void FoldersScanner::startScanAndUseAutoDefineMinimalFileSizeWithFullHashCalcula
 void FoldersScanner::startScanAndUseMinimalFileSize(std::uint64_t size, bool fullHash) {
     if (getCurrentState() != FoldersScannerStateIdle) return;
     FileSeparator::setUseForcedFullHashCalculation(fullHash);
+    m_pDigestCache = m_bUseDigestCache ? DigestCache::forUser() : nullptr;
+    FileSeparator::setDigestCache(m_pDigestCache);
     m_bFullHash = fullHash;
     m_nDuplicatesMinimalFileSize = size;
     m_pDuplicatesFilterWorkingQueue = SerialQueue::create("com.quellnor.search.duplicates");
@@ -335,7 +338,24 @@ void FoldersScanner::finishWithContainer(std::shared_ptr<DuplicatesContainer> co
     m_nDuplicatesFolderFilterProgress.store(1.0f, std::memory_order_relaxed);
     m_nHeapsFilterProgress.store(1.0f, std::memory_order_relaxed);
     m_eCurrentState = FoldersScannerStateCompleted;
-    if (auto listener = m_pListener.lock()) listener->onScanCompleteWithResult(std::move(container));
+    if (!m_pDigestCache) {
+        if (auto listener = m_pListener.lock()) listener->onScanCompleteWithResult(std::move(container));
+        return;
+    }
+    // Written on the separators' queue, after every digest of the scan has been added there; the
+    // results wait for it, so that a program that ends right after the scan has its cache written.
+    std::weak_ptr<FoldersScanner> weak = weak_from_this();
+    FileSeparator::workingQueue()->async([weak, cache = m_pDigestCache, container = std::move(container)]() mutable {
+        (void)cache->save();  // a failure is one of the warnings
+        std::vector<std::string> warnings;
+        while (std::optional<std::string> warning = cache->takeWarning()) warnings.push_back(std::move(*warning));
+        dispatch::main().async([weak, warnings = std::move(warnings), container = std::move(container)]() mutable {
+            auto self = weak.lock();
+            if (!self) return;
+            self->m_arrDigestCacheWarnings = std::move(warnings);
+            if (auto listener = self->m_pListener.lock()) listener->onScanCompleteWithResult(std::move(container));
+        });
+    });
 }
 
 void FoldersScanner::stopWithIgnoreResult(bool ignore) {

@@ -24,6 +24,7 @@
 #include "scan/FoldersScannerState.h"
 #include "results/HeapsValidateProgressListener.h"
 
+class DigestCache;
 class DuplicatesFilter;
 class DuplicatesFolderFilter;
 class ExcludeChecker;
@@ -48,6 +49,11 @@ public:
     void enableSearchDuplicatesFoldersAndSimilars(bool enable) { m_bSearchDuplicatesFoldersAndSimilars = enable; }
     // Folders left out of this scan only, besides the stored exclusions; set before the scan starts.
     void excludeFoldersForThisScan(std::vector<std::string> folders) { m_arrRunExcludedFolders = std::move(folders); }
+    // Whether this scan uses and updates the user's digest cache (on unless told otherwise); set before
+    // the scan starts. The cache is written once, when the scan ends, before the listener hears.
+    void useDigestCache(bool use) { m_bUseDigestCache = use; }
+    // What went wrong with the digest cache during this scan (one line each), read once the scan ended.
+    const std::vector<std::string>& digestCacheWarnings() const { return m_arrDigestCacheWarnings; }
     void startScanAndUseAutoDefineMinimalFileSizeWithFullHashCalculation(bool fullHash);
     void startScanAndUseMinimalFileSize(std::uint64_t size, bool fullHash);
     void stopWithIgnoreResult(bool ignore);
@@ -186,6 +192,9 @@ private:
     bool m_bSearchDuplicatesFoldersAndSimilars = true;
     bool m_bIncludeHiddenFiles = false;
     bool m_bFullHash = false;
+    bool m_bUseDigestCache = true;
+    std::shared_ptr<DigestCache> m_pDigestCache;         // this scan's, or none
+    std::vector<std::string> m_arrDigestCacheWarnings;  // main thread only
     bool m_bIsBackupsWereSkipped = false;
     bool useOldScanner = false;
     std::optional<Clock::time_point> m_pStartSearchDuplicatesDate;  // main thread only

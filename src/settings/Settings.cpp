@@ -316,6 +316,7 @@ DORVANE_UNSIGNED_SETTING(hashBlockSize, HashBlockSize, 8192)
 DORVANE_BOOL_SETTING_POSTING(forceFullHashCalculation, ForceFullHashCalculation, false,
                              CreateOnForceFullHashCalculationChangedNotification)
 DORVANE_BOOL_SETTING(scanInHiddenFolders, ScanInHiddenFolders, false)
+DORVANE_BOOL_SETTING(useDigestCache, UseDigestCache, true)
 bool Settings::excludeTimeMachineBackups() const { return getBoolValueForKey(settings_keys::excludeTimeMachineBackups, true); }
 bool Settings::skipVolumeSystemFolders() const { return getBoolValueForKey(settings_keys::skipVolumeSystemFolders, true); }
 

@@ -94,6 +94,9 @@ public:
     void setForceFullHashCalculation(bool value);  // posts OnForceFullHashCalculationChanged
     bool scanInHiddenFolders() const;
     void setScanInHiddenFolders(bool value);
+    // Whether scans keep the digests of unchanged files between runs (the digest cache).
+    bool useDigestCache() const;
+    void setUseDigestCache(bool value);
     bool excludeTimeMachineBackups() const;
     bool skipVolumeSystemFolders() const;
 

@@ -11,6 +11,7 @@ inline const std::string minDuplicatesFileSize = "us:minDuplicatesFileSize";
 inline const std::string hashBlockSize = "s:hashBlockSize";
 inline const std::string forceFullHashCalculation = "KEY_forceFullHashCalculation";
 inline const std::string scanInHiddenFolders = "KEY_scanInHiddenFolders";
+inline const std::string useDigestCache = "KEY_useDigestCache";
 inline const std::string excludeTimeMachineBackups = "Exclude Time Machine Backups";
 inline const std::string skipVolumeSystemFolders = "Skip Volume System Folders";
 // Lists.

@@ -56,6 +56,8 @@ const std::vector<Row>& rows() {
             "digest every file whole instead of three samples (--full)"),
         ROW(Bool, bool, scanInHiddenFolders, ScanInHiddenFolders, "hidden-folders", kBoth,
             "look inside folders whose names begin with \".\" (--hidden)"),
+        ROW(Bool, bool, useDigestCache, UseDigestCache, "digest-cache", kBoth,
+            "remember the digests of unchanged files between scans (--no-cache: not this time)"),
         READ_ONLY_BOOL_ROW(excludeTimeMachineBackups, "skip-backups", "leave backup folders out of a scan"),
         READ_ONLY_BOOL_ROW(skipVolumeSystemFolders, "skip-system-folders",
                            "leave the system folders of other volumes out of a scan"),

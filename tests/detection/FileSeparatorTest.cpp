@@ -102,6 +102,7 @@ protected:
     void SetUp() override {
         m_pRoot = VolumeSystemItem::createRoot(m_dir.path(), 0, 0);
         FileSeparator::setUseForcedFullHashCalculation(false);
+        FileSeparator::setDigestCache(nullptr);  // every file is read (DigestCacheTest covers the cache)
     }
     void TearDown() override {
         FileSeparator::setUseForcedFullHashCalculation(false);

@@ -7,8 +7,13 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <future>
 
 #include "RemovalFixture.h"
+#include "detection/DigestCache.h"
+#include "detection/FileSeparator.h"
+#include "platform/FileReader.h"
+#include "platform/SerialQueue.h"
 
 namespace {
 
@@ -16,6 +21,16 @@ namespace stdfs = std::filesystem;
 
 // The run removes one copy after another (one remove queue), so "before the Nth removal" is exact.
 constexpr int kOneAtATime = 1;
+
+// Hands the one answer of a separation to the test's thread.
+class SeparationResult : public FileSeparatorListener {
+public:
+    void onFinishSeparateItemsByHash(FileItemsByHash result) override { m_promise.set_value(std::move(result)); }
+    FileItemsByHash get() { return m_promise.get_future().get(); }
+
+private:
+    std::promise<FileItemsByHash> m_promise;
+};
 
 std::map<std::string, std::string> reasonsOf(const DuplicateItemsRemover& r) {
     std::map<std::string, std::string> reasons;
@@ -217,6 +232,58 @@ TEST_F(RemovalSafety, SparseCopiesAreComparedWithoutReadingTheirHoles) {
     EXPECT_FALSE(exists(dir / "b/disk.img"));
     EXPECT_TRUE(exists(dir / "c/disk.img"));
     EXPECT_NE(reasonsOf(*r)[dir / "c/disk.img"].find("content differs"), std::string::npos);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(RemovalSafety, TheCheckReadsTheBytesWhateverTheDigestCacheSays) {
+    const std::string content(1000, 'k');  // digested whole by a scan
+    auto kept = file("a/data.bin", content);
+    auto copy = file("b/data.bin", content);
+    group({kept, copy}, {1});
+    saveRoots();
+    // The kept file changes after the scan, size unchanged, and the digest cache is made to vouch that
+    // the two are still equal: an entry for each file's present stamp, with one digest.
+    dir.writeFile("a/data.bin", std::string(1000, 'x'));
+    auto cache = std::make_shared<DigestCache>(dir / "cache/digests", DigestCache::kDefaultMaxBytes, 0);
+    cache->load();
+    std::vector<DigestCache::Entry> entries;
+    for (const char* path : {"a/data.bin", "b/data.bin"}) {
+        FileStamp stamp;
+        ASSERT_TRUE(FileReader::stampOfPath((dir / path).c_str(), stamp));
+        DigestCache::Entry entry;
+        entry.key = DigestCache::Key::of(stamp, DigestCache::kWholeFile);
+        entry.digest.fill(0x42);
+        entries.push_back(entry);
+    }
+    cache->update(entries, {});
+    ASSERT_TRUE(cache->save());
+    FileSeparator::setDigestCache(cache);
+
+    // A scan believes it: the two land in one set without either being opened.
+    auto scanRoot = VolumeSystemItem::createRoot(dir.path(), 0, 0);
+    std::vector<FileSystemItem*> items;
+    for (const char* folder : {"a", "b"})
+        items.push_back(FileSystemItem::createFile(
+            "data.bin", FolderSystemItem::createFolder(folder, scanRoot.get(), 0, false, 0, false, 0), 1000, 0, false, 1000));
+    const std::uint64_t opened = FileReader::countOfOpenedFiles();
+    auto listener = std::make_shared<SeparationResult>();
+    FileSeparator::create()->separateItems(items, listener);
+    const FileItemsByHash sets = listener->get();
+    FileSeparator::workingQueue()->sync([] {});
+    EXPECT_EQ(FileReader::countOfOpenedFiles(), opened);
+    ASSERT_EQ(sets.size(), 1u);
+    EXPECT_EQ(sets.begin()->second.size(), 2u);
+
+    // The removal does not: it compares the bytes themselves and keeps the copy.
+    auto r = run(true, true, false, kOneAtATime);
+    FileSeparator::setDigestCache(nullptr);
+    ASSERT_EQ(r->removeErrors().size(), 1u);
+    EXPECT_NE(reasonsOf(*r)[dir / "b/data.bin"].find("content"), std::string::npos) << reasonsOf(*r)[dir / "b/data.bin"];
+    EXPECT_TRUE(exists(dir / "b/data.bin"));
+    EXPECT_TRUE(exists(dir / "a/data.bin"));
 }
 
 }  // namespace

@@ -317,7 +317,7 @@ TEST_F(SettingsTest, TableDrivesListingAndTypedGetSetByKey) {
     const auto descriptions = Settings::settingDescriptions();
     std::set<std::string> keys;
     for (const auto& description : descriptions) EXPECT_TRUE(keys.insert(description.key).second) << description.key;
-    EXPECT_EQ(descriptions.size(), 51u);
+    EXPECT_EQ(descriptions.size(), 52u);
     auto find = [&](const std::string& accessor) {
         return *std::find_if(descriptions.begin(), descriptions.end(),
                              [&](const SettingDescription& d) { return d.accessor == accessor; });

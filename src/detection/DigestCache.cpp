@@ -1,0 +1,271 @@
+#include "detection/DigestCache.h"
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstring>
+#include <mutex>
+
+#include "detection/FileSeparator.h"
+#include "platform/FileContents.h"
+#include "platform/UserPaths.h"
+
+namespace {
+// The file: this header, then `count` records of 72 bytes. The checksum covers the records.
+struct Header {
+    char magic[8];
+    std::uint32_t version;
+    std::uint32_t recordSize;
+    std::uint64_t count;
+    std::uint64_t checksum;
+};
+static_assert(sizeof(Header) == 32);
+constexpr char kMagic[8] = {'D', 'O', 'R', 'V', 'D', 'G', 'S', 'T'};
+constexpr std::uint32_t kVersion = 1;
+constexpr std::size_t kMinimalIndexSize = 64;
+
+std::uint64_t mix(std::uint64_t value) {
+    value ^= value >> 30;
+    value *= 0xBF58476D1CE4E5B9ull;
+    value ^= value >> 27;
+    value *= 0x94D049BB133111EBull;
+    return value ^ (value >> 31);
+}
+
+// Catches damage, not attacks: every 8 bytes folded into a running mix.
+std::uint64_t checksumOf(const char* bytes, std::size_t size) {
+    std::uint64_t sum = 0x6A09E667F3BCC908ull ^ size;
+    std::size_t i = 0;
+    for (; i + 8 <= size; i += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, bytes + i, 8);
+        sum = mix(sum ^ word) + 0x9E3779B97F4A7C15ull;
+    }
+    for (; i < size; ++i) sum = mix(sum ^ static_cast<unsigned char>(bytes[i]));
+    return sum;
+}
+
+std::atomic<std::int64_t> g_todayForTesting{-1};
+}  // namespace
+
+std::shared_ptr<DigestCache> DigestCache::forUser() {
+    static std::mutex mutex;
+    static std::shared_ptr<DigestCache>* current = new std::shared_ptr<DigestCache>();  // never destroyed
+    const std::string path = user_paths::digestCacheFile();
+    std::lock_guard lock(mutex);
+    if (!*current || (*current)->path() != path) *current = std::make_shared<DigestCache>(path);
+    return *current;
+}
+
+DigestCache::DigestCache(std::string path, std::uint64_t maxBytes, std::int64_t recentChangeWindowNs)
+    : m_path(std::move(path)),
+      m_nMaxBytes(maxBytes),
+      m_nRecentChangeWindowNs(recentChangeWindowNs),
+      m_arrIndex(kMinimalIndexSize, 0) {}
+
+void DigestCache::setTodayForTesting(std::optional<std::uint32_t> day) {
+    g_todayForTesting.store(day ? static_cast<std::int64_t>(*day) : -1, std::memory_order_relaxed);
+}
+
+std::uint32_t DigestCache::today() {
+    const std::int64_t forced = g_todayForTesting.load(std::memory_order_relaxed);
+    if (forced >= 0) return static_cast<std::uint32_t>(forced);
+    const auto days = std::chrono::floor<std::chrono::days>(std::chrono::system_clock::now()).time_since_epoch();
+    return static_cast<std::uint32_t>(std::max<std::int64_t>(0, days.count()));
+}
+
+std::optional<DigestCache::Digest> DigestCache::digestFromHex(const std::string& hex) {
+    if (hex.size() != 32) return std::nullopt;
+    auto value = [](char c) -> int {
+        if (c >= '0' && c <= '9') return c - '0';
+        if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+        return -1;
+    };
+    Digest digest{};
+    for (std::size_t i = 0; i < digest.size(); ++i) {
+        const int high = value(hex[2 * i]), low = value(hex[2 * i + 1]);
+        if (high < 0 || low < 0) return std::nullopt;
+        digest[i] = static_cast<std::uint8_t>(high << 4 | low);
+    }
+    return digest;
+}
+
+std::string DigestCache::hexOfDigest(const Digest& digest) {
+    static constexpr char kDigits[] = "0123456789abcdef";
+    std::string hex(32, '\0');
+    for (std::size_t i = 0; i < digest.size(); ++i) {
+        hex[2 * i] = kDigits[digest[i] >> 4];
+        hex[2 * i + 1] = kDigits[digest[i] & 0x0F];
+    }
+    return hex;
+}
+
+// Loading.
+
+void DigestCache::load() {
+    std::unique_lock lock(m_mutex);
+    if (m_bLoaded) return;
+    m_bLoaded = true;
+    loadLocked();
+    m_bHasEarlierEntries.store(!m_arrRecords.empty(), std::memory_order_relaxed);
+}
+
+void DigestCache::discard(const std::string& why) {
+    m_arrRecords.clear();
+    rebuildIndex();
+    m_bChanged = true;  // the next save replaces the file
+    m_warning = "the digest cache " + m_path + " " + why + ": it is not used, every file is read, and it is written anew";
+}
+
+void DigestCache::loadLocked() {
+    std::string bytes;
+    // Room for a cache written with a larger bound; beyond that it cannot be one of ours.
+    const std::uint64_t limit = 2 * std::max(m_nMaxBytes, kDefaultMaxBytes) + sizeof(Header);
+    const Status status = file_contents::readRegularFile(m_path, limit, bytes);
+    if (status.code() == StatusCode::NotFound) return;
+    if (status.code() == StatusCode::TooLarge) return discard("is larger than any digest cache");
+    if (!status) return discard("could not be read (" + status.message() + ")");
+
+    Header header{};
+    if (bytes.size() < sizeof header) return discard("is damaged (shorter than its header)");
+    std::memcpy(&header, bytes.data(), sizeof header);
+    if (std::memcmp(header.magic, kMagic, sizeof kMagic) != 0) return discard("is damaged (not a digest cache)");
+    if (header.version != kVersion || header.recordSize != sizeof(Record))
+        return discard("was written in another format");
+    const std::size_t recordBytes = bytes.size() - sizeof header;
+    if (recordBytes % sizeof(Record) != 0 || recordBytes / sizeof(Record) != header.count)
+        return discard("is damaged (cut short or grown)");
+    if (checksumOf(bytes.data() + sizeof header, recordBytes) != header.checksum)
+        return discard("is damaged (its checksum does not match)");
+
+    m_arrRecords.resize(header.count);
+    if (recordBytes > 0) std::memcpy(m_arrRecords.data(), bytes.data() + sizeof header, recordBytes);
+    bytes = {};
+    for (const Record& r : m_arrRecords)
+        if ((r.kind != kWholeFile && (r.kind < FileSeparator::kMinimalHashBlockSize ||
+                                      r.kind > FileSeparator::kMaximalHashBlockSize)) ||
+            (r.flags & ~std::uint32_t{kKnownFlags}) != 0)
+            return discard("is damaged (an entry holds impossible values)");
+    rebuildIndex();
+    // Each file and kind once: a file that says otherwise was not written by this cache.
+    for (const Record& r : m_arrRecords) {
+        const std::uint32_t entry = m_arrIndex[slotOf({r.device, r.inode, 0, 0, 0, r.kind})];
+        if (entry == 0 || &m_arrRecords[entry - 1] != &r) return discard("is damaged (an entry is repeated)");
+    }
+}
+
+// The index.
+
+std::uint32_t DigestCache::slotOf(const Key& key) const {
+    const std::size_t mask = m_arrIndex.size() - 1;
+    std::size_t slot = mix(key.device * 0x9E3779B97F4A7C15ull ^ mix(key.inode) ^ (key.kind << 1)) & mask;
+    for (;;) {
+        const std::uint32_t entry = m_arrIndex[slot];
+        if (entry == 0) return static_cast<std::uint32_t>(slot);
+        const Record& r = m_arrRecords[entry - 1];
+        if (r.device == key.device && r.inode == key.inode && r.kind == key.kind) return static_cast<std::uint32_t>(slot);
+        slot = (slot + 1) & mask;
+    }
+}
+
+void DigestCache::rebuildIndex(std::size_t capacity) {
+    std::size_t size = kMinimalIndexSize;
+    while (size < 2 * std::max(capacity, m_arrRecords.size()) + 2) size *= 2;
+    m_arrIndex.assign(size, 0);
+    for (std::size_t i = 0; i < m_arrRecords.size(); ++i) {
+        const Record& r = m_arrRecords[i];
+        const std::uint32_t slot = slotOf({r.device, r.inode, 0, 0, 0, r.kind});
+        // A repeated file and kind keeps its first record in the index (load() rejects such a file).
+        if (m_arrIndex[slot] == 0) m_arrIndex[slot] = static_cast<std::uint32_t>(i + 1);
+    }
+}
+
+// Use.
+
+std::optional<DigestCache::Entry> DigestCache::find(const Key& key) const {
+    std::shared_lock lock(m_mutex);
+    const std::uint32_t entry = m_arrIndex[slotOf(key)];
+    if (entry == 0) return std::nullopt;
+    const Record& r = m_arrRecords[entry - 1];
+    if (r.size != key.size || r.modificationNs != key.modificationNs || r.changeNs != key.changeNs) return std::nullopt;
+    return Entry{key, r.digest, r.flags, r.lastUsedDay == today()};
+}
+
+void DigestCache::update(const std::vector<Entry>& fresh, const std::vector<Key>& used) {
+    if (fresh.empty() && used.empty()) return;
+    const std::uint32_t day = today();
+    std::unique_lock lock(m_mutex);
+    for (const Entry& e : fresh) {
+        if (2 * (m_arrRecords.size() + 1) + 2 > m_arrIndex.size()) rebuildIndex(2 * m_arrRecords.size() + 1);
+        const Record record{e.key.device, e.key.inode, e.key.size, e.key.modificationNs, e.key.changeNs,
+                            e.key.kind, e.digest, day, e.flags};
+        const std::uint32_t slot = slotOf(e.key);
+        if (m_arrIndex[slot] == 0) {
+            m_arrRecords.push_back(record);
+            m_arrIndex[slot] = static_cast<std::uint32_t>(m_arrRecords.size());
+        } else {
+            m_arrRecords[m_arrIndex[slot] - 1] = record;  // the file changed since: its old digest goes
+        }
+        m_bChanged = true;
+    }
+    for (const Key& key : used) {
+        const std::uint32_t entry = m_arrIndex[slotOf(key)];
+        if (entry == 0) continue;
+        Record& r = m_arrRecords[entry - 1];
+        if (r.size != key.size || r.modificationNs != key.modificationNs || r.changeNs != key.changeNs) continue;
+        if (r.lastUsedDay == day) continue;
+        r.lastUsedDay = day;
+        m_bChanged = true;
+    }
+}
+
+Status DigestCache::save() {
+    // The records are written straight from memory, under the exclusive lock: no copy of them is made
+    // (a scan's peak memory would hold them twice), and look-ups wait for the write.
+    std::unique_lock lock(m_mutex);
+    if (!m_bChanged) return Status::ok();
+    const std::uint32_t day = today();
+    std::erase_if(m_arrRecords, [&](const Record& r) { return day > r.lastUsedDay && day - r.lastUsedDay > kForgetAfterDays; });
+    const std::size_t room = m_nMaxBytes > sizeof(Header) ? (m_nMaxBytes - sizeof(Header)) / sizeof(Record) : 0;
+    if (m_arrRecords.size() > room) {
+        // Least recently used out; among entries of one day, the ones stored earlier.
+        std::reverse(m_arrRecords.begin(), m_arrRecords.end());
+        std::stable_sort(m_arrRecords.begin(), m_arrRecords.end(),
+                         [](const Record& a, const Record& b) { return a.lastUsedDay > b.lastUsedDay; });
+        m_arrRecords.resize(room);
+        std::reverse(m_arrRecords.begin(), m_arrRecords.end());
+    }
+    rebuildIndex();
+    const std::string_view records(reinterpret_cast<const char*>(m_arrRecords.data()), m_arrRecords.size() * sizeof(Record));
+    Header header{};
+    std::memcpy(header.magic, kMagic, sizeof kMagic);
+    header.version = kVersion;
+    header.recordSize = sizeof(Record);
+    header.count = m_arrRecords.size();
+    header.checksum = checksumOf(records.data(), records.size());
+    const std::size_t slash = m_path.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : m_path.substr(0, std::max<std::size_t>(slash, 1));
+    const std::string name = slash == std::string::npos ? m_path : m_path.substr(slash + 1);
+    const Status status = file_contents::replaceFile(
+        folder, name, {std::string_view(reinterpret_cast<const char*>(&header), sizeof header), records});
+    if (status) {
+        m_bChanged = false;
+        m_bHasEarlierEntries.store(!m_arrRecords.empty(), std::memory_order_relaxed);
+    } else {
+        m_warning = "the digest cache " + m_path + " could not be written (" + status.message() +
+                    "): the next scan reads these files again";
+    }
+    return status;
+}
+
+std::optional<std::string> DigestCache::takeWarning() {
+    std::unique_lock lock(m_mutex);
+    std::optional<std::string> warning = std::move(m_warning);
+    m_warning.reset();
+    return warning;
+}
+
+std::size_t DigestCache::size() const {
+    std::shared_lock lock(m_mutex);
+    return m_arrRecords.size();
+}

@@ -1,0 +1,127 @@
+// The digests of earlier scans, kept in one file so that a rescan reads only the files that changed.
+// An entry is found only when the file's stamp (device, inode, size, modification and change time in
+// ns) and the kind of digest (whole file, or the samples of one block length) all match. find() may run
+// on any number of threads at once; load, update and save may be called from any thread and exclude
+// each other and find(). Removal never asks this cache anything: it compares the bytes themselves.
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <shared_mutex>
+#include <string>
+#include <vector>
+
+#include "platform/FileReader.h"
+#include "platform/Status.h"
+
+class DigestCache {
+public:
+    static constexpr std::uint64_t kDefaultMaxBytes = 64ull * 1024 * 1024;
+    // Entries no scan has used for this long are left out when the file is written again.
+    static constexpr std::uint32_t kForgetAfterDays = 90;
+    static constexpr std::uint64_t kWholeFile = 0;
+    // A digest is stored only when the file's change time is at least this much older than the start of
+    // the pass that read it: the clock behind file times moves in ticks, and a file written again within
+    // the tick it was read in would keep its stamp.
+    static constexpr std::int64_t kRecentChangeWindowNs = 2'000'000'000;
+
+    struct Key {
+        std::uint64_t device = 0;
+        std::uint64_t inode = 0;
+        std::uint64_t size = 0;
+        std::int64_t modificationNs = 0;
+        std::int64_t changeNs = 0;
+        std::uint64_t kind = kWholeFile;  // kWholeFile, or the block length of a sampled digest
+
+        static Key of(const FileStamp& stamp, std::uint64_t kind) {
+            return {stamp.device, stamp.inode, stamp.size, stamp.modificationNs, stamp.changeNs, kind};
+        }
+        bool operator==(const Key&) const = default;
+    };
+    using Digest = std::array<std::uint8_t, 16>;
+    // What a file's content said beyond its digest, kept with a sampled digest: whether the PNG check
+    // (FileSeparator::isNeedFullCheckPNGAtPath) ran, and its answer.
+    enum Flags : std::uint32_t { kPngChecked = 1, kPngNeedsWholeDigest = 2, kKnownFlags = 3 };
+    struct Entry {
+        Key key;
+        Digest digest{};
+        std::uint32_t flags = 0;
+        bool usedToday = false;  // as found: marking it used again changes nothing
+    };
+
+    // The cache of $XDG_CACHE_HOME/dorvane/digests (~/.cache/dorvane/digests), one per process and path.
+    static std::shared_ptr<DigestCache> forUser();
+    explicit DigestCache(std::string path, std::uint64_t maxBytes = kDefaultMaxBytes,
+                         std::int64_t recentChangeWindowNs = kRecentChangeWindowNs);
+    DigestCache(const DigestCache&) = delete;
+    DigestCache& operator=(const DigestCache&) = delete;
+
+    const std::string& path() const { return m_path; }
+    std::int64_t recentChangeWindowNs() const { return m_nRecentChangeWindowNs; }
+
+    // Reads the file the first time; later calls do nothing. A missing file is an empty cache; a file
+    // that is damaged in any way (wrong size, checksum, values) is not used at all, and says so once
+    // through takeWarning().
+    void load();
+    std::optional<Entry> find(const Key& key) const;
+    // Stores new digests (an entry for the same file and kind with another stamp is replaced: the file
+    // changed) and marks the entries found for them as used today.
+    void update(const std::vector<Entry>& fresh, const std::vector<Key>& used);
+    // Writes the file when anything changed since it was read: unused entries are forgotten, and while
+    // the file would exceed the bound the least recently used go first. The bytes go to a new file that
+    // then replaces the old one in one step, so a scan running at the same time in another process reads
+    // either file whole; when two write, the last one's entries stay. A failure says so through
+    // takeWarning() too.
+    Status save();
+
+    // The warning not yet shown, if any (each one is given once).
+    std::optional<std::string> takeWarning();
+    std::size_t size() const;
+    // Whether the cache held entries when it was read or last written: only then can a look-up find
+    // anything (within one scan, no file is digested twice), so a first scan does not look at all.
+    bool hasEntriesFromEarlierScans() const { return m_bHasEarlierEntries.load(std::memory_order_relaxed); }
+
+    // Hex digest (32 lower-case digits) <-> bytes.
+    static std::optional<Digest> digestFromHex(const std::string& hex);
+    static std::string hexOfDigest(const Digest& digest);
+
+    // The day stamp entries are marked with (days since the epoch); tests move it.
+    static void setTodayForTesting(std::optional<std::uint32_t> day);
+
+private:
+    // One entry as the file holds it (native byte order: the cache never leaves this machine).
+    struct Record {
+        std::uint64_t device;
+        std::uint64_t inode;
+        std::uint64_t size;
+        std::int64_t modificationNs;
+        std::int64_t changeNs;
+        std::uint64_t kind;
+        Digest digest;
+        std::uint32_t lastUsedDay;
+        std::uint32_t flags;
+    };
+    static_assert(sizeof(Record) == 72);
+
+    void loadLocked();
+    void discard(const std::string& why);
+    std::uint32_t slotOf(const Key& key) const;  // the index slot of the key's file and kind (maybe empty)
+    // Index room for `capacity` records at least (at most half of the slots taken).
+    void rebuildIndex(std::size_t capacity = 0);
+    static std::uint32_t today();
+
+    const std::string m_path;
+    const std::uint64_t m_nMaxBytes;
+    const std::int64_t m_nRecentChangeWindowNs;
+    mutable std::shared_mutex m_mutex;
+    std::atomic<bool> m_bHasEarlierEntries{false};
+    // Everything below is guarded by m_mutex.
+    bool m_bLoaded = false;
+    bool m_bChanged = false;
+    std::vector<Record> m_arrRecords;
+    std::vector<std::uint32_t> m_arrIndex;  // open addressing by device, inode and kind: record + 1, 0 empty
+    std::optional<std::string> m_warning;
+};

@@ -1,0 +1,201 @@
+// Separations over real files with a digest cache: a file the cache knows is not opened at all, any
+// change of the file (content, times, inode) makes it read again, and the sets stay those of reading
+// every file. Reads are counted where every content read starts: FileReader's opens.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <condition_variable>
+#include <cstdio>
+#include <mutex>
+#include <set>
+
+#include "detection/DigestCache.h"
+#include "detection/FileSeparator.h"
+#include "platform/FileReader.h"
+#include "platform/SerialQueue.h"
+#include "scan/FileSystemItem.h"
+#include "scan/FolderSystemItem.h"
+#include "scan/VolumeSystemItem.h"
+#include "settings/Settings.h"
+#include "support/TestSupport.h"
+
+using namespace std::chrono_literals;
+
+namespace {
+
+class Listener : public FileSeparatorListener {
+public:
+    void onFinishSeparateItemsByHash(FileItemsByHash result) override {
+        std::lock_guard lock(m_mutex);
+        m_result = std::move(result);
+        m_bDone = true;
+        m_changed.notify_all();
+    }
+    FileItemsByHash wait() {
+        std::unique_lock lock(m_mutex);
+        EXPECT_TRUE(m_changed.wait_for(lock, 20s, [&] { return m_bDone; }));
+        return m_result;
+    }
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    bool m_bDone = false;      // guarded by m_mutex
+    FileItemsByHash m_result;  // guarded by m_mutex
+};
+
+std::string pattern(std::size_t size, std::uint32_t seed) {
+    std::string content(size, '\0');
+    std::uint32_t state = seed * 2654435761u + 1;
+    for (auto& c : content) {
+        state = state * 1664525u + 1013904223u;
+        c = static_cast<char>(state >> 24);
+    }
+    return content;
+}
+
+class CachedSeparationTest : public ::testing::Test {
+protected:
+    static constexpr std::size_t kLarge = 100000;  // sampled with the default block length
+
+    void SetUp() override {
+        FileSeparator::setUseForcedFullHashCalculation(false);
+        useCache(std::make_shared<DigestCache>(m_dir / "cache/digests", DigestCache::kDefaultMaxBytes, 0));
+        // a, b, c share a size: a and b hold the same bytes; d and e are small (digested whole) and equal.
+        write("a.bin", pattern(kLarge, 1));
+        write("b.bin", pattern(kLarge, 1));
+        write("c.bin", pattern(kLarge, 2));
+        write("d.txt", "small and equal");
+        write("e.txt", "small and equal");
+    }
+    void TearDown() override {
+        FileSeparator::setDigestCache(nullptr);
+        FileSeparator::setUseForcedFullHashCalculation(false);
+        FileSeparator::workingQueue()->sync([] {});
+    }
+
+    void useCache(std::shared_ptr<DigestCache> cache) {
+        m_pCache = std::move(cache);
+        FileSeparator::setDigestCache(m_pCache);
+    }
+    void write(const std::string& name, const std::string& content) { m_dir.writeFile("files/" + name, content); }
+
+    // A separation of the large files and one of the small ones, over a freshly built tree (as a new
+    // scan would have); answers the sets as names, and how many files were opened meanwhile. The cache
+    // is written afterwards, as at the end of a scan.
+    std::set<std::set<std::string>> separate(std::uint64_t& opened) {
+        auto root = VolumeSystemItem::createRoot(m_dir.path(), 0, 0);
+        auto* folder = FolderSystemItem::createFolder("files", root.get(), 0, false, 0, false, 0);
+        auto item = [&](const std::string& name, std::int64_t size) {
+            return FileSystemItem::createFile(name, folder, size, 0, false, size);
+        };
+        const std::int64_t small = static_cast<std::int64_t>(std::string("small and equal").size());
+        const std::vector<std::vector<FileSystemItem*>> lists = {
+            {item("a.bin", kLarge), item("b.bin", kLarge), item("c.bin", kLarge)},
+            {item("d.txt", small), item("e.txt", small)}};
+        const std::uint64_t before = FileReader::countOfOpenedFiles();
+        std::set<std::set<std::string>> sets;
+        for (const auto& list : lists) {
+            auto listener = std::make_shared<Listener>();
+            FileSeparator::create()->separateItems(list, listener);
+            for (const auto& [key, items] : listener->wait()) {
+                if (items.size() < 2) continue;
+                std::set<std::string> names;
+                for (auto* i : items) names.insert(std::string(i->name()));
+                sets.insert(names);
+            }
+        }
+        FileSeparator::workingQueue()->sync([] {});
+        opened = FileReader::countOfOpenedFiles() - before;
+        if (m_pCache) {
+            EXPECT_TRUE(m_pCache->save());
+        }
+        return sets;
+    }
+
+    TempDir m_dir;
+    std::shared_ptr<DigestCache> m_pCache;
+    const std::set<std::set<std::string>> m_expected = {{"a.bin", "b.bin"}, {"d.txt", "e.txt"}};
+};
+
+TEST_F(CachedSeparationTest, AKnownFileIsNotOpenedAgainInThisProcessOrTheNext) {
+    std::uint64_t opened = 0;
+    EXPECT_FALSE(m_pCache->hasEntriesFromEarlierScans());
+    EXPECT_EQ(separate(opened), m_expected);
+    EXPECT_EQ(opened, 5u);
+    EXPECT_TRUE(m_pCache->hasEntriesFromEarlierScans());
+    EXPECT_EQ(separate(opened), m_expected);
+    EXPECT_EQ(opened, 0u);
+
+    // Read by the next process (a new cache over the same file).
+    useCache(std::make_shared<DigestCache>(m_pCache->path(), DigestCache::kDefaultMaxBytes, 0));
+    EXPECT_EQ(separate(opened), m_expected);
+    EXPECT_EQ(opened, 0u);
+    EXPECT_FALSE(m_pCache->takeWarning());
+}
+
+TEST_F(CachedSeparationTest, AnyChangeOfAFileMakesItReadAgain) {
+    std::uint64_t opened = 0;
+    ASSERT_EQ(separate(opened), m_expected);
+
+    // New content of the same size (the times move with it): c now equals a and b.
+    write("c.bin", pattern(kLarge, 1));
+    EXPECT_EQ(separate(opened), (std::set<std::set<std::string>>{{"a.bin", "b.bin", "c.bin"}, {"d.txt", "e.txt"}}));
+    EXPECT_EQ(opened, 1u);
+
+    // Only the modification time, set back to what it was a moment ago: the change time still moves.
+    struct stat st {};
+    ASSERT_EQ(::stat((m_dir / "files/a.bin").c_str(), &st), 0);
+    const struct timespec times[2] = {st.st_atim, st.st_mtim};
+    ASSERT_EQ(::utimensat(AT_FDCWD, (m_dir / "files/a.bin").c_str(), times, 0), 0);
+    separate(opened);
+    EXPECT_EQ(opened, 1u);
+
+    // Another file under the same name (a new inode): written aside and renamed over it.
+    m_dir.writeFile("files/e.new", "small and equal");
+    ASSERT_EQ(std::rename((m_dir / "files/e.new").c_str(), (m_dir / "files/e.txt").c_str()), 0);
+    EXPECT_EQ(separate(opened), (std::set<std::set<std::string>>{{"a.bin", "b.bin", "c.bin"}, {"d.txt", "e.txt"}}));
+    EXPECT_EQ(opened, 1u);
+
+    EXPECT_EQ(separate(opened).size(), 2u);
+    EXPECT_EQ(opened, 0u);
+}
+
+TEST_F(CachedSeparationTest, TheFullScaleScanKeepsItsWholeFileDigestsApart) {
+    std::uint64_t opened = 0;
+    FileSeparator::setUseForcedFullHashCalculation(true);
+    // Samples of a, b, c (3), a and b whole (2), d and e whole (2).
+    EXPECT_EQ(separate(opened), m_expected);
+    EXPECT_EQ(opened, 7u);
+    EXPECT_EQ(separate(opened), m_expected);
+    EXPECT_EQ(opened, 0u);
+    // The default scan needs only the samples, which the full-scale scan stored too.
+    FileSeparator::setUseForcedFullHashCalculation(false);
+    EXPECT_EQ(separate(opened), m_expected);
+    EXPECT_EQ(opened, 0u);
+}
+
+TEST_F(CachedSeparationTest, WithoutACacheEveryFileIsReadEveryTime) {
+    useCache(nullptr);
+    std::uint64_t opened = 0;
+    EXPECT_EQ(separate(opened), m_expected);
+    EXPECT_EQ(opened, 5u);
+    EXPECT_EQ(separate(opened), m_expected);
+    EXPECT_EQ(opened, 5u);
+}
+
+TEST_F(CachedSeparationTest, AFileChangedJustBeforeItsPassIsNotRemembered) {
+    // The window of the user's cache: these files were all written moments ago.
+    useCache(std::make_shared<DigestCache>(m_dir / "cache/digests"));
+    std::uint64_t opened = 0;
+    EXPECT_EQ(separate(opened), m_expected);
+    EXPECT_EQ(opened, 5u);
+    EXPECT_EQ(separate(opened), m_expected);
+    EXPECT_EQ(opened, 5u);
+    EXPECT_EQ(m_pCache->size(), 0u);
+}
+
+}  // namespace

@@ -1,0 +1,240 @@
+// The digest cache on its own: what makes an entry match, and the file it is kept in (damage, bound,
+// age, two writers at once).
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <atomic>
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <thread>
+
+#include "detection/DigestCache.h"
+#include "detection/HashingTestHelpers.h"
+#include "support/TestSupport.h"
+
+namespace {
+
+DigestCache::Key keyNumber(std::uint64_t n, std::uint64_t kind = DigestCache::kWholeFile) {
+    return {7, 1000 + n, 4096 + n, 1'700'000'000'000'000'000 + static_cast<std::int64_t>(n),
+            1'700'000'000'500'000'000 + static_cast<std::int64_t>(n), kind};
+}
+
+DigestCache::Entry entryNumber(std::uint64_t n, std::uint64_t kind = DigestCache::kWholeFile) {
+    DigestCache::Entry e;
+    e.key = keyNumber(n, kind);
+    e.digest.fill(static_cast<std::uint8_t>(n));
+    return e;
+}
+
+std::uintmax_t fileSize(const std::string& path) { return std::filesystem::file_size(path); }
+
+struct DigestCacheFileTest : ::testing::Test {
+    TempDir dir;
+    std::string path = dir / "cache/dorvane/digests";
+    void TearDown() override { DigestCache::setTodayForTesting(std::nullopt); }
+};
+
+TEST_F(DigestCacheFileTest, AnEntryMatchesOnlyTheSameStampAndKind) {
+    DigestCache cache(path);
+    cache.load();
+    cache.update({entryNumber(1), entryNumber(1, 8192)}, {});
+    // Entries of this scan alone: a separation does not look them up (no file is digested twice).
+    EXPECT_FALSE(cache.hasEntriesFromEarlierScans());
+    ASSERT_TRUE(cache.find(keyNumber(1)));
+    EXPECT_EQ(cache.find(keyNumber(1))->digest, entryNumber(1).digest);
+    EXPECT_TRUE(cache.find(keyNumber(1, 8192)));
+    EXPECT_FALSE(cache.find(keyNumber(1, 4096))) << "another block length is another digest";
+
+    const DigestCache::Key base = keyNumber(1);
+    for (int field = 0; field < 5; ++field) {
+        DigestCache::Key changed = base;
+        switch (field) {
+            case 0: ++changed.device; break;
+            case 1: ++changed.inode; break;
+            case 2: ++changed.size; break;
+            case 3: ++changed.modificationNs; break;
+            case 4: ++changed.changeNs; break;
+        }
+        EXPECT_FALSE(cache.find(changed)) << "field " << field;
+    }
+
+    // The file changed: its new digest replaces the old one instead of joining it.
+    DigestCache::Entry newer = entryNumber(1);
+    newer.key.modificationNs += 5;
+    newer.key.changeNs += 5;
+    newer.digest.fill(0xEE);
+    cache.update({newer}, {});
+    EXPECT_FALSE(cache.find(base));
+    ASSERT_TRUE(cache.find(newer.key));
+    EXPECT_EQ(cache.find(newer.key)->digest, newer.digest);
+    EXPECT_EQ(cache.size(), 2u);
+}
+
+TEST_F(DigestCacheFileTest, SavedEntriesComeBackInTheNextProcessAndAnUnchangedCacheIsNotWrittenAgain) {
+    {
+        DigestCache cache(path);
+        cache.load();
+        std::vector<DigestCache::Entry> entries;
+        for (std::uint64_t n = 0; n < 5000; ++n) entries.push_back(entryNumber(n, n % 2 ? 8192 : DigestCache::kWholeFile));
+        entries[3].flags = DigestCache::kPngChecked | DigestCache::kPngNeedsWholeDigest;
+        cache.update(entries, {});
+        ASSERT_TRUE(cache.save());
+        EXPECT_FALSE(cache.takeWarning());
+    }
+    struct stat before {};
+    ASSERT_EQ(::stat(path.c_str(), &before), 0);
+    DigestCache again(path);
+    again.load();
+    EXPECT_EQ(again.size(), 5000u);
+    EXPECT_TRUE(again.hasEntriesFromEarlierScans());
+    for (std::uint64_t n : {0u, 1u, 3u, 4999u}) {
+        auto found = again.find(keyNumber(n, n % 2 ? 8192 : DigestCache::kWholeFile));
+        ASSERT_TRUE(found) << n;
+        EXPECT_EQ(found->digest, entryNumber(n).digest);
+        EXPECT_EQ(found->flags, n == 3 ? DigestCache::kPngChecked | DigestCache::kPngNeedsWholeDigest : 0u);
+    }
+    // Entries used on the day they were stored change nothing: no write at all.
+    again.update({}, {keyNumber(0), keyNumber(2)});
+    ASSERT_TRUE(again.save());
+    struct stat after {};
+    ASSERT_EQ(::stat(path.c_str(), &after), 0);
+    EXPECT_EQ(before.st_ino, after.st_ino);
+    EXPECT_FALSE(again.takeWarning());
+}
+
+TEST_F(DigestCacheFileTest, ADamagedFileIsNeverTrustedAndSaysSoOnce) {
+    {
+        DigestCache cache(path);
+        cache.load();
+        cache.update({entryNumber(1), entryNumber(2), entryNumber(3)}, {});
+        ASSERT_TRUE(cache.save());
+    }
+    std::string good = hashing_test::readAll(path);
+    ASSERT_EQ(good.size(), 32u + 3 * 72);
+    auto withBytes = [&](const std::string& bytes) {
+        std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+    };
+    std::string flipped = good;
+    flipped[32 + 72 + 40] ^= 0x01;  // a time of the second entry
+    const std::vector<std::pair<std::string, std::string>> damages = {
+        {"cut short", good.substr(0, good.size() - 10)},
+        {"one byte flipped", flipped},
+        {"not a cache at all", std::string(200, 'x')},
+        {"shorter than a header", good.substr(0, 12)},
+        {"grown", good + std::string(72, '\0')},
+    };
+    for (const auto& [what, bytes] : damages) {
+        withBytes(bytes);
+        DigestCache cache(path);
+        cache.load();
+        cache.load();
+        EXPECT_EQ(cache.size(), 0u) << what;
+        EXPECT_FALSE(cache.find(keyNumber(1))) << what;
+        EXPECT_FALSE(cache.find(keyNumber(3))) << what;
+        std::optional<std::string> warning = cache.takeWarning();
+        ASSERT_TRUE(warning) << what;
+        EXPECT_NE(warning->find(path), std::string::npos) << *warning;
+        EXPECT_FALSE(cache.takeWarning()) << what << ": one warning";
+        // It is replaced by a good (empty) cache at the next save.
+        ASSERT_TRUE(cache.save());
+        DigestCache next(path);
+        next.load();
+        EXPECT_FALSE(next.takeWarning()) << what;
+    }
+}
+
+TEST_F(DigestCacheFileTest, TheBoundDropsTheLeastRecentlyUsedFirst) {
+    const std::uint64_t bound = 32 + 10 * 72;
+    DigestCache cache(path, bound);
+    cache.load();
+    // Entries 0-9 stored on day 100, 10-14 on day 101; on day 102 entries 0-2 are used again.
+    DigestCache::setTodayForTesting(100);
+    std::vector<DigestCache::Entry> first, second;
+    for (std::uint64_t n = 0; n < 10; ++n) first.push_back(entryNumber(n));
+    cache.update(first, {});
+    DigestCache::setTodayForTesting(101);
+    for (std::uint64_t n = 10; n < 15; ++n) second.push_back(entryNumber(n));
+    cache.update(second, {});
+    DigestCache::setTodayForTesting(102);
+    cache.update({}, {keyNumber(0), keyNumber(1), keyNumber(2)});
+    ASSERT_TRUE(cache.save());
+    EXPECT_LE(fileSize(path), bound);
+    EXPECT_EQ(cache.size(), 10u);
+    DigestCache reread(path, bound);
+    reread.load();
+    std::set<std::uint64_t> kept;
+    for (std::uint64_t n = 0; n < 15; ++n)
+        if (reread.find(keyNumber(n))) kept.insert(n);
+    EXPECT_EQ(kept, (std::set<std::uint64_t>{0, 1, 2, 10, 11, 12, 13, 14, 8, 9}));
+}
+
+TEST_F(DigestCacheFileTest, EntriesUnusedForMonthsAreForgotten) {
+    DigestCache cache(path);
+    cache.load();
+    DigestCache::setTodayForTesting(1000);
+    cache.update({entryNumber(1), entryNumber(2)}, {});
+    DigestCache::setTodayForTesting(1000 + DigestCache::kForgetAfterDays);
+    cache.update({}, {keyNumber(2)});
+    DigestCache::setTodayForTesting(1001 + DigestCache::kForgetAfterDays);
+    ASSERT_TRUE(cache.save());
+    EXPECT_FALSE(cache.find(keyNumber(1)));
+    EXPECT_TRUE(cache.find(keyNumber(2)));
+}
+
+TEST_F(DigestCacheFileTest, TwoWritersAtOnceLeaveOneWholeFile) {
+    // Two caches over one file (as two processes would have), saving over and over at the same time:
+    // any reader at any moment finds one of their files whole, never a mix or a damaged one.
+    std::atomic<bool> stop{false};
+    auto writer = [&](std::uint64_t base) {
+        for (int round = 0; round < 40; ++round) {
+            DigestCache cache(path);
+            cache.load();
+            std::vector<DigestCache::Entry> entries;
+            for (std::uint64_t n = 0; n < 300; ++n) entries.push_back(entryNumber(base + n * 7 + round));
+            cache.update(entries, {});
+            EXPECT_TRUE(cache.save());
+        }
+    };
+    int damaged = 0;
+    std::thread reader([&] {
+        while (!stop) {
+            DigestCache cache(path);
+            cache.load();
+            if (auto warning = cache.takeWarning()) ++damaged;
+        }
+    });
+    std::thread a(writer, 0), b(writer, 100000);
+    a.join();
+    b.join();
+    stop = true;
+    reader.join();
+    EXPECT_EQ(damaged, 0);
+    DigestCache last(path);
+    last.load();
+    EXPECT_FALSE(last.takeWarning());
+    EXPECT_GE(last.size(), 300u);
+    // No temporary file is left behind.
+    std::size_t files = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(dir / "cache/dorvane")) {
+        (void)entry;
+        ++files;
+    }
+    EXPECT_EQ(files, 1u);
+}
+
+TEST_F(DigestCacheFileTest, AFolderThatCannotHoldTheCacheIsAWarningNotAFailureOfTheScan) {
+    dir.writeFile("cache/dorvane", "a file where the folder should be");
+    DigestCache cache(path);
+    cache.load();
+    EXPECT_TRUE(cache.takeWarning()) << "the cache cannot be read there";
+    cache.update({entryNumber(1)}, {});
+    EXPECT_FALSE(cache.save());
+    std::optional<std::string> warning = cache.takeWarning();
+    ASSERT_TRUE(warning);
+    EXPECT_NE(warning->find("could not be written"), std::string::npos) << *warning;
+    EXPECT_TRUE(cache.find(keyNumber(1))) << "still good for this process";
+}
+
+}  // namespace
