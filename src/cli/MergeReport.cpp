@@ -26,32 +26,45 @@ std::string pad(std::string text, std::size_t width) {
 // The source's items that stay where they are, with the reason.
 std::vector<std::pair<const MergeItem*, std::string>> staying(const MergeOperationData& data) {
     std::vector<std::pair<const MergeItem*, std::string>> out;
-    const std::string other = data.destinationFolder().name();
+    const MergeFolder& destination = data.destinationFolder();
+    const std::string other = "\"" + destination.name() + "\"";
     for (const auto& item : data.sourceFolder().items()) {
         if (item->action()) continue;
-        if (!item->file())
-            out.emplace_back(item.get(), "not a regular file or folder the scan compared");
+        if (!item->file()) {
+            out.emplace_back(item.get(), "the scan left it out: a link, a special file or excluded by the settings");
+            continue;
+        }
+        std::string sameAs;
+        for (const MergeItem* there : destination.duplicates())
+            if (there->group() && there->group() == item->group()) {
+                sameAs = there->name();
+                if (sameAs == item->name()) break;
+            }
+        if (sameAs.empty() || sameAs == item->name())
+            out.emplace_back(item.get(), other + " holds the same content");
         else
-            out.emplace_back(item.get(), "\"" + other + "\" holds the same content");
+            out.emplace_back(item.get(), other + " holds the same content as \"" + format::displayPath(sameAs) +
+                                             "\"; --with-different-names merges it too");
     }
     return out;
 }
 }  // namespace
 
 std::string planText(const MergeOperationData& data) {
-    std::string text = data.descriptionText() + "\n";
+    std::string text = data.descriptionText() + "\n" + "From: " + format::displayPath(data.sourceFolder().path()) +
+                       "\nTo:   " + format::displayPath(data.destinationFolder().path()) + "\n";
     const auto items = data.affectedItems();
     const auto stays = staying(data);
     if (!items.empty() || !stays.empty()) text += "\n";
     for (const MergeItem* item : items) {
         text += "  " + pad(MergeOperationData::detailsLabel(*item->action(), MergeItemPhase::Planned), 16) +
-                format::displayPath(item->path());
+                format::displayPath(item->name());
         if (item->destinationName() != item->name())
             text += "  (as \"" + format::displayPath(item->destinationName()) + "\": the name is taken)";
         text += "\n";
     }
     for (const auto& [item, why] : stays)
-        text += "  " + pad("stays", 16) + format::displayPath(item->path()) + "  (" + why + ")\n";
+        text += "  " + pad("stays", 16) + format::displayPath(item->name()) + "  (" + why + ")\n";
     const auto& options = data.options();
     if (options.colorTag > 0) text += "Label: " + FileLabels::colourName(options.colorTag) + "\n";
     if (options.removeSourceFolder)
