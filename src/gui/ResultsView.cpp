@@ -26,6 +26,7 @@
 #include "gui/DesktopActions.h"
 #include "gui/FoldersModel.h"
 #include "gui/GroupsModel.h"
+#include "gui/MergeLauncher.h"
 #include "results/DuplicateItem.h"
 #include "results/DuplicatesCategory.h"
 #include "results/DuplicatesContainer.h"
@@ -98,6 +99,7 @@ ResultsView::ResultsView(WindowController& controller, QWidget* parent)
     rankingRow->addWidget(new QLabel(QStringLiteral("Show:")));
     rankingRow->addWidget(m_pRankings);
     rankingRow->addWidget(m_pFoldersNote, 1);
+    merge_launcher::install(m_pFoldersTree, m_pFoldersModel, rankingRow, m_controller);
     auto* foldersPage = new QWidget;
     auto* foldersLayout = new QVBoxLayout(foldersPage);
     foldersLayout->setContentsMargins(0, 0, 0, 0);

@@ -9,6 +9,8 @@
 #include <set>
 
 #include "MergeFixture.h"
+#include "operations/OneFileMergeOperation.h"
+#include "scan/FolderSystemItem.h"
 #include "platform/FileLabels.h"
 #include "platform/FileTransfer.h"
 
@@ -235,4 +237,34 @@ TEST_F(MergeRun, ALabelTheFileSystemRefusesLeavesTheMergeSuccessful) {
     ASSERT_EQ(outcome.results.size(), 1u);
     EXPECT_EQ(outcome.results[0].labelStatus.code(), StatusCode::NotSupported);
     EXPECT_TRUE(outcome.sourceFolderTrashed);
+}
+
+TEST_F(MergeRun, OneFileOfAPairIsCopiedOrMovedIntoTheOtherFolderUnderAFreeName) {
+    write("A/shared.txt", "shared");
+    write("A/photo.jpg", "A's photo");
+    write("B/shared.txt", "shared");
+    write("B/photo.jpg", "B's photo");
+    ASSERT_TRUE(scan());
+    auto* photo = container->findExistedSystemItemWithPath(path("A/photo.jpg"));
+    auto* other = container->findExistedSystemItemWithPath(path("B"));
+    ASSERT_TRUE(photo && other && other->isDir());
+    const auto& target = static_cast<const FolderSystemItem&>(*other);
+
+    auto copy = OneFileMergeOperation::buildOperationWithCopy(*photo, target);
+    EXPECT_EQ(copy->destination(), path("B/photo 2.jpg"));
+    std::optional<std::string> copiedTo;
+    copy->start([&](const std::string& destination, const Status&) { copiedTo = destination; });
+    ASSERT_TRUE(runMainLoopUntil([&] { return copiedTo.has_value(); }));
+    EXPECT_EQ(*copiedTo, path("B/photo 2.jpg"));
+    EXPECT_EQ(copy->fileOperationResult(), FileOperationResult::Successful);
+    EXPECT_EQ(read(path("B/photo 2.jpg")), "A's photo");
+    EXPECT_EQ(read(path("B/photo.jpg")), "B's photo");
+
+    auto move = OneFileMergeOperation::buildOperationWithMove(*photo, target);
+    EXPECT_EQ(move->destination(), path("B/photo 3.jpg"));
+    std::optional<std::string> movedTo;
+    move->start([&](const std::string& destination, const Status&) { movedTo = destination; });
+    ASSERT_TRUE(runMainLoopUntil([&] { return movedTo.has_value(); }));
+    EXPECT_FALSE(fs::exists(path("A/photo.jpg")));
+    EXPECT_EQ(read(path("B/photo 3.jpg")), "A's photo");
 }
