@@ -52,7 +52,7 @@ std::vector<MergeRow> MergeSession::rowsOf(const MergeFolder& folder) const {
                     row.status = "failed: " + item->error()->message();
                 else if (item->result() == FileOperationResult::Unknown && item->phase() == MergeItemPhase::Done)
                     row.status = "not done";
-                if (item->destinationName() != item->name() && item->phase() == MergeItemPhase::Planned)
+                if (item->destinationName() != item->name() && item->result() != FileOperationResult::Failed)
                     row.status += " as \"" + item->destinationName() + "\"";
             }
             rows.push_back(std::move(row));
