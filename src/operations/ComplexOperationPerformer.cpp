@@ -57,7 +57,7 @@ void ComplexOperationPerformer::perform() {
             finishOne(i, false, checks[i].sourceSize());
             continue;
         }
-        if (m_bIsCanceled) {
+        if (isCanceled()) {
             finishOne(i, false, checks[i].sourceSize());
             continue;
         }

@@ -38,7 +38,10 @@ public:
     void perform();
     // The operations not yet started are left out (counted as not performed).
     void cancel() { m_bIsCanceled = true; }
-    bool isCanceled() const { return m_bIsCanceled; }
+    bool isCanceled() const { return m_bIsCanceled || (m_pCancelFlag && m_pCancelFlag->load()); }
+    // A flag owned by the caller that cancels as well, for a caller that may cancel from another thread
+    // while this performer comes and goes; it must outlive perform().
+    void setCancelFlag(const std::atomic<bool>* flag) { m_pCancelFlag = flag; }
 
     const ComplexOperation& operation() const { return m_operation; }
     const SubOperationsStatistics& statistics() const { return m_statistics; }
@@ -66,4 +69,5 @@ private:
     bool m_bIsUsed = false;
     bool m_bHasErrors = false;
     std::atomic<bool> m_bIsCanceled {false};
+    const std::atomic<bool>* m_pCancelFlag = nullptr;
 };

@@ -25,7 +25,6 @@ struct MergeOperation::State : ComplexOperationPerformerDelegate {
     MergeAction action = MergeAction::Move;
     std::uint64_t sizeOfAllItems = 0;
     std::atomic<bool> canceled {false};
-    std::atomic<ComplexOperationPerformer*> performer {nullptr};
     std::weak_ptr<State> self;
 
     MergeOperationResult resultOf(const FileOperationProgressInfo& info) const {
@@ -69,10 +68,7 @@ MergeOperation::~MergeOperation() {
     cancel();
 }
 
-void MergeOperation::cancel() {
-    m_pState->canceled = true;
-    if (ComplexOperationPerformer* performer = m_pState->performer.load()) performer->cancel();
-}
+void MergeOperation::cancel() { m_pState->canceled = true; }
 
 void MergeOperation::start(MergeOperationListener* listener) {
     if (m_bIsStarted) return;
@@ -104,10 +100,8 @@ void MergeOperation::start(MergeOperationListener* listener) {
     m_pWorkQueue = SerialQueue::create("merge operation queue");
     m_pWorkQueue->async([state = m_pState, complex = std::move(complex), sourcePath, destinationPath, removeSource] {
         ComplexOperationPerformer performer(complex, state.get());
-        state->performer = &performer;
-        if (state->canceled) performer.cancel();
+        performer.setCancelFlag(&state->canceled);
         performer.perform();
-        state->performer = nullptr;
 
         MergeOutcome outcome;
         outcome.statistics = performer.statistics();

@@ -268,3 +268,37 @@ TEST_F(MergeRun, OneFileOfAPairIsCopiedOrMovedIntoTheOtherFolderUnderAFreeName) 
     EXPECT_FALSE(fs::exists(path("A/photo.jpg")));
     EXPECT_EQ(read(path("B/photo 3.jpg")), "A's photo");
 }
+
+TEST_F(MergeRun, AStopLeavesTheItemsNotYetBegunAndKeepsTheSource) {
+    write("A/shared.txt", "shared");
+    write("A/a.txt", "a");
+    write("A/b.txt", "b");
+    write("A/c.txt", "c");
+    write("B/shared.txt", "shared");
+    auto data = plan("A", "B", moving(false, true));
+    ASSERT_TRUE(data);
+    MergeOperation operation(data);
+    // The stop comes while the first file is being moved (on the merge's queue).
+    class StoppingTransfer : public LinuxFileTransfer {
+    public:
+        explicit StoppingTransfer(MergeOperation& op) : m_op(op) {}
+        Status moveNoReplace(const std::string& from, const std::string& to) override {
+            m_op.cancel();
+            return LinuxFileTransfer::moveNoReplace(from, to);
+        }
+        MergeOperation& m_op;
+    };
+    FileTransfer::setStandard(std::make_shared<StoppingTransfer>(operation));
+    WaitingListener listener;
+    operation.start(&listener);
+    ASSERT_TRUE(runMainLoopUntil([&] { return listener.outcome.has_value(); }));
+    const MergeOutcome& outcome = *listener.outcome;
+    EXPECT_EQ(outcome.statistics.countOfSuccessfullyPerformed, 1);
+    EXPECT_EQ(outcome.statistics.countOfNotPerformed, 2);
+    EXPECT_TRUE(fs::exists(path("B/a.txt")));
+    EXPECT_TRUE(fs::exists(path("A/b.txt")));
+    EXPECT_TRUE(fs::exists(path("A/c.txt")));
+    EXPECT_FALSE(outcome.sourceFolderTrashed);
+    EXPECT_FALSE(outcome.succeeded());
+    EXPECT_EQ(data->sourceFolder().itemsByName().at("b.txt")->result(), FileOperationResult::Unknown);
+}
