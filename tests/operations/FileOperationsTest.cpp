@@ -19,6 +19,7 @@
 #include "operations/MoveOperationWithTagging.h"
 #include "platform/FileCalls.h"
 #include "platform/FileLabels.h"
+#include "platform/FileSystem.h"
 #include "platform/FileTransfer.h"
 #include "platform/Volumes.h"
 #include "support/TestSupport.h"
@@ -239,4 +240,45 @@ TEST(ComplexOperationInfoTitles, NameTheActionAndTheItems) {
     EXPECT_EQ(Info(Info::MainAction::Move, 1, Info::Source::OneFolder).failureTitle(), "Cannot move folder");
     EXPECT_EQ(Info(Info::MainAction::Restore, 1, Info::Source::OneFile).failureTitle(), "Cannot restore file");
     EXPECT_EQ(Info(Info::MainAction::Copy, 1, Info::Source::ManyItems).failureTitle(), "Cannot copy item");
+}
+
+TEST_F(FileOperations, AReadOnlyDiskOrAFolderTheUserCannotWriteRefusesBeforeAnythingIsTried) {
+    dir.writeFile("a.txt", "a");
+    dir.makeFolder("to");
+    class ReadOnlyVolumes : public LinuxVolumes {
+    public:
+        explicit ReadOnlyVolumes(std::string folder) : m_folder(std::move(folder)) {}
+        std::optional<VolumeInfo> volumeOfPath(const std::string& path) const override {
+            auto volume = LinuxVolumes::volumeOfPath(path);
+            if (volume && path == m_folder) volume->readOnly = true;
+            return volume;
+        }
+        std::string m_folder;
+    };
+    Volumes::setStandard(std::make_shared<ReadOnlyVolumes>(dir / "to"));
+    CopyOperation copy(dir / "a.txt", dir / "to/a.txt");
+    EXPECT_EQ(copy.checkImplementability().result(), ImplementabilityResult::DestinationReadOnlyDisk);
+    ComplexOperation complex;
+    complex.operations.push_back(std::make_shared<CopyOperation>(dir / "a.txt", dir / "to/a.txt"));
+    ComplexOperationPerformer performer(complex, nullptr);
+    performer.perform();
+    EXPECT_EQ(performer.statistics().countOfFailed, 1);
+    EXPECT_EQ(complex.operations[0]->status().code(), StatusCode::ReadOnlyFileSystem);
+    EXPECT_FALSE(fs::exists(dir / "to/a.txt"));
+    Volumes::setStandard(nullptr);
+
+    class LockedFolders : public LinuxFileSystem {
+    public:
+        explicit LockedFolders(std::string folder) : m_folder(std::move(folder)) {}
+        bool isWritable(const std::string& path) const override {
+            return path != m_folder && LinuxFileSystem::isWritable(path);
+        }
+        std::string m_folder;
+    };
+    FileSystem::setStandard(std::make_shared<LockedFolders>(dir.path()));
+    const auto move = OperationImplementability::forMove(dir / "a.txt", dir / "to/a.txt");
+    FileSystem::setStandard(nullptr);
+    EXPECT_EQ(move.result(), ImplementabilityResult::PossibleWithAdministratorPrivileges);
+    EXPECT_EQ(move.status().code(), StatusCode::PermissionDenied);
+    EXPECT_EQ(move.status().path(), dir.path());
 }
