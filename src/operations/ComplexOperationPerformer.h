@@ -12,20 +12,9 @@
 #include <vector>
 
 #include "operations/ComplexOperation.h"
+#include "operations/ComplexOperationPerformerDelegate.h"
 #include "operations/FileOperationProgressInfo.h"
 #include "operations/SubOperationsStatistics.h"
-
-class ComplexOperationPerformer;
-
-class ComplexOperationPerformerDelegate {
-public:
-    virtual ~ComplexOperationPerformerDelegate() = default;
-    virtual void complexOperationStarted(ComplexOperationPerformer&) {}
-    // `done` holds the records since the previous report; `bytesDone` counts every finished operation.
-    virtual void complexOperationProgress(ComplexOperationPerformer&, const std::vector<FileOperationProgressInfo>& done,
-                                          const SubOperationsStatistics& statistics, std::uint64_t bytesDone) = 0;
-    virtual void complexOperationFinished(ComplexOperationPerformer&, const SubOperationsStatistics&) {}
-};
 
 class ComplexOperationPerformer {
 public:

@@ -9,16 +9,10 @@
 #include <memory>
 
 #include "operations/MergeOperationData.h"
+#include "operations/MergeOperationListener.h"
 #include "operations/MergeOperationResult.h"
 
 class SerialQueue;
-
-class MergeOperationListener {
-public:
-    virtual ~MergeOperationListener() = default;
-    virtual void mergeOperationProgress(const MergeOperationProgressInfo&) {}
-    virtual void mergeOperationFinished(const MergeOutcome& outcome) = 0;
-};
 
 class MergeOperation {
 public:
