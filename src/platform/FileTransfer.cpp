@@ -193,8 +193,8 @@ Status sameBytes(const std::string& original, const std::string& copy) {
     return status;
 }
 
-// Whether the copy at `to` is complete: the same kinds and sizes throughout, and the same bytes for
-// every file smaller than the limit.
+// Whether the copy at `to` is complete: the same kinds and sizes throughout, the same link targets,
+// and the same bytes for every file smaller than the limit.
 Status verifyCopy(const std::string& from, const std::string& to, std::uint64_t contentLimit) {
     struct stat a {}, b {};
     if (::lstat(from.c_str(), &a) != 0) return Status::fromErrno(errno, from);
@@ -203,6 +203,15 @@ Status verifyCopy(const std::string& from, const std::string& to, std::uint64_t 
     if (S_ISREG(a.st_mode)) {
         if (a.st_size != b.st_size) return Status(StatusCode::CopyMismatch, 0, to);
         return static_cast<std::uint64_t>(a.st_size) < contentLimit ? sameBytes(from, to) : Status::ok();
+    }
+    if (S_ISLNK(a.st_mode)) {
+        std::vector<char> left(4096), right(4096);
+        const ssize_t n = ::readlink(from.c_str(), left.data(), left.size());
+        const ssize_t m = ::readlink(to.c_str(), right.data(), right.size());
+        if (n < 0) return Status::fromErrno(errno, from);
+        if (m < 0) return Status::fromErrno(errno, to);
+        const bool same = n == m && std::memcmp(left.data(), right.data(), static_cast<std::size_t>(n)) == 0;
+        return same ? Status::ok() : Status(StatusCode::CopyMismatch, 0, to);
     }
     if (!S_ISDIR(a.st_mode)) return Status::ok();
     std::vector<std::string> names, copied;
