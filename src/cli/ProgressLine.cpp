@@ -69,4 +69,14 @@ std::string describe(const FoldersScanner& s, ScanPercentage& percentage, int wi
                 "possible " + format::count(s.getCountOfPossibleDuplicates()) + " (" + format::size(possibleSize) + ")"},
                width);
 }
+
+std::string describeTransfer(const std::string& title, std::uint64_t filesDone, std::uint64_t files,
+                             std::uint64_t bytesDone, std::uint64_t bytes, double seconds, int width) {
+    char percent[16];
+    const double share = bytes ? ratio(bytesDone, bytes) : ratio(filesDone, files);
+    std::snprintf(percent, sizeof percent, "%.0f%%", 100.0 * share);
+    return format::fitLine({title + " " + percent, format::count(filesDone) + " of " + format::counted(files, "file", "files"),
+                            format::size(bytesDone) + " of " + format::size(bytes), format::duration(seconds)},
+                           width);
+}
 }  // namespace progress_line

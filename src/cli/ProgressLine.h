@@ -3,6 +3,7 @@
 // the terminal's width (least useful parts first). Main thread only.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 class FoldersScanner;
@@ -22,4 +23,7 @@ private:
 };
 
 std::string describe(const FoldersScanner& scanner, ScanPercentage& percentage, int width);
+// A file operation's line: "Moving 40% | 2 of 5 files | 1.2 MiB of 3.0 MiB | 0:03".
+std::string describeTransfer(const std::string& title, std::uint64_t filesDone, std::uint64_t files,
+                             std::uint64_t bytesDone, std::uint64_t bytes, double seconds, int width);
 }  // namespace progress_line

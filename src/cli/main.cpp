@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "cli/HistoryCommand.h"
+#include "cli/MergeCommand.h"
 #include "cli/RemoveCommand.h"
 #include "cli/RestoreCommand.h"
 #include "cli/ScanCommand.h"
@@ -28,6 +29,7 @@ const char* kUsage =
     "  remove PLAN        remove the copies a JSON report marks \"selected\" ('dorvane remove --help')\n"
     "  restore            put back the copies a removal run took away ('dorvane restore --help')\n"
     "  trash PATH...      move files to the Trash (the removal helper's command; 'dorvane trash --help')\n"
+    "  merge SOURCE DEST  move or copy what SOURCE holds and DEST lacks into DEST ('dorvane merge --help')\n"
     "\n"
     "  dorvane --version  print the version\n"
     "  dorvane --help     print this help; 'dorvane scan --help' lists the scan options\n";
@@ -46,6 +48,7 @@ int runCommand(const std::string& command, const std::vector<std::string>& rest)
     if (command == "restore") return runRestoreCommand(rest);
     if (command == "remove") return runRemoveCommand(rest);
     if (command == "trash") return runTrashCommand(rest);
+    if (command == "merge") return runMergeCommand(rest);
     std::fprintf(stderr, "dorvane: unknown command '%s'\nTry 'dorvane --help'.\n", command.c_str());
     return 2;
 }

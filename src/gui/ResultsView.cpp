@@ -27,6 +27,7 @@
 #include "gui/DesktopActions.h"
 #include "gui/FoldersModel.h"
 #include "gui/GroupsModel.h"
+#include "gui/MergeLauncher.h"
 #include "gui/SelectionBar.h"
 #include "results/DuplicateItem.h"
 #include "results/DuplicatesCategory.h"
@@ -112,6 +113,7 @@ ResultsView::ResultsView(WindowController& controller, QWidget* parent)
     rankingRow->addWidget(new QLabel(QStringLiteral("Show:")));
     rankingRow->addWidget(m_pRankings);
     rankingRow->addWidget(m_pFoldersNote, 1);
+    merge_launcher::install(m_pFoldersTree, m_pFoldersModel, rankingRow, m_controller);
     auto* foldersPage = new QWidget;
     auto* foldersLayout = new QVBoxLayout(foldersPage);
     foldersLayout->setContentsMargins(0, 0, 0, 0);
@@ -274,12 +276,19 @@ void ResultsView::showGroupsMenu(const QPoint& at) {
 void ResultsView::showFoldersMenu(const QPoint& at) {
     const QModelIndex index = m_pFoldersTree->indexAt(at);
     if (!index.isValid()) return;
+    // The row clicked becomes the current one, so that the tree's own actions (Merge…) are about it.
+    m_pFoldersTree->setCurrentIndex(index);
     QMenu menu(this);
     const FolderEntry* entry = m_pFoldersModel->entryAt(index);
     if (index.parent().isValid())
         m_pSelectionBar->addFolderCommands(menu, m_pFoldersModel->folderPathAt(index), resultsMayChange());
     else if (entry && entry->group)
         m_pSelectionBar->addGroupCommands(menu, entry->group, resultsMayChange());
+    const auto treeActions = m_pFoldersTree->actions();
+    if (!treeActions.isEmpty()) {
+        if (!menu.isEmpty()) menu.addSeparator();
+        menu.addActions(treeActions);
+    }
     if (!menu.isEmpty()) menu.exec(m_pFoldersTree->viewport()->mapToGlobal(at));
 }
 

@@ -11,15 +11,10 @@
 #include <string>
 #include <vector>
 
+#include "operations/SubOperationsStatistics.h"
+
 class BaseRemovedItem;
 class RestoreComplexOperationDelegate;
-
-struct SubOperationsStatistics {
-    std::int64_t totalCount = 0;
-    std::int64_t countOfSuccessfullyPerformed = 0;
-    std::int64_t countOfFailed = 0;
-    std::int64_t countOfNotPerformed = 0;
-};
 
 class RestoreComplexOperation {
 public:

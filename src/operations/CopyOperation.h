@@ -9,6 +9,9 @@ class CopyOperation : public FileOperation {
 public:
     using FileOperation::FileOperation;
     FileOperationAction action() const override { return FileOperationAction::Copy; }
+    OperationImplementability checkImplementability() const override {
+        return OperationImplementability::forCopy(source(), destination());
+    }
 
 protected:
     Status performOperation() override { return FileTransfer::standard().copyNoReplace(source(), destination()); }

@@ -9,6 +9,9 @@ class MoveOperation : public FileOperation {
 public:
     using FileOperation::FileOperation;
     FileOperationAction action() const override { return FileOperationAction::Move; }
+    OperationImplementability checkImplementability() const override {
+        return OperationImplementability::forMove(source(), destination());
+    }
 
 protected:
     Status performOperation() override { return FileTransfer::standard().moveNoReplace(source(), destination()); }

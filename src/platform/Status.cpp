@@ -25,6 +25,7 @@ StatusCode Status::codeForErrno(int e) {
         case EINVAL: return StatusCode::InvalidArgument;
         case EIO: return StatusCode::IoError;
         case EFBIG: return StatusCode::TooLarge;
+        case EOPNOTSUPP: return StatusCode::NotSupported;
         default: return StatusCode::Other;
     }
 }
@@ -37,5 +38,6 @@ std::string Status::message() const {
     if (m_eCode == StatusCode::NotARegularFile)
         reason = m_nErrno == ELOOP ? "a symbolic link, not a regular file" : "not a regular file";
     if (m_eCode == StatusCode::TooLarge) reason = "too large";
+    if (m_eCode == StatusCode::CopyMismatch) reason = "the copy differs from the original";
     return m_sPath.empty() ? reason : m_sPath + ": " + reason;
 }

@@ -22,6 +22,8 @@ enum class StatusCode {
     IoError,
     NotARegularFile,  // a link, folder, FIFO or device where a regular file was asked for
     TooLarge,         // bigger than the caller's limit
+    NotSupported,     // the file system cannot do it (extended attributes, …)
+    CopyMismatch,     // a copy read back differs from its original
     Other,
 };
 
