@@ -1,5 +1,7 @@
 #include "platform/UserPaths.h"
 
+#include <unistd.h>
+
 #include <cstdlib>
 
 #include "platform/FileSystem.h"
@@ -19,4 +21,10 @@ std::string configHome() { return fromEnvironment("XDG_CONFIG_HOME", home() + "/
 std::string dataHome() { return fromEnvironment("XDG_DATA_HOME", home() + "/.local/share"); }
 std::string applicationData() { return dataHome() + "/Dorvane"; }
 std::string settingsFile() { return configHome() + "/dorvane/settings.json"; }
+std::string workingFolder() {
+    char* cwd = ::getcwd(nullptr, 0);
+    std::string folder = cwd ? cwd : "/";
+    std::free(cwd);
+    return folder;
+}
 }  // namespace user_paths

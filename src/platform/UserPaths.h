@@ -10,4 +10,5 @@ std::string configHome();      // $XDG_CONFIG_HOME, else ~/.config
 std::string dataHome();        // $XDG_DATA_HOME, else ~/.local/share
 std::string applicationData(); // dataHome()/Dorvane
 std::string settingsFile();    // configHome()/dorvane/settings.json
+std::string workingFolder();   // the process's current folder, byte for byte ("/" when unknown)
 }  // namespace user_paths
