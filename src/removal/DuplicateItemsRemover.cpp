@@ -135,8 +135,9 @@ void DuplicateItemsRemover::onRemoverFinished(DuplicatesStandartRemover& remover
             m_arrAllRemoveErrors.push_back(error);
         } else if (isDefault) {
             m_pDefaultRemoverErrorsContainer->addError(error);
-        } else if (m_bHelperIsFinder && !m_bHelperNotAllowed && m_pActiveGroup &&
-                   m_pActiveGroup->removerType() == DefaultRemoverType::Default) {
+        } else if (m_bHelperIsFinder && m_pActiveGroup && m_pActiveGroup->removerType() == DefaultRemoverType::Default) {
+            // What the Trash helper left, refused or not, is offered again: for permanent removal, with
+            // a question of its own.
             m_pDefaultRemoverErrorsContainer->addErrorToUnknownGroup(error);
         } else {
             m_arrAllRemoveErrors.push_back(error);
@@ -156,9 +157,7 @@ void DuplicateItemsRemover::onRemoverFinished(DuplicatesStandartRemover& remover
 void DuplicateItemsRemover::onUserWasNotAllowedExecuteRemover(DuplicatesStandartRemover& remover) {
     if (m_pActiveRemover.get() != &remover) return;
     log("User was not allowed to execute remover for " + describe(m_pActiveGroup));
-    // A refusal is final for these copies: they are not offered again for permanent removal.
-    m_bHelperNotAllowed = true;
-    // Whatever the helper left stays where it is; the refusal says so once, not as a second message.
+    // The refusal is said once; the final not-removed report does not repeat it.
     m_bCanShowNotRemovedMessage = false;
     if (auto delegate = m_pDelegate.lock()) delegate->onRemoverHelperNotAllowed(*this);
 }
@@ -208,7 +207,6 @@ void DuplicateItemsRemover::onGroupAnswered(const std::shared_ptr<DefaultRemover
     }
     m_pHelperRemover = helper;
     m_bHelperIsFinder = finder;
-    m_bHelperNotAllowed = false;
     beginSession(helper, group);
 }
 

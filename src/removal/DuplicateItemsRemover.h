@@ -116,5 +116,4 @@ private:
     bool m_bIsFinished = false;
     bool m_bCanShowNotRemovedMessage = true;
     bool m_bHelperIsFinder = false;
-    bool m_bHelperNotAllowed = false;  // the current helper session ran nothing
 };

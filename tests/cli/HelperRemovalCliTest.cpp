@@ -173,3 +173,25 @@ TEST(TrashCli, MovesPathsAndRefusesLinks) {
     EXPECT_EQ(listed.out.rfind(other + " → ", 0), 0u) << listed.out;
     EXPECT_FALSE(fs::exists(other));
 }
+
+// The Trash helper cannot move the copy (the Trash's files/ folder takes nothing): the copy is then
+// offered for permanent removal, a question --yes does not answer; without a terminal it stays.
+TEST(HelperRemovalCli, YesNeverTurnsATrashRemovalIntoAPermanentOne) {
+    LockedCopy copy;
+    if (!copy.skipReason.empty()) GTEST_SKIP() << copy.skipReason;
+    fs::create_directories(trashFolder() + "/files");
+    fs::create_directories(trashFolder() + "/info");
+    ASSERT_EQ(shell("chattr +i '" + trashFolder() + "/files'"), 0);
+    Unlock trashFiles {trashFolder() + "/files"};
+    const auto logsBefore = listFolder(logFolder());
+    const DorvaneRun r = runDorvaneBinary({"scan", "-q", "--full", "--all-sizes", "--no-folders", "--select", "auto",
+                                           "--remove", "--yes", QString::fromStdString(copy.root)});
+    EXPECT_EQ(r.status, 1) << r.out << r.err;
+    EXPECT_TRUE(fs::exists(copy.selected));
+    EXPECT_TRUE(fs::exists(copy.kept));
+    EXPECT_NE(r.err.find("cannot be moved to the Trash"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("dorvane: not deleted permanently: --yes only moves copies to the Trash"), std::string::npos)
+        << r.err;
+    EXPECT_NE(r.out.find("Not removed: 1 copy"), std::string::npos) << r.out;
+    EXPECT_TRUE(logged(logsBefore, "removed").empty());
+}

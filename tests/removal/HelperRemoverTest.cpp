@@ -201,22 +201,56 @@ TEST_F(HelperRemoval, ARefusedPkexecRemovesNothingAndSaysSo) {
     EXPECT_TRUE(loggedPaths("removed").empty());
 }
 
-TEST_F(HelperRemoval, ARefusedTrashHelperIsNotFollowedByAPermanentOffer) {
-    copyInAReadOnlyFolder();
-    ProcessRights::setStandard(std::make_shared<NeedsAdministrator>());
-    launcher->exitStatus = DorvaneRemover::kPkexecDismissed;
-    ProcessLauncher::setStandard(launcher);
+// Refused, the Trash helper leaves the copy in place; it is then offered for permanent removal with a
+// question of its own, which may be declined (the copy stays) or confirmed (the permanent helper runs).
+struct RefusedTrashHelper : HelperRemoval {
+    std::shared_ptr<DuplicateItemsRemover> run(bool confirmPermanent) {
+        copyInAReadOnlyFolder();
+        ProcessRights::setStandard(std::make_shared<NeedsAdministrator>());
+        launcher->exitStatus = DorvaneRemover::kPkexecDismissed;
+        ProcessLauncher::setStandard(launcher);
+        // The first question (the Trash) is confirmed; the second one's answer is the case's, and pkexec
+        // lets that helper run.
+        acting->beforeAnswer = [this, confirmPermanent] {
+            if (acting->types.empty()) return;
+            acting->confirm = confirmPermanent;
+            launcher->runForReal = true;
+        };
+        auto r = runWithHelpers(true);
+        EXPECT_GE(launcher->launches.size(), 1u);
+        if (launcher->launches.empty()) return r;
+        EXPECT_EQ(launcher->launches[0][0], "pkexec");
+        EXPECT_EQ(helperDelegate->notAllowed, 1);
+        EXPECT_EQ(acting->types, (std::vector<DefaultRemoverErrorGroupType>{DefaultRemoverErrorGroupType::ReadOnlyAccess,
+                                                                            DefaultRemoverErrorGroupType::Unknown}));
+        if (acting->alerts.size() == 2) {
+            EXPECT_EQ(acting->alerts[1].title, "The file \"clip.mov\" cannot be moved to the Trash");
+            EXPECT_NE(acting->alerts[1].text.find("can only be deleted permanently"), std::string::npos);
+        }
+        EXPECT_TRUE(exists(dir / "a/clip.mov"));
+        return r;
+    }
+};
 
-    auto r = runWithHelpers(true);
-    ASSERT_EQ(launcher->launches.size(), 1u);
-    EXPECT_EQ(launcher->launches[0][0], "pkexec");
-    // Run as root for the user, the command is told whose Trash to use.
+TEST_F(RefusedTrashHelper, DecliningThePermanentQuestionKeepsTheCopy) {
+    auto r = run(false);
+    // Run as root for the user, the Trash command was told whose Trash to use.
     EXPECT_NE(launcher->scriptText.find(" trash --uid "), std::string::npos);
     EXPECT_NE(launcher->scriptText.find(" --data-home '" + user_paths::dataHome() + "'"), std::string::npos);
-    EXPECT_EQ(acting->types, std::vector<DefaultRemoverErrorGroupType>{DefaultRemoverErrorGroupType::ReadOnlyAccess});
-    EXPECT_EQ(helperDelegate->notAllowed, 1);
+    EXPECT_EQ(launcher->launches.size(), 1u);
     ASSERT_EQ(r->removeErrors().size(), 1u);
     EXPECT_TRUE(exists(dir / "b/clip.mov"));
+    EXPECT_TRUE(loggedPaths("removed").empty());
+}
+
+TEST_F(RefusedTrashHelper, ConfirmingThePermanentQuestionRemovesTheCopyForGood) {
+    auto r = run(true);
+    ASSERT_EQ(launcher->launches.size(), 2u);
+    EXPECT_NE(launcher->scriptText.find("rm -f -- \"$p\""), std::string::npos);
+    EXPECT_TRUE(r->removeErrors().empty());
+    EXPECT_FALSE(exists(dir / "b/clip.mov"));
+    EXPECT_TRUE(loggedPaths("removed").count(dir / "b/clip.mov"));
+    EXPECT_TRUE(loggedPaths("moved to trash").empty());
 }
 
 TEST_F(HelperRemoval, AnAllowedPkexecRunsTheScriptAndTheCopyIsGone) {
