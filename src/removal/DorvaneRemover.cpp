@@ -101,10 +101,17 @@ void DorvaneRemover::work() {
             notVerified(entry, std::move(result.reason));
             continue;
         }
-        lines.push_back({entry.path, entry.isDirectory, attributes.immutable, attributes.appendOnly});
+        // A folder that is immutable or append-only takes no removal either: the script clears its flags
+        // around the copy's removal and sets them again.
+        FileAttributes folder;
+        if (!fs.attributesAt(parent, ".", folder)) folder = {};  // unreadable flags count as not set
+        lines.push_back({entry.path, entry.isDirectory, attributes.immutable, attributes.appendOnly, folder.immutable,
+                         folder.appendOnly});
         scripted.push_back(&entry);
+        // Clearing the folder's flags takes the same right as clearing the copy's.
         if (rights.needsAdministratorToRemove(entry.path, entry.parentPath, entry.isDirectory,
-                                              attributes.immutable || attributes.appendOnly))
+                                              attributes.immutable || attributes.appendOnly || folder.immutable ||
+                                                  folder.appendOnly))
             administrator = true;
     }
     if (rights.isAdministrator()) administrator = false;
