@@ -297,6 +297,11 @@ int runRemoval(std::shared_ptr<DuplicatesContainer> container, const RemoveOptio
             for (const auto& error : errors)
                 std::printf("  %s: %s\n", format::displayPath(error->path()).c_str(), error->reasonText().c_str());
         }
+        if (const auto& gone = run->goneWithoutTrash(); !gone.empty()) {
+            std::printf("Gone from their place but not found in the Trash (recorded as removed permanently): %s\n",
+                        format::counted(gone.size(), "copy", "copies").c_str());
+            for (const auto& path : gone) std::printf("  %s\n", format::displayPath(path).c_str());
+        }
         if (stopped)
             std::printf("Stopped: %s %s not processed.\n", format::counted(outcome.notProcessed, "copy", "copies").c_str(),
                         outcome.notProcessed == 1 ? "was" : "were");

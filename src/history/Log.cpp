@@ -65,6 +65,7 @@ void Log::addFile(const std::string& groupId, const std::string& arrayKey, const
         auto object = std::make_shared<JObject>();
         setPath(*object, "path", file.path, 1, 5);
         setFileDetails(*object, file, 2);
+        if (file.vanished) setText(*object, "vanished", "1", 6);
         group->arrayForKey(arrayKey)->addValue(object);
     });
 }

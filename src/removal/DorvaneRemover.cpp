@@ -61,6 +61,7 @@ void DorvaneRemover::work() {
     FileSystem& fs = FileSystem::standard();
     std::vector<std::shared_ptr<RemoveErrorInfo>> errors;
     std::vector<std::shared_ptr<DuplicateItem>> removed;
+    std::vector<std::string> goneElsewhere;
     std::vector<const Entry*> scripted;
     auto notVerified = [&](const Entry& entry, std::string reason) {
         errors.push_back(RemoveErrorInfo::createNotVerified(entry.item, entry.path, entry.isDirectory, std::move(reason)));
@@ -132,17 +133,22 @@ void DorvaneRemover::work() {
         }
         // Examined whatever the script answered: it may have done part of its work.
         for (const Entry* entry : scripted) {
-            if (confirmRemoved(*entry, results))
-                removed.push_back(entry->item);
-            else
+            const Outcome outcome = confirmRemoved(*entry, results);
+            if (outcome == Outcome::Stayed) {
                 errors.push_back(entry->error);
+                continue;
+            }
+            removed.push_back(entry->item);
+            if (outcome == Outcome::GoneElsewhere) goneElsewhere.push_back(entry->path);
         }
     }
 
     auto self = shared_from_this();
-    dispatch::main().async([self, errors = std::move(errors), removed = std::move(removed), notAllowed, administrator] {
+    dispatch::main().async([self, errors = std::move(errors), removed = std::move(removed),
+                            goneElsewhere = std::move(goneElsewhere), notAllowed, administrator] {
         self->m_arrRemoveErrors = errors;
         self->m_arrRemovedItems = removed;
+        self->m_arrGoneElsewherePaths = goneElsewhere;
         self->m_bNotAllowed = notAllowed;
         self->m_bUsedAdministratorRights = administrator && !notAllowed;
         self->m_bFinished = true;

@@ -5,6 +5,7 @@
 #include "history/VXLog.h"
 #include "removal/DefaultRemoverErrorGroup.h"
 #include "removal/DefaultRemoverErrorsContainer.h"
+#include "removal/DorvaneRemover.h"
 #include "removal/DuplicateItemsRemoverBehaviorLog.h"
 #include "removal/DuplicateItemsRemoverDelegate.h"
 #include "removal/DuplicatesDefaultRemover.h"
@@ -129,6 +130,11 @@ void DuplicateItemsRemover::onRemoverFinished(DuplicatesStandartRemover& remover
     if (m_pContainer) m_pContainer->validateEmptyDataAfterRemoveWithListener(nullptr);
     m_nCountOfProcessedItemsLastSession = remover.countOfProcessedItems();
     const bool isDefault = &remover == static_cast<DuplicatesStandartRemover*>(m_pDefaultRemover.get());
+    if (const auto* helper = dynamic_cast<const DorvaneRemover*>(&remover))
+        for (const auto& path : helper->goneElsewherePaths()) {
+            log("Gone without reaching the Trash: " + path);
+            m_arrGoneWithoutTrash.push_back(path);
+        }
     for (const auto& error : remover.removeErrors()) {
         // A copy kept by the check is never offered to a helper: it is to stay.
         if (!error->notVerifiedReason().empty()) {

@@ -29,6 +29,7 @@ public:
     Status run(const std::vector<std::string>& argv, int& status) override {
         launches.push_back(argv);
         if (argv.size() >= 2) scriptText = readAll(argv.back());
+        if (instead) instead();
         if (!runForReal) {
             status = exitStatus;
             return Status::ok();
@@ -45,6 +46,7 @@ public:
     std::string scriptText;
     int exitStatus = 0;
     bool runForReal = false;
+    std::function<void()> instead;  // done in place of the script (another program at that moment)
     PosixProcessLauncher real;
 };
 
@@ -251,6 +253,29 @@ TEST_F(RefusedTrashHelper, ConfirmingThePermanentQuestionRemovesTheCopyForGood) 
     EXPECT_FALSE(exists(dir / "b/clip.mov"));
     EXPECT_TRUE(loggedPaths("removed").count(dir / "b/clip.mov"));
     EXPECT_TRUE(loggedPaths("moved to trash").empty());
+}
+
+// A copy that leaves its place while the Trash helper runs, without the Trash command reporting it there:
+// it counts as removed (it is gone), the history records it under "removed" marked "vanished" rather than
+// as moved to the Trash, and the run names it.
+TEST_F(HelperRemoval, ACopyGoneDuringTheTrashHelperWithoutReachingTheTrashIsSaidAndMarked) {
+    copyInAReadOnlyFolder();
+    launcher->instead = [this] { stdfs::remove(dir / "b/clip.mov"); };
+    ProcessLauncher::setStandard(launcher);
+
+    auto r = runWithHelpers(true);
+    ASSERT_EQ(launcher->launches.size(), 1u);
+    EXPECT_TRUE(r->removeErrors().empty());
+    EXPECT_EQ(r->totalRemovedCount(), 1);
+    ASSERT_EQ(r->goneWithoutTrash().size(), 1u);
+    EXPECT_EQ(r->goneWithoutTrash()[0], dir / "b/clip.mov");
+    EXPECT_TRUE(loggedPaths("moved to trash").empty());
+    EXPECT_TRUE(loggedPaths("removed").count(dir / "b/clip.mov"));
+    std::string logText;
+    for (const auto& name : logFiles())
+        if (!logsBefore.count(name)) logText += FakeLauncher::readAll(*VXLog::shared().logFolderPath() + "/" + name);
+    EXPECT_NE(logText.find("\"isDirectory\": \"0\",\n          \"vanished\": \"1\""), std::string::npos) << logText;
+    EXPECT_EQ(acting->types, std::vector<DefaultRemoverErrorGroupType>{DefaultRemoverErrorGroupType::ReadOnlyAccess});
 }
 
 TEST_F(HelperRemoval, AnAllowedPkexecRunsTheScriptAndTheCopyIsGone) {
