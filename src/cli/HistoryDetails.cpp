@@ -7,6 +7,7 @@
 
 #include <iostream>
 
+#include "cli/Format.h"
 #include "cli/RestoreChoice.h"
 #include "history/BaseRemovedItem.h"
 #include "history/KeptItem.h"
@@ -44,10 +45,12 @@ void writeHistoryDetails(const RestoreController& controller, bool json, std::os
             if (json) {
                 QJsonObject o;
                 o.insert(QStringLiteral("path"), QString::fromStdString(k->originalPath()));
+                if (!format::isValidUtf8(k->originalPath()))
+                    o.insert(QStringLiteral("path_bytes"), QString::fromStdString(format::base64(k->originalPath())));
                 o.insert(QStringLiteral("usable"), usable);
                 kept.append(o);
             } else {
-                out << "    kept           " << k->originalPath() << (usable ? "" : "  (changed or gone since)") << "\n";
+                out << "    kept           " << format::displayPath(k->originalPath()) << (usable ? "" : "  (changed or gone since)") << "\n";
             }
         }
         for (const auto& item : group->children()) {
@@ -59,7 +62,7 @@ void writeHistoryDetails(const RestoreController& controller, bool json, std::os
             if (json) removed.append(restore_choice::describeJson(*item));
             else
                 out << (dynamic_cast<const RestoreItem*>(item.get()) ? "    to the Trash   " : "    permanently    ")
-                    << item->originalPath() << "  " << d.text << "\n";
+                    << format::displayPath(item->originalPath()) << "  " << d.text << "\n";
         }
         QJsonObject g;
         g.insert(QStringLiteral("kept"), kept);

@@ -72,11 +72,18 @@ public:
     explicit TerminalAlerts(const RemoveOptions& options) : m_options(options) {}
     void askAboutGroup(const DefaultRemoverErrorGroup& group, std::function<void(bool)> answer) override {
         const RemoveAlert alert = RemoveAlertTexts::alertForGroup(group);
+        // Deleting for good what was to go to the Trash is a question of its own: --yes does not answer
+        // it, and without a terminal it is declined.
+        const bool permanentFallback = !m_options.permanent && group.removerType() == DefaultRemoverType::Permanent;
         bool confirmed = false;
-        if (m_options.yes)
+        if (m_options.yes && !permanentFallback)
             confirmed = alert.asksConfirmation;
         else if (m_options.interactive)
             confirmed = askOnTerminal(alert, listOf(group));
+        else if (m_options.yes)
+            std::fprintf(stderr, "\n%s\n%s\n%sdorvane: not deleted permanently: --yes only moves copies to the Trash; "
+                                 "answer on a terminal, or remove with --permanent\n",
+                         alert.title.c_str(), alert.text.c_str(), listOf(group).c_str());
         answer(confirmed);
     }
     // The final report is printed by runRemoval itself, with every reason.
@@ -289,6 +296,11 @@ int runRemoval(std::shared_ptr<DuplicatesContainer> container, const RemoveOptio
             std::printf("Not removed: %s\n", format::counted(errors.size(), "copy", "copies").c_str());
             for (const auto& error : errors)
                 std::printf("  %s: %s\n", format::displayPath(error->path()).c_str(), error->reasonText().c_str());
+        }
+        if (const auto& gone = run->goneWithoutTrash(); !gone.empty()) {
+            std::printf("Gone from their place but not found in the Trash (recorded as removed permanently): %s\n",
+                        format::counted(gone.size(), "copy", "copies").c_str());
+            for (const auto& path : gone) std::printf("  %s\n", format::displayPath(path).c_str());
         }
         if (stopped)
             std::printf("Stopped: %s %s not processed.\n", format::counted(outcome.notProcessed, "copy", "copies").c_str(),

@@ -1,7 +1,8 @@
 #include "cli/RestoreChoice.h"
 
-#include <QDir>
+#include <algorithm>
 
+#include "cli/Format.h"
 #include "history/BaseRemovedItem.h"
 #include "history/KeptItem.h"
 #include "history/PermanentlyRemovedItem.h"
@@ -12,6 +13,7 @@
 #include "history/RestoreKenelManager.h"
 #include "history/VXLogFactory.h"
 #include "platform/FileSystem.h"
+#include "platform/UserPaths.h"
 
 namespace restore_choice {
 
@@ -58,7 +60,7 @@ ItemDescription describe(const BaseRemovedItem& item) {
     if (const auto restored = item.pathToRestoredFile()) {
         d.state = ItemState::Restored;
         d.path = *restored;
-        d.text = *restored == item.originalPath() ? "restored" : "restored as " + *restored;
+        d.text = *restored == item.originalPath() ? "restored" : "restored as " + format::displayPath(*restored);
         return d;
     }
     const auto source = item.itemToRestoreFrom();
@@ -84,9 +86,9 @@ ItemDescription describe(const BaseRemovedItem& item) {
 std::string sourceText(const ItemDescription& d) {
     switch (d.state) {
         case ItemState::FromTrash: return "the Trash";
-        case ItemState::FromKeptCopy: return "the kept copy " + d.path;
-        case ItemState::FromRestoredCopy: return "the restored copy " + d.path;
-        default: return d.path;
+        case ItemState::FromKeptCopy: return "the kept copy " + format::displayPath(d.path);
+        case ItemState::FromRestoredCopy: return "the restored copy " + format::displayPath(d.path);
+        default: return format::displayPath(d.path);
     }
 }
 
@@ -96,6 +98,8 @@ QJsonObject describeJson(const BaseRemovedItem& item) {
     const ItemDescription d = describe(item);
     QJsonObject o;
     o.insert(QStringLiteral("path"), QString::fromStdString(item.originalPath()));
+    if (!format::isValidUtf8(item.originalPath()))
+        o.insert(QStringLiteral("path_bytes"), QString::fromStdString(format::base64(item.originalPath())));
     const auto* trashed = dynamic_cast<const RestoreItem*>(&item);
     o.insert(QStringLiteral("removal"), trashed ? QStringLiteral("trash") : QStringLiteral("permanent"));
     if (trashed) o.insert(QStringLiteral("pathInTrash"), QString::fromStdString(trashed->pathInTrash()));
@@ -114,9 +118,24 @@ QJsonObject describeJson(const BaseRemovedItem& item) {
 }
 
 std::string absolutePath(const std::string& path) {
-    QString p = QString::fromStdString(path);
-    if (!QDir::isAbsolutePath(p)) p = QDir::currentPath() + QLatin1Char('/') + p;
-    return QDir::cleanPath(p).toStdString();
+    // Byte by byte: a name that is not UTF-8 must reach the log's paths unchanged.
+    std::string whole = path;
+    if (whole.empty() || whole[0] != '/') whole = user_paths::workingFolder() + "/" + whole;
+    std::vector<std::string> parts;
+    std::size_t start = 0;
+    while (start <= whole.size()) {
+        const std::size_t slash = std::min(whole.find('/', start), whole.size());
+        const std::string part = whole.substr(start, slash - start);
+        if (part == "..") {
+            if (!parts.empty()) parts.pop_back();
+        } else if (!part.empty() && part != ".") {
+            parts.push_back(part);
+        }
+        start = slash + 1;
+    }
+    std::string out;
+    for (const auto& part : parts) out += "/" + part;
+    return out.empty() ? "/" : out;
 }
 
 }  // namespace restore_choice

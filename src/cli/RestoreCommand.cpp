@@ -7,6 +7,7 @@
 #include <optional>
 #include <set>
 
+#include "cli/Format.h"
 #include "cli/RestoreChoice.h"
 #include "history/BaseRemovedItem.h"
 #include "history/RestoreComplexOperation.h"
@@ -15,6 +16,8 @@
 #include "history/RestoreHelper.h"
 
 namespace {
+std::string shown(const std::string& path) { return format::displayPath(path); }
+
 const char* kRestoreUsage =
     "usage: dorvane restore (LOG | --last) [PATH...] [--to DIR] [--from FILE] [--dry-run] [--yes]\n"
     "\n"
@@ -37,8 +40,8 @@ public:
     void restoreOperationSuccessfullyRestore(RestoreComplexOperation&, const BaseRemovedItem& item,
                                              const std::string&, const std::string& destination,
                                              const std::string& note) override {
-        m_out << "restored: " << item.originalPath();
-        if (destination != item.originalPath()) m_out << " -> " << destination;
+        m_out << "restored: " << shown(item.originalPath());
+        if (destination != item.originalPath()) m_out << " -> " << shown(destination);
         const auto it = m_sources.find(&item);
         if (it != m_sources.end()) m_out << " (from " << it->second << ")";
         m_out << "\n";
@@ -46,7 +49,7 @@ public:
     }
     void restoreOperationFailedToRestore(RestoreComplexOperation&, const BaseRemovedItem& item,
                                          const std::string& reason) override {
-        m_out << "not restored: " << item.originalPath() << ": " << reason << "\n";
+        m_out << "not restored: " << shown(item.originalPath()) << ": " << reason << "\n";
     }
     std::map<const BaseRemovedItem*, std::string> m_sources;
 
@@ -129,11 +132,11 @@ int runRestoreCommand(const std::vector<std::string>& arguments, std::istream& i
     }
     std::size_t failed = 0, alreadyRestored = 0;
     for (const auto& path : unknown) {
-        out << "not restored: " << path << ": not removed in this run\n";
+        out << "not restored: " << shown(path) << ": not removed in this run\n";
         ++failed;
     }
     if (!from.empty() && !asked.empty() && !asked.front()->setFileAsFakeOriginal(from)) {
-        out << "not restored: " << asked.front()->originalPath() << ": " << from
+        out << "not restored: " << shown(asked.front()->originalPath()) << ": " << shown(from)
             << " is not the original for the removed duplicate (its size or modification date is different)\n";
         ++failed;
         asked.clear();
@@ -144,13 +147,13 @@ int runRestoreCommand(const std::vector<std::string>& arguments, std::istream& i
     for (const auto& item : asked) {
         const auto d = restore_choice::describe(*item);
         if (d.state == restore_choice::ItemState::Restored && !to) {
-            out << "already " << d.text << ": " << item->originalPath() << "\n";
+            out << "already " << d.text << ": " << shown(item->originalPath()) << "\n";
             ++alreadyRestored;
         } else if (d.state == restore_choice::ItemState::NotRestorable) {
-            out << "not restored: " << item->originalPath() << ": " << d.text.substr(d.text.find(": ") + 2) << "\n";
+            out << "not restored: " << shown(item->originalPath()) << ": " << d.text.substr(d.text.find(": ") + 2) << "\n";
             ++failed;
         } else {
-            std::string source = d.state == restore_choice::ItemState::Restored ? "the restored copy " + d.path
+            std::string source = d.state == restore_choice::ItemState::Restored ? "the restored copy " + shown(d.path)
                                                                                  : restore_choice::sourceText(d);
             delegate.m_sources[item.get()] = source;
             toRestore.push_back(item);
@@ -161,8 +164,8 @@ int runRestoreCommand(const std::vector<std::string>& arguments, std::istream& i
     if (dryRun) {
         for (const auto& item : toRestore) {
             const std::string destination = RestoreHelper::generateRestoreDestinationFilePathForItem(*item, to);
-            out << "would restore: " << item->originalPath();
-            if (destination != item->originalPath()) out << " -> " << destination;
+            out << "would restore: " << shown(item->originalPath());
+            if (destination != item->originalPath()) out << " -> " << shown(destination);
             out << " (from " << delegate.m_sources[item.get()] << ")\n";
         }
     } else if (!toRestore.empty()) {

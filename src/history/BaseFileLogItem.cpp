@@ -4,6 +4,7 @@
 #include <QJsonValue>
 
 #include "history/KeptItem.h"
+#include "history/PathBytes.h"
 #include "history/PermanentlyRemovedItem.h"
 #include "history/RemoveDate.h"
 #include "history/RestoreItem.h"
@@ -43,7 +44,7 @@ std::shared_ptr<Item> makeItem(const QJsonValue& value) {
 bool BaseFileLogItem::initWithJsonObject(const QJsonValue& value, const std::string& originalPathKey) {
     if (value.isObject()) {
         const QJsonObject object = value.toObject();
-        const auto path = textOf(object, originalPathKey);
+        const auto path = path_bytes::pathOf(object, originalPathKey);
         if (!path) return false;
         m_sOriginalPath = *path;
         m_nFileSize = kUnknownSize;
@@ -112,7 +113,7 @@ std::shared_ptr<PermanentlyRemovedItem> PermanentlyRemovedItem::itemFromJsonObje
 
 std::shared_ptr<RestoreItem> RestoreItem::itemFromJsonObject(const QJsonValue& value) {
     if (!value.isObject()) return nullptr;
-    const auto pathInTrash = textOf(value.toObject(), pathInTrashKey());
+    const auto pathInTrash = path_bytes::pathOf(value.toObject(), pathInTrashKey());
     if (!pathInTrash) return nullptr;
     auto item = makeItem<RestoreItem>(value);
     if (item) item->m_sPathInTrash = *pathInTrash;

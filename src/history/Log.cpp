@@ -3,6 +3,7 @@
 #include "history/JArray.h"
 #include "history/JObject.h"
 #include "history/JTextValue.h"
+#include "history/PathBytes.h"
 #include "history/RemoveDate.h"
 #include "platform/SerialQueue.h"
 
@@ -10,6 +11,13 @@ namespace {
 void setText(JObject& object, const std::string& key, std::string text, std::uint64_t order) {
     object.setValueForKey(JTextValue::withText(std::move(text)), key);
     object.setSortOrderForKey(order, key);
+}
+
+// A path member; a path that is not UTF-8 also gets its exact bytes, sorted after the file's details.
+void setPath(JObject& object, const std::string& key, const std::string& path, std::uint64_t order,
+             std::uint64_t bytesOrder) {
+    setText(object, key, path, order);
+    if (!path_bytes::isValidUtf8(path)) setText(object, path_bytes::bytesKey(key), path_bytes::encode(path), bytesOrder);
 }
 
 // "size", "date_mod" and "isDirectory" from `firstOrder` on; a file without a date has no "date_mod".
@@ -55,8 +63,9 @@ void Log::addFile(const std::string& groupId, const std::string& arrayKey, const
         const auto group = groupWithIdentifier(groupId, root);
         if (!group) return;
         auto object = std::make_shared<JObject>();
-        setText(*object, "path", file.path, 1);
+        setPath(*object, "path", file.path, 1, 5);
         setFileDetails(*object, file, 2);
+        if (file.vanished) setText(*object, "vanished", "1", 6);
         group->arrayForKey(arrayKey)->addValue(object);
     });
 }
@@ -76,8 +85,8 @@ void Log::inGroupWithIdFileMovedToTrashWithPath(const std::string& groupId,
         const auto group = groupWithIdentifier(groupId, root);
         if (!group) return;
         auto object = std::make_shared<JObject>();
-        if (pathInTrash) setText(*object, "path in trash", *pathInTrash, 1);
-        setText(*object, "original path", file.path, 2);
+        if (pathInTrash) setPath(*object, "path in trash", *pathInTrash, 1, 6);
+        setPath(*object, "original path", file.path, 2, 7);
         setFileDetails(*object, file, 3);
         group->arrayForKey("moved to trash")->addValue(object);
     });

@@ -10,4 +10,5 @@ struct LogConfigurator {
     std::uint64_t size = 0;
     bool isDirectory = false;
     std::optional<std::int64_t> modificationDate;  // seconds since 1970; absent when unknown
+    bool vanished = false;  // a removed file that left its place by itself: "vanished": "1"
 };

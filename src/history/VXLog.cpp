@@ -54,8 +54,14 @@ void VXLog::onItemRemoved(const std::shared_ptr<DuplicateItem>& item) {
     if (item) onItemRemoved(*item);
 }
 
+void VXLog::onItemGoneElsewhere(const std::shared_ptr<DuplicateItem>& item) {
+    const DuplicatesGroup* group = item ? item->getGroup() : nullptr;
+    if (!group) return;
+    onItemWithPathInGroup(group->getGroupID(), item->getFileItemPath(), std::nullopt, true);
+}
+
 void VXLog::onItemWithPathInGroup(std::int64_t groupId, const std::string& path,
-                                  const std::optional<std::string>& pathInTrash) {
+                                  const std::optional<std::string>& pathInTrash, bool vanished) {
     std::lock_guard lock(m_mutex);
     if (!m_bIsLoggingTurnOn) return;
     const auto group = m_groups.find(groupId);
@@ -63,6 +69,7 @@ void VXLog::onItemWithPathInGroup(std::int64_t groupId, const std::string& path,
     VXLogItem* item = group->second->itemWithPath(path);
     if (!item) return;
     item->isRemoved = true;
+    item->vanished = vanished;
     if (pathInTrash) item->pathInTrash = pathInTrash;
 }
 

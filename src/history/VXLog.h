@@ -39,6 +39,9 @@ public:
     // The copy was removed without the Trash (or had gone already).
     void onItemRemoved(DuplicateItem& item);
     void onItemRemoved(const std::shared_ptr<DuplicateItem>& item);
+    // The copy left its place during a helper's move to the Trash without reaching the Trash: recorded
+    // as removed without the Trash, with "vanished".
+    void onItemGoneElsewhere(const std::shared_ptr<DuplicateItem>& item);
     // Writes the run into a file of its own when logging is on and something was removed, waits for
     // the write, forgets the groups and answers (and keeps for lastRunOutcome) where the log went or
     // why it could not be written; NothingToWrite when logging is off or nothing was removed.
@@ -49,7 +52,7 @@ public:
     // The record by group identifier and path, for callers that no longer hold the member; a null
     // pathInTrash means removed permanently. Unknown groups and paths are ignored.
     void onItemWithPathInGroup(std::int64_t groupId, const std::string& path,
-                               const std::optional<std::string>& pathInTrash);
+                               const std::optional<std::string>& pathInTrash, bool vanished = false);
 
     std::optional<std::string> logFolderPath() const;
     bool hasRemovedItems() const;

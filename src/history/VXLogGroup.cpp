@@ -42,6 +42,7 @@ void VXLogGroup::writeToLog(Log& log) const {
         file.size = item.fileItemSize;
         file.modificationDate = item.modificationDate;
         file.isDirectory = item.isDirectory;
+        file.vanished = item.isRemoved && item.vanished;
         if (item.isRemoved && item.pathInTrash) log.inGroupWithIdFileMovedToTrashWithPath(key, item.pathInTrash, file);
         else if (item.isRemoved) log.inGroupWithIdFileRemovedWithConfigurator(key, file);
         else log.inGroupWithIdFileNotRemovedWithConfigurator(key, file);

@@ -13,4 +13,5 @@ struct VXLogItem {
     bool isDirectory = false;
     bool isRemoved = false;
     std::optional<std::string> pathInTrash;
+    bool vanished = false;  // removed: it left its place by itself, not through the removal
 };

@@ -14,7 +14,7 @@
 
 std::string escapeForJSON(const std::string& given) {
     // A file name need not be UTF-8, a JSON text must be: bytes that are not become U+FFFD, so the log
-    // stays readable (the name it records is then an approximation).
+    // stays readable; the log's path members carry the exact bytes beside (history/PathBytes.h).
     const QByteArray asUtf8 = QString::fromUtf8(given.data(), static_cast<qsizetype>(given.size())).toUtf8();
     const std::string text = asUtf8.size() == static_cast<qsizetype>(given.size()) &&
                                      std::equal(given.begin(), given.end(), asUtf8.begin())

@@ -1,5 +1,7 @@
 #include "platform/UserPaths.h"
 
+#include <unistd.h>
+
 #include <cstdlib>
 
 #include "platform/FileSystem.h"
@@ -21,4 +23,10 @@ std::string cacheHome() { return fromEnvironment("XDG_CACHE_HOME", home() + "/.c
 std::string applicationData() { return dataHome() + "/Dorvane"; }
 std::string settingsFile() { return configHome() + "/dorvane/settings.json"; }
 std::string digestCacheFile() { return cacheHome() + "/dorvane/digests"; }
+std::string workingFolder() {
+    char* cwd = ::getcwd(nullptr, 0);
+    std::string folder = cwd ? cwd : "/";
+    std::free(cwd);
+    return folder;
+}
 }  // namespace user_paths

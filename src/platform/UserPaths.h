@@ -12,4 +12,5 @@ std::string cacheHome();       // $XDG_CACHE_HOME, else ~/.cache
 std::string applicationData(); // dataHome()/Dorvane
 std::string settingsFile();    // configHome()/dorvane/settings.json
 std::string digestCacheFile(); // cacheHome()/dorvane/digests
+std::string workingFolder();   // the process's current folder, byte for byte ("/" when unknown)
 }  // namespace user_paths

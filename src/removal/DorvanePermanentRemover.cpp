@@ -4,8 +4,8 @@
 
 HelperScript DorvanePermanentRemover::makeScript(bool, const std::string&) const { return HelperScript::permanent(); }
 
-bool DorvanePermanentRemover::confirmRemoved(const Entry& entry, const std::string&) const {
-    if (!isGoneOrChanged(entry)) return false;
+DorvaneRemover::Outcome DorvanePermanentRemover::confirmRemoved(const Entry& entry, const std::string&) const {
+    if (!isGoneOrChanged(entry)) return Outcome::Stayed;
     VXLog::shared().onItemRemoved(entry.item);
-    return true;
+    return Outcome::Removed;
 }

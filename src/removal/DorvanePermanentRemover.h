@@ -11,5 +11,5 @@ public:
 
 protected:
     HelperScript makeScript(bool administrator, const std::string& resultsFile) const override;
-    bool confirmRemoved(const Entry& entry, const std::string& results) const override;
+    Outcome confirmRemoved(const Entry& entry, const std::string& results) const override;
 };

@@ -61,6 +61,7 @@ void DorvaneRemover::work() {
     FileSystem& fs = FileSystem::standard();
     std::vector<std::shared_ptr<RemoveErrorInfo>> errors;
     std::vector<std::shared_ptr<DuplicateItem>> removed;
+    std::vector<std::string> goneElsewhere;
     std::vector<const Entry*> scripted;
     auto notVerified = [&](const Entry& entry, std::string reason) {
         errors.push_back(RemoveErrorInfo::createNotVerified(entry.item, entry.path, entry.isDirectory, std::move(reason)));
@@ -101,10 +102,17 @@ void DorvaneRemover::work() {
             notVerified(entry, std::move(result.reason));
             continue;
         }
-        lines.push_back({entry.path, entry.isDirectory, attributes.immutable, attributes.appendOnly});
+        // A folder that is immutable or append-only takes no removal either: the script clears its flags
+        // around the copy's removal and sets them again.
+        FileAttributes folder;
+        if (!fs.attributesAt(parent, ".", folder)) folder = {};  // unreadable flags count as not set
+        lines.push_back({entry.path, entry.isDirectory, attributes.immutable, attributes.appendOnly, folder.immutable,
+                         folder.appendOnly});
         scripted.push_back(&entry);
+        // Clearing the folder's flags takes the same right as clearing the copy's.
         if (rights.needsAdministratorToRemove(entry.path, entry.parentPath, entry.isDirectory,
-                                              attributes.immutable || attributes.appendOnly))
+                                              attributes.immutable || attributes.appendOnly || folder.immutable ||
+                                                  folder.appendOnly))
             administrator = true;
     }
     if (rights.isAdministrator()) administrator = false;
@@ -125,17 +133,22 @@ void DorvaneRemover::work() {
         }
         // Examined whatever the script answered: it may have done part of its work.
         for (const Entry* entry : scripted) {
-            if (confirmRemoved(*entry, results))
-                removed.push_back(entry->item);
-            else
+            const Outcome outcome = confirmRemoved(*entry, results);
+            if (outcome == Outcome::Stayed) {
                 errors.push_back(entry->error);
+                continue;
+            }
+            removed.push_back(entry->item);
+            if (outcome == Outcome::GoneElsewhere) goneElsewhere.push_back(entry->path);
         }
     }
 
     auto self = shared_from_this();
-    dispatch::main().async([self, errors = std::move(errors), removed = std::move(removed), notAllowed, administrator] {
+    dispatch::main().async([self, errors = std::move(errors), removed = std::move(removed),
+                            goneElsewhere = std::move(goneElsewhere), notAllowed, administrator] {
         self->m_arrRemoveErrors = errors;
         self->m_arrRemovedItems = removed;
+        self->m_arrGoneElsewherePaths = goneElsewhere;
         self->m_bNotAllowed = notAllowed;
         self->m_bUsedAdministratorRights = administrator && !notAllowed;
         self->m_bFinished = true;

@@ -41,6 +41,9 @@ public:
 
     // Once finished.
     const std::vector<std::shared_ptr<DuplicateItem>>& removedItems() const { return m_arrRemovedItems; }
+    // The paths of the removed copies that left their place without going where the helper meant them
+    // to go (for the Trash helper: gone, and not reported in the Trash). Once finished.
+    const std::vector<std::string>& goneElsewherePaths() const { return m_arrGoneElsewherePaths; }
     // The script could not be written or run, or pkexec was refused: nothing was run.
     bool wasNotAllowed() const { return m_bNotAllowed; }
     bool usedAdministratorRights() const { return m_bUsedAdministratorRights; }
@@ -58,8 +61,14 @@ protected:
     // `resultsFile`: a file the script may append its report to (empty when none was asked for).
     virtual HelperScript makeScript(bool administrator, const std::string& resultsFile) const = 0;
     virtual bool wantsResultsFile() const { return false; }
-    // After the script, on the work queue: whether the copy left its place; records it in the history.
-    virtual bool confirmRemoved(const Entry& entry, const std::string& results) const = 0;
+    enum class Outcome {
+        Stayed,         // still in its place
+        Removed,        // gone as the helper meant it to be
+        GoneElsewhere,  // gone from its place, but not where the helper meant it to go
+    };
+    // After the script, on the work queue: where the copy is now; records a copy that left its place in
+    // the history.
+    virtual Outcome confirmRemoved(const Entry& entry, const std::string& results) const = 0;
     // A folder copy that no longer holds what the scan saw counts as removed.
     static bool isGoneOrChanged(const Entry& entry);
 
@@ -79,4 +88,5 @@ private:
     bool m_bUsedAdministratorRights = false;
     std::vector<std::shared_ptr<RemoveErrorInfo>> m_arrRemoveErrors;
     std::vector<std::shared_ptr<DuplicateItem>> m_arrRemovedItems;
+    std::vector<std::string> m_arrGoneElsewherePaths;
 };

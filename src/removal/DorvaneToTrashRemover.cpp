@@ -36,10 +36,10 @@ HelperScript DorvaneToTrashRemover::makeScript(bool administrator, const std::st
     return HelperScript::toTrash(std::move(command));
 }
 
-bool DorvaneToTrashRemover::confirmRemoved(const Entry& entry, const std::string& results) const {
+DorvaneRemover::Outcome DorvaneToTrashRemover::confirmRemoved(const Entry& entry, const std::string& results) const {
     FileSystem& fs = FileSystem::standard();
     FileAttributes attributes;
-    if (fs.attributes(entry.path, attributes).code() != StatusCode::NotFound) return false;
+    if (fs.attributes(entry.path, attributes).code() != StatusCode::NotFound) return Outcome::Stayed;
     for (const auto& [from, to] : parseReport(results)) {
         if (from != entry.path) continue;
         // …/files/NAME has its record at …/info/NAME.trashinfo.
@@ -50,10 +50,11 @@ bool DorvaneToTrashRemover::confirmRemoved(const Entry& entry, const std::string
         const std::string info = filesFolder.substr(0, trashEnd) + "/info/" + to.substr(slash + 1) + ".trashinfo";
         if (fs.attributes(to, attributes) && fs.attributes(info, attributes)) {
             VXLog::shared().onItem(entry.item, to);
-            return true;
+            return Outcome::Removed;
         }
     }
-    // Gone from its place without a trace in the Trash: removed as far as anyone can tell.
-    VXLog::shared().onItemRemoved(entry.item);
-    return true;
+    // Gone from its place without a trace in the Trash: nothing here can put it back, so the history
+    // records it as removed without the Trash, marked as having gone by itself, and the run says so.
+    VXLog::shared().onItemGoneElsewhere(entry.item);
+    return Outcome::GoneElsewhere;
 }

@@ -21,7 +21,7 @@ public:
 protected:
     HelperScript makeScript(bool administrator, const std::string& resultsFile) const override;
     bool wantsResultsFile() const override { return true; }
-    bool confirmRemoved(const Entry& entry, const std::string& results) const override;
+    Outcome confirmRemoved(const Entry& entry, const std::string& results) const override;
 
 private:
     std::string m_sDorvaneCommand;

@@ -5,6 +5,7 @@
 #include "history/VXLog.h"
 #include "removal/DefaultRemoverErrorGroup.h"
 #include "removal/DefaultRemoverErrorsContainer.h"
+#include "removal/DorvaneRemover.h"
 #include "removal/DuplicateItemsRemoverBehaviorLog.h"
 #include "removal/DuplicateItemsRemoverDelegate.h"
 #include "removal/DuplicatesDefaultRemover.h"
@@ -129,14 +130,20 @@ void DuplicateItemsRemover::onRemoverFinished(DuplicatesStandartRemover& remover
     if (m_pContainer) m_pContainer->validateEmptyDataAfterRemoveWithListener(nullptr);
     m_nCountOfProcessedItemsLastSession = remover.countOfProcessedItems();
     const bool isDefault = &remover == static_cast<DuplicatesStandartRemover*>(m_pDefaultRemover.get());
+    if (const auto* helper = dynamic_cast<const DorvaneRemover*>(&remover))
+        for (const auto& path : helper->goneElsewherePaths()) {
+            log("Gone without reaching the Trash: " + path);
+            m_arrGoneWithoutTrash.push_back(path);
+        }
     for (const auto& error : remover.removeErrors()) {
         // A copy kept by the check is never offered to a helper: it is to stay.
         if (!error->notVerifiedReason().empty()) {
             m_arrAllRemoveErrors.push_back(error);
         } else if (isDefault) {
             m_pDefaultRemoverErrorsContainer->addError(error);
-        } else if (m_bHelperIsFinder && !m_bHelperNotAllowed && m_pActiveGroup &&
-                   m_pActiveGroup->removerType() == DefaultRemoverType::Default) {
+        } else if (m_bHelperIsFinder && m_pActiveGroup && m_pActiveGroup->removerType() == DefaultRemoverType::Default) {
+            // What the Trash helper left, refused or not, is offered again: for permanent removal, with
+            // a question of its own.
             m_pDefaultRemoverErrorsContainer->addErrorToUnknownGroup(error);
         } else {
             m_arrAllRemoveErrors.push_back(error);
@@ -156,9 +163,7 @@ void DuplicateItemsRemover::onRemoverFinished(DuplicatesStandartRemover& remover
 void DuplicateItemsRemover::onUserWasNotAllowedExecuteRemover(DuplicatesStandartRemover& remover) {
     if (m_pActiveRemover.get() != &remover) return;
     log("User was not allowed to execute remover for " + describe(m_pActiveGroup));
-    // A refusal is final for these copies: they are not offered again for permanent removal.
-    m_bHelperNotAllowed = true;
-    // Whatever the helper left stays where it is; the refusal says so once, not as a second message.
+    // The refusal is said once; the final not-removed report does not repeat it.
     m_bCanShowNotRemovedMessage = false;
     if (auto delegate = m_pDelegate.lock()) delegate->onRemoverHelperNotAllowed(*this);
 }
@@ -208,7 +213,6 @@ void DuplicateItemsRemover::onGroupAnswered(const std::shared_ptr<DefaultRemover
     }
     m_pHelperRemover = helper;
     m_bHelperIsFinder = finder;
-    m_bHelperNotAllowed = false;
     beginSession(helper, group);
 }
 

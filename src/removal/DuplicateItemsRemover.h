@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "removal/DuplicatesStandartRemoverListener.h"
@@ -65,6 +66,9 @@ public:
     float progress() const;
     // Every failure no later session resolved (complete once the run has finished).
     const std::vector<std::shared_ptr<RemoveErrorInfo>>& removeErrors() const { return m_arrAllRemoveErrors; }
+    // Removed copies that left their place during a helper's move to the Trash without reaching the
+    // Trash (recorded as removed without it); to be told to the user.
+    const std::vector<std::string>& goneWithoutTrash() const { return m_arrGoneWithoutTrash; }
     std::int64_t removedSizeLastSession() const { return m_nRemovedSizeLastSession; }
     std::int64_t countOfProcessedItemsLastSession() const { return m_nCountOfProcessedItemsLastSession; }
     // Over every session of the run.
@@ -102,6 +106,7 @@ private:
     std::shared_ptr<DefaultRemoverErrorGroup> m_pActiveGroup;
     std::shared_ptr<DefaultRemoverErrorGroup> m_pNotRemovedGroup;
     std::vector<std::shared_ptr<RemoveErrorInfo>> m_arrAllRemoveErrors;
+    std::vector<std::string> m_arrGoneWithoutTrash;
     std::int64_t m_nRemovedSizeLastSession = 0;
     std::int64_t m_nCountOfProcessedItemsLastSession = 0;
     std::int64_t m_nCountOfItemsInRemoveList = 0;
@@ -116,5 +121,4 @@ private:
     bool m_bIsFinished = false;
     bool m_bCanShowNotRemovedMessage = true;
     bool m_bHelperIsFinder = false;
-    bool m_bHelperNotAllowed = false;  // the current helper session ran nothing
 };

@@ -6,9 +6,28 @@ namespace {
 const char* kFunctions =
     "skip() { printf 'dorvane: left alone, a symbolic link is on its way: %s\\n' \"$1\" >&2; }\n"
     "safe() { [ -L \"$1\" ] && return 1; d=${1%/*}; [ -n \"$d\" ] || d=/; "
-    "[ \"$(cd -P -- \"$d\" 2>/dev/null && pwd -P)\" = \"$d\" ]; }\n";
+    "[ \"$(cd -P -- \"$d\" 2>/dev/null && pwd -P)\" = \"$d\" ]; }\n"
+    // relock FLAGS PATH: the flags set again on what is still there and is no link.
+    "relock() { if [ -e \"$2\" ] && [ ! -L \"$2\" ]; then chattr \"$1\" -- \"$2\"; fi; }\n";
 
-enum ListFlag { kDirectory = 4, kImmutable = 2, kAppendOnly = 1 };
+enum ListFlag { kParentAppendOnly = 16, kParentImmutable = 8, kDirectory = 4, kImmutable = 2, kAppendOnly = 1 };
+
+// The flags of an entry (or of its folder) as chattr words: "+i", "+a", "+ia".
+std::string flagWord(char sign, bool immutable, bool appendOnly) {
+    std::string word(1, sign);
+    if (immutable) word += 'i';
+    if (appendOnly) word += 'a';
+    return word;
+}
+
+// After "$p" and its folder "$d" were acted on: their flags set again (an entry only while it stays).
+std::string relockLines(const HelperScriptEntry& e) {
+    std::string lines;
+    if (e.immutable || e.appendOnly) lines += "relock " + flagWord('+', e.immutable, e.appendOnly) + " \"$p\"\n";
+    if (e.parentImmutable || e.parentAppendOnly)
+        lines += "relock " + flagWord('+', e.parentImmutable, e.parentAppendOnly) + " \"$d\"\n";
+    return lines;
+}
 }  // namespace
 
 HelperScript HelperScript::permanent() { return HelperScript(false, {}); }
@@ -29,7 +48,8 @@ std::string HelperScript::quote(const std::string& word) {
 int HelperScript::listKey(const HelperScriptEntry& e) const {
     // In the Trash a folder moves as a file does.
     return (e.isDirectory && !m_bToTrash ? kDirectory : 0) | (e.immutable ? kImmutable : 0) |
-           (e.appendOnly ? kAppendOnly : 0);
+           (e.appendOnly ? kAppendOnly : 0) | (e.parentImmutable ? kParentImmutable : 0) |
+           (e.parentAppendOnly ? kParentAppendOnly : 0);
 }
 
 void HelperScript::add(HelperScriptEntry entry) {
@@ -50,14 +70,19 @@ std::vector<std::string> HelperScript::lists() const {
 
 std::size_t HelperScript::blockCount() const { return (m_inlineEntries.size() + kBlockSize - 1) / kBlockSize; }
 
-std::string HelperScript::linesFor(bool isDirectory, bool immutable, bool appendOnly) const {
+std::string HelperScript::linesFor(const HelperScriptEntry& e) const {
     std::string lines;
-    if (immutable) lines += "chattr -i -- \"$p\"\n";
-    if (appendOnly) lines += "chattr -a -- \"$p\"\n";
-    if (m_bToTrash)
+    // "$d" is the folder safe() has just checked.
+    if (e.parentImmutable || e.parentAppendOnly)
+        lines += "chattr " + flagWord('-', e.parentImmutable, e.parentAppendOnly) + " -- \"$d\"\n";
+    if (e.immutable) lines += "chattr -i -- \"$p\"\n";
+    if (e.appendOnly) lines += "chattr -a -- \"$p\"\n";
+    if (m_bToTrash) {
         lines += "set -- \"$@\" \"$p\"\n";
-    else
-        lines += std::string(isDirectory ? "rm -rf" : "rm -f") + " -- \"$p\" || status=1\n";
+    } else {
+        lines += std::string(e.isDirectory ? "rm -rf" : "rm -f") + " -- \"$p\" || status=1\n";
+        lines += relockLines(e);
+    }
     return lines;
 }
 
@@ -69,6 +94,7 @@ std::string HelperScript::text(const std::vector<std::string>& listPaths) const 
     s += kFunctions;
     s += "status=0\n";
     const std::string trashCall = "if [ $# -gt 0 ]; then " + m_sTrashCommand + " -- \"$@\" || status=1; fi\n";
+    std::string relockAfterTrash;  // the block's entries whose flags were cleared
     for (std::size_t i = 0; i < m_inlineEntries.size(); ++i) {
         if (i % kBlockSize == 0) {
             s += "# block " + std::to_string(i / kBlockSize + 1) + "\n";
@@ -77,31 +103,46 @@ std::string HelperScript::text(const std::vector<std::string>& listPaths) const 
         const HelperScriptEntry& e = m_inlineEntries[i];
         s += "p=" + quote(e.path) + "\n";
         s += "if safe \"$p\"; then\n";
-        s += linesFor(e.isDirectory, e.immutable, e.appendOnly);
+        s += linesFor(e);
         s += "else skip \"$p\"; status=1; fi\n";
-        if (m_bToTrash && (i + 1 == m_inlineEntries.size() || (i + 1) % kBlockSize == 0)) s += trashCall;
+        if (m_bToTrash && !relockLines(e).empty())
+            relockAfterTrash += "p=" + quote(e.path) + "\nif safe \"$p\"; then\n" + relockLines(e) + "fi\n";
+        if (m_bToTrash && (i + 1 == m_inlineEntries.size() || (i + 1) % kBlockSize == 0)) {
+            s += trashCall;
+            s += relockAfterTrash;
+            relockAfterTrash.clear();
+        }
     }
     std::size_t index = 0;
     for (const auto& [key, list] : m_lists) {
         const std::string listFile = index < listPaths.size() ? quote(listPaths[index]) : quote("");
         ++index;
-        const bool immutable = key & kImmutable, appendOnly = key & kAppendOnly;
+        HelperScriptEntry flags;
+        flags.isDirectory = key & kDirectory;
+        flags.immutable = key & kImmutable;
+        flags.appendOnly = key & kAppendOnly;
+        flags.parentImmutable = key & kParentImmutable;
+        flags.parentAppendOnly = key & kParentAppendOnly;
         s += "# paths with a line break, NUL-separated\n";
         if (m_bToTrash) {
-            // The trash command itself refuses links; only the unlocking happens here.
-            if (immutable || appendOnly) {
-                std::string body = kFunctions;
-                body += "p=$1\nif safe \"$p\"; then\n";
-                if (immutable) body += "chattr -i -- \"$p\"\n";
-                if (appendOnly) body += "chattr -a -- \"$p\"\n";
-                body += "fi\n";
-                s += "xargs -0 -n 1 sh -c " + quote(body) + " sh < " + listFile + "\n";
+            // The trash command itself refuses links; only the unlocking (and the flags set again
+            // afterwards) happens here.
+            const std::string relock = relockLines(flags);
+            if (!relock.empty()) {
+                std::string unlock = kFunctions;
+                unlock += "p=$1\nif safe \"$p\"; then\n" + linesFor(flags).substr(0, linesFor(flags).rfind("set --")) + "fi\n";
+                s += "xargs -0 -n 1 sh -c " + quote(unlock) + " sh < " + listFile + "\n";
             }
             s += m_sTrashCommand + " --from " + listFile + " || status=1\n";
+            if (!relock.empty()) {
+                std::string again = kFunctions;
+                again += "p=$1\nif safe \"$p\"; then\n" + relock + "fi\n";
+                s += "xargs -0 -n 1 sh -c " + quote(again) + " sh < " + listFile + "\n";
+            }
         } else {
             std::string body = kFunctions;
             body += "status=0\np=$1\nif safe \"$p\"; then\n";
-            body += linesFor(key & kDirectory, immutable, appendOnly);
+            body += linesFor(flags);
             body += "else skip \"$p\"; status=1; fi\nexit $status\n";
             s += "xargs -0 -n 1 sh -c " + quote(body) + " sh < " + listFile + " || status=1\n";
         }

@@ -1,5 +1,6 @@
 // The text of a removal helper's shell script: permanent removal (`rm`) or a move to the Trash through
-// `dorvane trash`, unlock lines (`chattr -i`, `chattr -a`) for the entries that carry those flags, no
+// `dorvane trash`, unlock lines (`chattr -i`, `chattr -a`) for the entries, and the parent folders, that
+// carry those flags, set again afterwards on a parent and on an entry still in place, no
 // symbolic link followed (an entry that is one, or whose folder is reached through one, is left alone and
 // named on stderr), paths in blocks of at most kBlockSize, and the paths holding a line break passed
 // through NUL-separated list files. Plain value; any thread.
@@ -15,6 +16,8 @@ struct HelperScriptEntry {
     bool isDirectory = false;
     bool immutable = false;
     bool appendOnly = false;
+    bool parentImmutable = false;   // its folder's flags: removing from it needs them cleared
+    bool parentAppendOnly = false;
 };
 
 class HelperScript {
@@ -42,8 +45,9 @@ public:
 
 private:
     HelperScript(bool toTrash, std::string trashCommand) : m_bToTrash(toTrash), m_sTrashCommand(std::move(trashCommand)) {}
-    // The lines acting on "$p": its unlock lines, then its removal (or its place in the Trash list).
-    std::string linesFor(bool isDirectory, bool immutable, bool appendOnly) const;
+    // The lines acting on "$p": its unlock lines and its folder's, then its removal (for good: followed
+    // by the flags set again) or its place in the Trash list.
+    std::string linesFor(const HelperScriptEntry& entry) const;
     int listKey(const HelperScriptEntry& entry) const;
 
     bool m_bToTrash;

@@ -118,9 +118,10 @@ std::string RemoveAlertTexts::readMoreText(const std::string& topic) {
          "Confirm, and a helper removes them, asking for administrator rights (pkexec) when the folder is not "
          "yours; or change its permissions (chmod u+w FOLDER) and run the removal again."},
         {"removeErrorHelpURLAboutRemoveWithConfirmationUnlock",
-         "A file with the immutable (i) or append-only (a) attribute cannot be removed, even by its owner. "
-         "'lsattr FILE' shows the flags. Confirm, and a helper clears them and removes the file, asking for "
-         "administrator rights (pkexec) unless you run as root."},
+         "A file with the immutable (i) or append-only (a) attribute cannot be removed, even by its owner, "
+         "and neither can any file in a folder that has one. 'lsattr -d PATH' shows the flags. Confirm, and a "
+         "helper clears them, removes the file and sets a folder's flags again, asking for administrator "
+         "rights (pkexec) unless you run as root."},
         {"removeErrorHelpURLAboutRemoveFromNetworkDisk",
          "Network file systems (NFS, SMB, SSHFS) usually have no Trash of their own, and moving a file to the "
          "home Trash would copy it over the network. Such copies can only be deleted permanently (--permanent)."},

@@ -173,3 +173,89 @@ TEST(TrashCli, MovesPathsAndRefusesLinks) {
     EXPECT_EQ(listed.out.rfind(other + " → ", 0), 0u) << listed.out;
     EXPECT_FALSE(fs::exists(other));
 }
+
+namespace {
+std::string flagsOf(const std::string& path) {
+    std::string out;
+    runCommand("lsattr -d '" + path + "' 2>/dev/null", &out);
+    return out.substr(0, out.find(' '));
+}
+
+// Two equal files; the folder of the one auto-select takes gets the immutable flag.
+struct CopyInALockedFolder {
+    TempDir dir;
+    std::string root, selected, kept, folder;
+    std::string skipReason;
+
+    CopyInALockedFolder() {
+        root = dir / "tree";
+        dir.writePatternFile("tree/a/photo.raw", 70000, 9);
+        dir.writePatternFile("tree/b/photo.raw", 70000, 9);
+        dir.writeFile("tree/a/own.txt", "a");
+        dir.writeFile("tree/b/own.txt", "b");
+        if (::geteuid() != 0) {
+            skipReason = "needs root: only root sets the immutable flag";
+            return;
+        }
+        const DorvaneRun dry = runDorvaneBinary({"scan", "-q", "--full", "--all-sizes", "--no-folders", "--select", "auto",
+                                                 "--remove", "--dry-run", QString::fromStdString(root)});
+        const std::string marker = "would remove to the Trash: ";
+        const auto at = dry.out.find(marker);
+        if (at == std::string::npos) {
+            skipReason = "the dry run selected nothing: " + dry.out + dry.err;
+            return;
+        }
+        selected = dry.out.substr(at + marker.size(), dry.out.find('\n', at) - at - marker.size());
+        kept = selected == dir / "tree/a/photo.raw" ? dir / "tree/b/photo.raw" : dir / "tree/a/photo.raw";
+        folder = fs::path(selected).parent_path().string();
+        if (shell("chattr +i '" + folder + "'") != 0) skipReason = "chattr +i does not work on the temporary folder's file system";
+    }
+    ~CopyInALockedFolder() {
+        if (!folder.empty()) shell("chattr -i '" + folder + "'");
+    }
+};
+}  // namespace
+
+TEST(HelperRemovalCli, ACopyInAnImmutableFolderIsRemovedAndTheFolderStaysImmutable) {
+    for (const bool permanent : {true, false}) {
+        SCOPED_TRACE(permanent ? "permanently" : "to the Trash");
+        CopyInALockedFolder copy;
+        if (!copy.skipReason.empty()) GTEST_SKIP() << copy.skipReason;
+        const std::string keptBytes = readAll(copy.kept);
+        const auto logsBefore = listFolder(logFolder());
+        QStringList arguments {"scan", "-q", "--full", "--all-sizes", "--no-folders", "--select", "auto", "--remove", "--yes",
+                               QString::fromStdString(copy.root)};
+        if (permanent) arguments.insert(8, "--permanent");
+        const DorvaneRun r = runDorvaneBinary(arguments);
+        EXPECT_EQ(r.status, 0) << r.out << r.err;
+        EXPECT_FALSE(fs::exists(fs::symlink_status(copy.selected))) << r.out << r.err;
+        EXPECT_EQ(readAll(copy.kept), keptBytes);
+        EXPECT_TRUE(fs::exists(copy.folder + "/own.txt"));
+        EXPECT_NE(flagsOf(copy.folder).find('i'), std::string::npos) << flagsOf(copy.folder);
+        EXPECT_TRUE(logged(logsBefore, permanent ? "removed" : "moved to trash").count(copy.selected)) << r.out;
+    }
+}
+
+// The Trash helper cannot move the copy (the Trash's files/ folder takes nothing): the copy is then
+// offered for permanent removal, a question --yes does not answer; without a terminal it stays.
+TEST(HelperRemovalCli, YesNeverTurnsATrashRemovalIntoAPermanentOne) {
+    LockedCopy copy;
+    if (!copy.skipReason.empty()) GTEST_SKIP() << copy.skipReason;
+    fs::create_directories(trashFolder() + "/files");
+    fs::create_directories(trashFolder() + "/info");
+    ASSERT_EQ(shell("chattr +i '" + trashFolder() + "/files'"), 0);
+    Unlock trashFiles {trashFolder() + "/files"};
+    const auto logsBefore = listFolder(logFolder());
+    const DorvaneRun r = runDorvaneBinary({"scan", "-q", "--full", "--all-sizes", "--no-folders", "--select", "auto",
+                                           "--remove", "--yes", QString::fromStdString(copy.root)});
+    EXPECT_EQ(r.status, 1) << r.out << r.err;
+    EXPECT_TRUE(fs::exists(copy.selected));
+    EXPECT_TRUE(fs::exists(copy.kept));
+    EXPECT_NE(r.err.find("cannot be moved to the Trash"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("dorvane: not deleted permanently: --yes only moves copies to the Trash"), std::string::npos)
+        << r.err;
+    EXPECT_NE(r.out.find("Not removed: 1 copy"), std::string::npos) << r.out;
+    EXPECT_TRUE(logged(logsBefore, "removed").empty());
+    // The helper set the copy's flag again when the Trash did not take it.
+    EXPECT_NE(flagsOf(copy.selected).find('i'), std::string::npos) << flagsOf(copy.selected);
+}

@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <fstream>
 #include <regex>
+#include <set>
 #include <sstream>
 
 #include "history/AppBundle.h"
@@ -220,6 +221,75 @@ TEST_F(RemovalLogFixture, TrashedFileWithoutTrashPathHasNoSuchMember) {
               std::string::npos)
         << text;
     EXPECT_EQ(text.find("path in trash"), std::string::npos);
+}
+
+// A name that is not UTF-8 is shown with U+FFFD and recorded exactly beside it; readers take the exact
+// bytes, while an older log (no bytes member) or a bytes member that does not match its text reads the
+// text as before.
+TEST_F(RemovalLogFixture, PathsThatAreNotUtf8AreRecordedExactlyAndReadBack) {
+    const std::string kept = "/data/a/caf\xE9.jpg", trashed = "/data/b/\xFF\xFEname.jpg",
+                      inTrash = "/t/files/\xFF\xFEname.jpg", removed = "/data/c/ok\xC3\xA9\x80.jpg";
+    auto group = std::make_shared<VXLogGroup>(3);
+    group->addItem(item(kept, 10, kMay4));
+    group->addItem(item(trashed, 10, kMay4));
+    group->addItem(item(removed, 10, kMay4));
+    group->addItem(item("/data/d/plain \xC3\xBC.jpg", 10, kMay4));
+    VXLog& log = VXLog::shared();
+    log.beginLogOfGroupRecords({group});
+    log.onItemWithPathInGroup(3, trashed, inTrash);
+    log.onItemWithPathInGroup(3, removed, std::nullopt);
+    ASSERT_TRUE(log.endLog().isWritten());
+    LogManager::shared().waitUntilSaved();
+    const auto names = logFiles();
+    ASSERT_EQ(names.size(), 1u);
+    const std::string text = readText(*VXLogFactory::logFolderPath() + "/" + names[0]);
+
+    const QJsonDocument document = QJsonDocument::fromJson(QByteArray::fromStdString(text));
+    ASSERT_TRUE(document.isObject()) << text;
+    const QJsonObject changes = document.object()["changes"].toObject()["1"].toObject();
+    ASSERT_EQ(changes["kept"].toArray().size(), 2);
+    std::set<std::string> keptPaths;
+    for (const auto& v : changes["kept"].toArray()) {
+        const auto k = KeptItem::itemFromJsonObject(v);
+        ASSERT_TRUE(k);
+        keptPaths.insert(k->originalPath());
+    }
+    EXPECT_EQ(keptPaths, (std::set<std::string> {kept, "/data/d/plain \xC3\xBC.jpg"}));
+    const auto r = RestoreItem::itemFromJsonObject(changes["moved to trash"].toArray().at(0));
+    ASSERT_TRUE(r);
+    EXPECT_EQ(r->originalPath(), trashed);
+    EXPECT_EQ(r->pathInTrash(), inTrash);
+    const auto p = PermanentlyRemovedItem::itemFromJsonObject(changes["removed"].toArray().at(0));
+    ASSERT_TRUE(p);
+    EXPECT_EQ(p->originalPath(), removed);
+    // Valid UTF-8 gets no bytes member; the others get theirs after the file's details.
+    EXPECT_EQ(text.find("plain \xC3\xBC.jpg\",\n          \"size\": \"10\",\n          \"date_mod\": \"2019-05-04 23:00:00 "
+                        "GMT+3\",\n          \"isDirectory\": \"0\"\n        }"),
+              text.find("plain")) << text;
+    const auto written = [](const std::string& path) {  // base64 as the writer puts it, "/" as "\/"
+        std::string out;
+        for (char c : QByteArray::fromStdString(path).toBase64().toStdString()) out += c == '/' ? std::string("\\/") : std::string(1, c);
+        return out;
+    };
+    EXPECT_NE(text.find("\"isDirectory\": \"0\",\n          \"path in trash bytes\": \"" + written(inTrash) +
+                        "\",\n          \"original path bytes\": \"" + written(trashed) + "\"\n"),
+              std::string::npos) << text;
+
+    const auto parse = [](const std::string& json) {
+        return QJsonDocument::fromJson(QByteArray::fromStdString(json)).array().at(0);
+    };
+    // An older log: the U+FFFD text is all there is.
+    const auto older = KeptItem::itemFromJsonObject(parse("[{\"path\": \"/a/caf\xEF\xBF\xBD.jpg\"}]"));
+    ASSERT_TRUE(older);
+    EXPECT_EQ(older->originalPath(), "/a/caf\xEF\xBF\xBD.jpg");
+    // Bytes that do not show as the text, or that are not base64, are not used.
+    const std::string other = QByteArray("/a/other\xE9.jpg").toBase64().toStdString();
+    EXPECT_EQ(KeptItem::itemFromJsonObject(parse("[{\"path\": \"/a/caf\xEF\xBF\xBD.jpg\", \"path bytes\": \"" + other + "\"}]"))
+                  ->originalPath(),
+              "/a/caf\xEF\xBF\xBD.jpg");
+    EXPECT_EQ(KeptItem::itemFromJsonObject(parse("[{\"path\": \"/a/caf\xEF\xBF\xBD.jpg\", \"path bytes\": \"%%%\"}]"))
+                  ->originalPath(),
+              "/a/caf\xEF\xBF\xBD.jpg");
 }
 
 TEST_F(RemovalLogFixture, NothingRemovedOrLoggingOffWritesNoFile) {

@@ -8,6 +8,9 @@
 #include <QJsonObject>
 #include <QProcess>
 
+#include <cctype>
+#include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -213,4 +216,68 @@ TEST(RestoreCli, ClearingTheHistoryDeletesLogFilesOnly) {
     EXPECT_EQ(all.status, 0) << all.err;
     EXPECT_EQ(listFolder(dir / "logs"), (std::set<std::string> {"notes.txt"}));
     EXPECT_EQ(readText(inTrash), "still here");
+}
+
+// A name holding the byte 0xFF, removed to the Trash: the Trash's record names it percent-encoded from
+// the raw bytes, the history shows it as \xff with its exact bytes in JSON, and the copy comes back under
+// its own bytes, alone when asked by its path (given as raw bytes), then with the rest of the run.
+TEST(RestoreCli, ANameThatIsNotUtf8ComesBackByteForByteFromTheTrash) {
+    TempDir dir;
+    const std::string root = dir / "tree";
+    ASSERT_EQ(runTreeGenerator("'" + root + "' --files 30 --seed 17 --max-size 40000 --manifest '" + (dir / "m.json") + "'"),
+              0);
+    const std::string odd = "\xFF name.bin";
+    dir.writeFile("tree/Odd/" + odd, std::string(3000, 'o'));
+    dir.writeFile("tree/Odder/" + odd, std::string(3000, 'o'));
+    const auto before = snapshot(root);
+
+    const Result removed = removeDuplicates(root);
+    ASSERT_EQ(removed.status, 0) << removed.out << removed.err;
+    const std::string a = root + "/Odd/" + odd, b = root + "/Odder/" + odd;
+    ASSERT_NE(fs::exists(a), fs::exists(b));
+    const std::string gone = fs::exists(a) ? b : a;
+
+    // The Trash's record: every byte outside the unreserved ones and "/" as %XX.
+    std::string encoded;
+    for (unsigned char c : gone) {
+        char hex[4];
+        std::snprintf(hex, sizeof hex, "%%%02X", c);
+        encoded += std::isalnum(c) || std::strchr("-_.~/", c) ? std::string(1, static_cast<char>(c)) : std::string(hex);
+    }
+    ASSERT_NE(encoded.find("%FF%20name.bin"), std::string::npos);
+    int records = 0;
+    for (const auto& info : fs::directory_iterator(trashFolder() + "/info"))
+        if (readText(info.path().string()).find("\nPath=" + encoded + "\n") != std::string::npos) ++records;
+    EXPECT_EQ(records, 1);
+
+    const QJsonObject run = details({"--last"});
+    int found = 0;
+    for (const auto& g : run["groups"].toArray())
+        for (const auto& r : g.toObject()["removed"].toArray())
+            if (r.toObject()["path_bytes"].toString().toStdString() == QByteArray::fromStdString(gone).toBase64().toStdString()) {
+                ++found;
+                EXPECT_EQ(r.toObject()["state"], "restorable");
+                EXPECT_EQ(r.toObject()["source"], "trash");
+            }
+    EXPECT_EQ(found, 1);
+    const Result text = dorvane({"history", "--details", "--last"});
+    EXPECT_NE(text.out.find("\\xff name.bin  restorable from the Trash"), std::string::npos) << text.out;
+
+    // By its path, as raw bytes on the command line.
+    std::string out;
+    const std::string relative = gone.substr(root.size() + 1, gone.size() - root.size() - 1 - odd.size());
+    EXPECT_EQ(runCommand("cd '" + root + "' && '" DORVANE_BINARY "' restore --last \"" + relative +
+                             "$(printf '\\377') name.bin\" </dev/null 2>&1",
+                         &out),
+              0)
+        << out;
+    EXPECT_NE(out.find("Restored 1 of 1 file."), std::string::npos) << out;
+    EXPECT_EQ(readText(gone), std::string(3000, 'o'));
+
+    const Result rest = dorvane({"restore", "--last"});
+    EXPECT_EQ(rest.status, 0) << rest.out << rest.err;
+    EXPECT_NE(rest.out.find("1 restored earlier"), std::string::npos) << rest.out;
+    EXPECT_EQ(snapshot(root), before);
+    for (const auto& info : fs::directory_iterator(trashFolder() + "/info"))
+        EXPECT_EQ(readText(info.path().string()).find("\nPath=" + encoded + "\n"), std::string::npos) << info.path();
 }

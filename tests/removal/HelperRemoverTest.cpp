@@ -29,6 +29,7 @@ public:
     Status run(const std::vector<std::string>& argv, int& status) override {
         launches.push_back(argv);
         if (argv.size() >= 2) scriptText = readAll(argv.back());
+        if (instead) instead();
         if (!runForReal) {
             status = exitStatus;
             return Status::ok();
@@ -45,6 +46,7 @@ public:
     std::string scriptText;
     int exitStatus = 0;
     bool runForReal = false;
+    std::function<void()> instead;  // done in place of the script (another program at that moment)
     PosixProcessLauncher real;
 };
 
@@ -201,22 +203,79 @@ TEST_F(HelperRemoval, ARefusedPkexecRemovesNothingAndSaysSo) {
     EXPECT_TRUE(loggedPaths("removed").empty());
 }
 
-TEST_F(HelperRemoval, ARefusedTrashHelperIsNotFollowedByAPermanentOffer) {
+// Refused, the Trash helper leaves the copy in place; it is then offered for permanent removal with a
+// question of its own, which may be declined (the copy stays) or confirmed (the permanent helper runs).
+struct RefusedTrashHelper : HelperRemoval {
+    std::shared_ptr<DuplicateItemsRemover> run(bool confirmPermanent) {
+        copyInAReadOnlyFolder();
+        ProcessRights::setStandard(std::make_shared<NeedsAdministrator>());
+        launcher->exitStatus = DorvaneRemover::kPkexecDismissed;
+        ProcessLauncher::setStandard(launcher);
+        // The first question (the Trash) is confirmed; the second one's answer is the case's, and pkexec
+        // lets that helper run.
+        acting->beforeAnswer = [this, confirmPermanent] {
+            if (acting->types.empty()) return;
+            acting->confirm = confirmPermanent;
+            launcher->runForReal = true;
+        };
+        auto r = runWithHelpers(true);
+        EXPECT_GE(launcher->launches.size(), 1u);
+        if (launcher->launches.empty()) return r;
+        EXPECT_EQ(launcher->launches[0][0], "pkexec");
+        EXPECT_EQ(helperDelegate->notAllowed, 1);
+        EXPECT_EQ(acting->types, (std::vector<DefaultRemoverErrorGroupType>{DefaultRemoverErrorGroupType::ReadOnlyAccess,
+                                                                            DefaultRemoverErrorGroupType::Unknown}));
+        if (acting->alerts.size() == 2) {
+            EXPECT_EQ(acting->alerts[1].title, "The file \"clip.mov\" cannot be moved to the Trash");
+            EXPECT_NE(acting->alerts[1].text.find("can only be deleted permanently"), std::string::npos);
+        }
+        EXPECT_TRUE(exists(dir / "a/clip.mov"));
+        return r;
+    }
+};
+
+TEST_F(RefusedTrashHelper, DecliningThePermanentQuestionKeepsTheCopy) {
+    auto r = run(false);
+    // Run as root for the user, the Trash command was told whose Trash to use.
+    EXPECT_NE(launcher->scriptText.find(" trash --uid "), std::string::npos);
+    EXPECT_NE(launcher->scriptText.find(" --data-home '" + user_paths::dataHome() + "'"), std::string::npos);
+    EXPECT_EQ(launcher->launches.size(), 1u);
+    ASSERT_EQ(r->removeErrors().size(), 1u);
+    EXPECT_TRUE(exists(dir / "b/clip.mov"));
+    EXPECT_TRUE(loggedPaths("removed").empty());
+}
+
+TEST_F(RefusedTrashHelper, ConfirmingThePermanentQuestionRemovesTheCopyForGood) {
+    auto r = run(true);
+    ASSERT_EQ(launcher->launches.size(), 2u);
+    EXPECT_NE(launcher->scriptText.find("rm -f -- \"$p\""), std::string::npos);
+    EXPECT_TRUE(r->removeErrors().empty());
+    EXPECT_FALSE(exists(dir / "b/clip.mov"));
+    EXPECT_TRUE(loggedPaths("removed").count(dir / "b/clip.mov"));
+    EXPECT_TRUE(loggedPaths("moved to trash").empty());
+}
+
+// A copy that leaves its place while the Trash helper runs, without the Trash command reporting it there:
+// it counts as removed (it is gone), the history records it under "removed" marked "vanished" rather than
+// as moved to the Trash, and the run names it.
+TEST_F(HelperRemoval, ACopyGoneDuringTheTrashHelperWithoutReachingTheTrashIsSaidAndMarked) {
     copyInAReadOnlyFolder();
-    ProcessRights::setStandard(std::make_shared<NeedsAdministrator>());
-    launcher->exitStatus = DorvaneRemover::kPkexecDismissed;
+    launcher->instead = [this] { stdfs::remove(dir / "b/clip.mov"); };
     ProcessLauncher::setStandard(launcher);
 
     auto r = runWithHelpers(true);
     ASSERT_EQ(launcher->launches.size(), 1u);
-    EXPECT_EQ(launcher->launches[0][0], "pkexec");
-    // Run as root for the user, the command is told whose Trash to use.
-    EXPECT_NE(launcher->scriptText.find(" trash --uid "), std::string::npos);
-    EXPECT_NE(launcher->scriptText.find(" --data-home '" + user_paths::dataHome() + "'"), std::string::npos);
+    EXPECT_TRUE(r->removeErrors().empty());
+    EXPECT_EQ(r->totalRemovedCount(), 1);
+    ASSERT_EQ(r->goneWithoutTrash().size(), 1u);
+    EXPECT_EQ(r->goneWithoutTrash()[0], dir / "b/clip.mov");
+    EXPECT_TRUE(loggedPaths("moved to trash").empty());
+    EXPECT_TRUE(loggedPaths("removed").count(dir / "b/clip.mov"));
+    std::string logText;
+    for (const auto& name : logFiles())
+        if (!logsBefore.count(name)) logText += FakeLauncher::readAll(*VXLog::shared().logFolderPath() + "/" + name);
+    EXPECT_NE(logText.find("\"isDirectory\": \"0\",\n          \"vanished\": \"1\""), std::string::npos) << logText;
     EXPECT_EQ(acting->types, std::vector<DefaultRemoverErrorGroupType>{DefaultRemoverErrorGroupType::ReadOnlyAccess});
-    EXPECT_EQ(helperDelegate->notAllowed, 1);
-    ASSERT_EQ(r->removeErrors().size(), 1u);
-    EXPECT_TRUE(exists(dir / "b/clip.mov"));
 }
 
 TEST_F(HelperRemoval, AnAllowedPkexecRunsTheScriptAndTheCopyIsGone) {

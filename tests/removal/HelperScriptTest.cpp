@@ -74,6 +74,42 @@ TEST(HelperScriptText, UnlockLinesOnlyWhereFlagsAreSetAndBeforeTheRemoval) {
     EXPECT_GT(text.find("chattr", plain), text.find("p='/d/immutable'"));
 }
 
+// A folder that is immutable or append-only takes no removal: its flags are cleared right before the
+// copy goes and set again after it, also around the Trash call and for the paths of a list file.
+TEST(HelperScriptText, ALockedFolderIsUnlockedAroundItsCopyAndLockedAgain) {
+    HelperScript script = HelperScript::permanent();
+    script.add({"/d/in locked", false, false, false, true, false});
+    script.add({"/e/both locked", false, true, false, true, true});
+    script.add({"/f/plain", false, false, false});
+    std::string text = script.text({});
+    const auto locked = text.find("p='/d/in locked'");
+    ASSERT_NE(locked, std::string::npos) << text;
+    const auto unlock = text.find("chattr -i -- \"$d\"\n", locked), removal = text.find("rm -f", locked),
+               relock = text.find("relock +i \"$d\"\n", locked);
+    EXPECT_LT(text.find("if safe \"$p\"; then", locked), unlock);
+    EXPECT_LT(unlock, removal);
+    EXPECT_LT(removal, relock);
+    EXPECT_LT(relock, text.find("p='/e/both locked'"));
+    const auto both = text.find("p='/e/both locked'");
+    EXPECT_LT(text.find("chattr -ia -- \"$d\"\n", both), text.find("chattr -i -- \"$p\"\n", both));
+    // The copy's flag comes back only if it is still there; the folder's always.
+    EXPECT_LT(text.find("rm -f", both), text.find("relock +i \"$p\"\n", both));
+    EXPECT_LT(text.find("relock +i \"$p\"\n", both), text.find("relock +ia \"$d\"\n", both));
+    EXPECT_EQ(text.find("chattr", text.find("p='/f/plain'")), std::string::npos);
+
+    HelperScript trash = HelperScript::toTrash("'/bin/dorvane' trash");
+    trash.add({"/d/in locked", false, false, false, true, false});
+    trash.add({"/d/two\nlines", false, false, false, false, true});
+    text = trash.text({"/run/l1"});
+    const auto call = text.find("'/bin/dorvane' trash -- \"$@\"");
+    EXPECT_LT(text.find("chattr -i -- \"$d\""), call);
+    EXPECT_GT(text.find("relock +i \"$d\""), call);
+    const auto listCall = text.find("'/bin/dorvane' trash --from '/run/l1'");
+    ASSERT_NE(listCall, std::string::npos) << text;
+    EXPECT_LT(text.find("chattr -a -- \"$d\"", call), listCall) << text;
+    EXPECT_GT(text.find("relock +a \"$d\"", call), listCall) << text;
+}
+
 TEST(HelperScriptText, BlocksHoldAtMostTenThousandPaths) {
     HelperScript permanent = HelperScript::permanent();
     HelperScript trash = HelperScript::toTrash("'/bin/dorvane' trash --print0");
@@ -155,6 +191,40 @@ TEST(HelperScriptRun, FollowsNoSymbolicLink) {
     EXPECT_TRUE(fs::is_symlink(dir / "line\nlink"));
     EXPECT_TRUE(fs::exists(dir / "real/target"));
     EXPECT_TRUE(fs::exists(dir / "real/inner"));
+}
+
+// As root, on real flags: copies in an immutable and in an append-only folder are removed, the folders
+// keep their flags and their other files.
+TEST(HelperScriptRun, RemovesFromLockedFoldersAndLocksThemAgain) {
+    if (::geteuid() != 0) GTEST_SKIP() << "needs root: only root sets the immutable and append-only flags";
+    TempDir dir;
+    dir.writeFile("i/copy", "c");
+    dir.writeFile("i/other", "o");
+    dir.writeFile("a/copy\nwith a line break", "c");
+    dir.writeFile("a/other", "o");
+    const auto flagsOf = [](const std::string& path) {
+        std::string out;
+        runCommand("lsattr -d '" + path + "' 2>/dev/null", &out);
+        return out.substr(0, out.find(' '));
+    };
+    if (std::system(("chattr +i '" + (dir / "i") + "' 2>/dev/null").c_str()) != 0)
+        GTEST_SKIP() << "the temporary folder's file system has no immutable flag";
+    std::system(("chattr +a '" + (dir / "a") + "'").c_str());
+    struct Unlock {
+        const TempDir& dir;
+        ~Unlock() { std::system(("chattr -ia '" + (dir / "i") + "' '" + (dir / "a") + "'").c_str()); }
+    } unlock {dir};
+    HelperScript script = HelperScript::permanent();
+    script.add({dir / "i/copy", false, false, false, true, false});
+    script.add({dir / "a/copy\nwith a line break", false, false, false, false, true});
+
+    EXPECT_EQ(runScript(script, dir.path()), 0);
+    EXPECT_FALSE(fs::exists(dir / "i/copy"));
+    EXPECT_FALSE(fs::exists(dir / "a/copy\nwith a line break"));
+    EXPECT_TRUE(fs::exists(dir / "i/other"));
+    EXPECT_TRUE(fs::exists(dir / "a/other"));
+    EXPECT_NE(flagsOf(dir / "i").find('i'), std::string::npos) << flagsOf(dir / "i");
+    EXPECT_NE(flagsOf(dir / "a").find('a'), std::string::npos) << flagsOf(dir / "a");
 }
 
 TEST(ScriptFiles, NewFilesAreRandomPrivateAndInTheRuntimeFolder) {
