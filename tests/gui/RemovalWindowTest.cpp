@@ -299,7 +299,16 @@ TEST_F(RemovalWindowTest, ARefusedPasswordPromptIsSaidOnceAndTheCopyIsReported) 
     ASSERT_TRUE(runMainLoopUntil([&] {
         return dialogs().question() && dialogs().question()->isVisible() && dialogs().question()->button("Confirm");
     }));
-    QTest::mouseClick(dialogs().question()->button("Confirm"), Qt::LeftButton);
+    RemovalQuestionDialog* locked = dialogs().question();
+    const QString lockedTitle = locked->title();
+    QTest::mouseClick(locked->button("Confirm"), Qt::LeftButton);
+    // What the refused helper left in place is offered once more, for permanent removal, as a question of
+    // its own; declining it keeps the copy.
+    ASSERT_TRUE(runMainLoopUntil([&] {
+        return dialogs().question() && dialogs().question()->isVisible() && dialogs().question()->title() != lockedTitle;
+    }));
+    ASSERT_TRUE(dialogs().question()->button("Cancel"));
+    QTest::mouseClick(dialogs().question()->button("Cancel"), Qt::LeftButton);
     ASSERT_TRUE(runMainLoopUntil([&] { return !flow().isBusy(); }));
     drainMainLoop();
 
