@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "app/FoldersOverview.h"
 #include "results/DuplicateItem.h"
 #include "results/DuplicatesContainer.h"
 #include "results/DuplicatesGroup.h"
@@ -109,7 +110,7 @@ void SelectionController::skipQueuedDataChanges() {
 }
 
 bool SelectionController::canChangeResults() const {
-    return m_pContainer && !m_bHeld && AutoSelectPreview::countInFlight() == 0;
+    return m_pContainer && !m_bHeld && AutoSelectPreview::countInFlight() == 0 && FoldersOverview::heapsInFlight() == 0;
 }
 
 void SelectionController::holdPreviews(bool hold) {

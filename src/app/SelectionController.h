@@ -69,7 +69,7 @@ public:
     AutoSelectCommandResult autoSelect(const std::vector<std::shared_ptr<DuplicatesGroup>>& groups, bool byButton);
 
     // These take copies out of the results, so they wait until no background work reads the results:
-    // false (nothing done) while any preview has yet to deliver, or while the previews are held.
+    // false (nothing done) while any preview or heap computation has yet to deliver, or while held.
     bool canChangeResults() const;
     // "Add … to Skip List": the folder joins the stored skip list and its copies leave the results.
     bool excludeFolder(const std::string& folder);

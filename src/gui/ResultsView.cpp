@@ -256,7 +256,7 @@ void ResultsView::reloadAfterResultsChanged() {
 }
 
 bool ResultsView::resultsMayChange() const {
-    return !m_bReadersHeld && m_pSelectionBar->controller().canChangeResults() && FoldersOverview::heapsInFlight() == 0;
+    return !m_bReadersHeld && m_pSelectionBar->controller().canChangeResults();
 }
 
 void ResultsView::holdReaders(bool hold) {

@@ -201,6 +201,9 @@ TEST_F(RemovalReadersTest, TheFoldersViewsHeapsHoldARemovalBackToo) {
     // removal back with the new ones.
     window->resultsView()->refreshAfterRemoval();
     ASSERT_EQ(FoldersOverview::heapsInFlight(), 2);
+    // Remove Group from Results and Add to Skip List are refused meanwhile.
+    EXPECT_FALSE(selection().canChangeResults());
+    EXPECT_FALSE(selection().excludeFolder(dir / "tree/junk2"));
     window->controller().removeSelected();
     drainMainLoop();
     EXPECT_FALSE(dialogs().question());
