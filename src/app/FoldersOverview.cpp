@@ -20,6 +20,8 @@ namespace {
 constexpr int kFolderType = 6;
 constexpr std::int64_t kBiggestHeapsCount = 10;
 
+int g_nHeapsInFlight = 0;  // main thread only
+
 std::vector<FolderEntry> entriesOf(const std::vector<std::shared_ptr<DuplicatesHeap>>& heaps) {
     std::vector<FolderEntry> out;
     out.reserve(heaps.size());
@@ -99,6 +101,8 @@ void FoldersOverview::computeHeapsNow() {
     if (!m_bHeapsReady) takeHeaps(heapListsOf(m_pContainer.get()));
 }
 
+int FoldersOverview::heapsInFlight() { return g_nHeapsInFlight; }
+
 void FoldersOverview::computeHeaps(std::function<void()> ready) {
     if (m_bHeapsReady) {
         if (ready) ready();
@@ -111,10 +115,12 @@ void FoldersOverview::computeHeaps(std::function<void()> ready) {
     m_bHeapsRequested = true;
     m_pReady = std::make_shared<std::function<void()>>(std::move(ready));
     std::weak_ptr<std::function<void()>> alive = m_pReady;
+    ++g_nHeapsInFlight;
     dispatch::background().async([this, alive, container = m_pContainer]() mutable {
         HeapLists lists = heapListsOf(container.get());
         // The lists and the container are released on the main thread, where the results live.
         dispatch::main().async([this, alive, lists = std::move(lists), container = std::move(container)]() mutable {
+            --g_nHeapsInFlight;
             auto ready = alive.lock();
             if (!ready) return;
             takeHeaps(std::move(lists));

@@ -1,7 +1,7 @@
 // What the Folders view lists for one scan's container, without widgets: the duplicate folders
 // (groups of the folder category, biggest first) at once, and every heap (each pair of folders once)
 // with the two rankings, biggest heaps and easy heaps, computed once on the background pool. Main
-// thread only; the container must not change while the heaps are computed.
+// thread only; the container must not change while the heaps are computed (heapsInFlight()).
 #pragma once
 
 #include <functional>
@@ -32,6 +32,9 @@ public:
     // Starts the heap computation once; `ready` runs on the main thread when its lists are in, unless
     // this overview is gone by then. Later calls only replace `ready`.
     void computeHeaps(std::function<void()> ready);
+    // Heap computations started and not yet delivered, of any overview, gone or not: their background
+    // part may still read the results.
+    static int heapsInFlight();
     // The same lists on the calling thread.
     void computeHeapsNow();
 

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "app/FoldersOverview.h"
 #include "results/DuplicateItem.h"
 #include "results/DuplicatesContainer.h"
 #include "results/DuplicatesGroup.h"
@@ -68,6 +69,7 @@ void SelectionController::setContainer(std::shared_ptr<DuplicatesContainer> cont
     m_pContainer = std::move(container);
     m_pReceiver.reset();
     m_preview = {};
+    m_bPreviewDue = false;
     if (m_pContainer) startPreview();
 }
 
@@ -96,16 +98,44 @@ void SelectionController::afterResultsChanged() {
 void SelectionController::afterOwnResultsChange() {
     // The container announces the change on the main queue; this mark is queued behind that notice,
     // so the lists are built again once, here, and not again when the notice comes.
+    skipQueuedDataChanges();
+    afterResultsChanged();
+}
+
+void SelectionController::skipQueuedDataChanges() {
     m_bSkippingOwnDataChanges = true;
     dispatch::main().async([alive = std::weak_ptr<bool>(m_pAlive), this] {
         if (alive.lock()) m_bSkippingOwnDataChanges = false;
     });
-    afterResultsChanged();
+}
+
+bool SelectionController::canChangeResults() const {
+    return m_pContainer && !m_bHeld && AutoSelectPreview::countInFlight() == 0 && FoldersOverview::heapsInFlight() == 0;
+}
+
+void SelectionController::holdPreviews(bool hold) {
+    if (hold == m_bHeld) return;
+    m_bHeld = hold;
+    if (hold || !m_bPreviewDue) return;
+    m_bPreviewDue = false;
+    // A change announced before the hold ended and not yet answered makes the preview itself.
+    if (!m_pContainer || m_bDataChangePending) return;
+    // The last change of a removal is announced on the main queue and may still be on its way: the
+    // preview made now is of what is left, so that notice is not answered again.
+    skipQueuedDataChanges();
+    startPreview();
 }
 
 // ---- Preview
 
 void SelectionController::startPreview() {
+    if (m_bHeld) {
+        m_pReceiver.reset();
+        m_preview = {};
+        m_bPreviewDue = true;
+        m_view.previewChanged();
+        return;
+    }
     m_pReceiver = std::make_shared<PreviewReceiver>(*this);
     m_preview = {};
     m_preview.running = true;

@@ -69,8 +69,8 @@ public:
     AutoSelectCommandResult autoSelect(const std::vector<std::shared_ptr<DuplicatesGroup>>& groups, bool byButton);
 
     // These take copies out of the results, so they wait until no background work reads the results:
-    // false (nothing done) while the preview runs.
-    bool canChangeResults() const { return m_pContainer && !m_preview.running; }
+    // false (nothing done) while any preview or heap computation has yet to deliver, or while held.
+    bool canChangeResults() const;
     // "Add … to Skip List": the folder joins the stored skip list and its copies leave the results.
     bool excludeFolder(const std::string& folder);
     // The group leaves the results; no file is touched.
@@ -78,6 +78,10 @@ public:
 
     SelectionTotals totals() const { return SelectionTotals::of(m_pContainer.get()); }
     const Preview& preview() const { return m_preview; }
+    // While held (a removal waits for the readers or runs) no preview starts: a change of the results
+    // meanwhile leaves one preview due, started when the hold ends.
+    void holdPreviews(bool hold);
+    bool previewsHeld() const { return m_bHeld; }
     // "Auto Select preview: 12 copies · 4.1 MiB by their names", or what the preview is doing.
     std::string previewText() const;
 
@@ -100,6 +104,7 @@ private:
     void onContainerDataChanged();
     void afterResultsChanged();
     void afterOwnResultsChange();
+    void skipQueuedDataChanges();
     void answerAutoSelectMessage(const AutoSelectCommandResult& result);
 
     SelectionControllerView& m_view;
@@ -113,6 +118,8 @@ private:
     bool m_bChangingResults = false;     // a command of ours takes copies out: one update afterwards
     bool m_bDataChangePending = false;   // a change announced by the results, answered once on the next turn
     bool m_bSkippingOwnDataChanges = false;  // until the notices of our own change have come
+    bool m_bHeld = false;
+    bool m_bPreviewDue = false;  // asked for while held
     std::shared_ptr<bool> m_pAlive;           // main-queue work of this controller checks it
     std::unique_ptr<QObject> m_pTimerContext;  // pending timers die with it
 };

@@ -5,15 +5,18 @@
 #include <algorithm>
 
 #include "app/FolderAdmission.h"
+#include "app/FoldersOverview.h"
 #include "app/RemovalFlow.h"
 #include "app/ScanSession.h"
 #include "platform/FileSystem.h"
 #include "results/DuplicatesContainer.h"
 #include "scan/FoldersScanner.h"
+#include "selection/AutoSelectPreview.h"
 #include "settings/Settings.h"
 
 namespace {
 const char* const kResultsLost = "Current scan results will be lost.";
+constexpr std::chrono::milliseconds kRemovalPollInterval{25};
 
 std::string nameOf(const std::string& path) {
     auto slash = path.find_last_of('/');
@@ -189,7 +192,39 @@ void WindowController::attachRemovalView(RemovalFlowView& view, std::string comm
 }
 
 void WindowController::removeSelected() {
-    if (m_pRemoval && m_screen == WindowScreen::Results && m_pContainer) m_pRemoval->removeSelected(m_pContainer);
+    if (!m_pRemoval || m_screen != WindowScreen::Results || !m_pContainer) return;
+    if (m_removalHold != RemovalHold::None || m_pRemoval->isBusy()) return;
+    setRemovalHold(RemovalHold::Waiting);
+    pollRemoval();
+}
+
+bool WindowController::resultsBeingRead() {
+    return AutoSelectPreview::countInFlight() > 0 || FoldersOverview::heapsInFlight() > 0;
+}
+
+void WindowController::pollRemoval() {
+    if (m_removalHold == RemovalHold::Waiting) {
+        // The results screen was left while the removal waited (a new scan, the summary): nothing is removed.
+        if (m_screen != WindowScreen::Results || !m_pContainer) return setRemovalHold(RemovalHold::None);
+        if (!resultsBeingRead()) {
+            setRemovalHold(RemovalHold::Started);
+            m_pRemoval->removeSelected(m_pContainer);
+        }
+    }
+    if (m_removalHold == RemovalHold::Started && !m_pRemoval->isBusy()) return setRemovalHold(RemovalHold::None);
+    if (!m_pRemovalPoll) {
+        m_pRemovalPoll = new QTimer(m_pTimerContext.get());
+        m_pRemovalPoll->setInterval(kRemovalPollInterval);
+        QObject::connect(m_pRemovalPoll, &QTimer::timeout, m_pTimerContext.get(), [this] { pollRemoval(); });
+    }
+    if (!m_pRemovalPoll->isActive()) m_pRemovalPoll->start();
+}
+
+void WindowController::setRemovalHold(RemovalHold hold) {
+    if (hold == RemovalHold::None && m_pRemovalPoll) m_pRemovalPoll->stop();
+    if (hold == m_removalHold) return;
+    m_removalHold = hold;
+    m_view.removalHoldChanged();
 }
 
 std::uint64_t WindowController::cleanedSize() const { return m_pRemoval ? m_pRemoval->cleanedSize() : 0; }

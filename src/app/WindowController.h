@@ -15,6 +15,7 @@
 
 class DuplicatesContainer;
 class FoldersScanner;
+class QTimer;
 class RemovalFlow;
 class RemovalFlowView;
 class ScanSession;
@@ -73,8 +74,14 @@ public:
     // `commandLineProgram` is the `dorvane` program the Trash helper runs.
     void attachRemovalView(RemovalFlowView& view, std::string commandLineProgram);
     // The one way the window removes: Remove Selected, and Auto Select's Review & Remove. Only on the
-    // results screen.
+    // results screen. A removal takes copies out of the results on the main thread, so it waits, polled
+    // by a timer, until no background work reads them (the Auto Select preview, the heaps); from this
+    // call until the flow is idle again the results are held, and the view starts no such reader.
     void removeSelected();
+    bool removalWaiting() const { return m_removalHold == RemovalHold::Waiting; }
+    bool resultsHeld() const { return m_removalHold != RemovalHold::None; }
+    // Whether background work still reads the results.
+    static bool resultsBeingRead();
     RemovalFlow* removal() const { return m_pRemoval.get(); }
     // Freed by removals since these results arrived (the interim screen's space cleaned).
     std::uint64_t cleanedSize() const;
@@ -88,6 +95,10 @@ public:
     void requestQuit();
 
 private:
+    enum class RemovalHold { None, Waiting, Started };
+
+    void pollRemoval();
+    void setRemovalHold(RemovalHold hold);
     void onScanComplete(std::uint64_t generation, std::shared_ptr<DuplicatesContainer> container);
     void performRestartScan();
     void clearScanner();
@@ -109,4 +120,6 @@ private:
     std::chrono::milliseconds m_beforeRescan{600};
     std::unique_ptr<QObject> m_pTimerContext;  // pending timers die with it
     std::unique_ptr<RemovalFlow> m_pRemoval;    // stops its run first when the controller goes
+    RemovalHold m_removalHold = RemovalHold::None;
+    QTimer* m_pRemovalPoll = nullptr;  // a child of m_pTimerContext, made on first use
 };

@@ -30,4 +30,7 @@ public:
     // A folder dialog opened on `folder` with the given title; nothing when cancelled.
     virtual std::optional<std::string> chooseFolder(const std::string& folder, const std::string& title) = 0;
     virtual void quitApplication() = 0;
+    // Remove Selected began or stopped waiting for the background readers of the results, or the
+    // results stopped being held for a removal (WindowController::removalWaiting, resultsHeld).
+    virtual void removalHoldChanged() {}
 };

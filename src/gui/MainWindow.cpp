@@ -157,7 +157,7 @@ void MainWindow::updateActions() {
     m_pRescanAction->setEnabled(canRescan);
     m_pFullRescanAction->setEnabled(canRescan);
     m_pNewScanAction->setEnabled(screen == WindowScreen::Results || screen == WindowScreen::Interim);
-    m_pRemoveAction->setEnabled(screen == WindowScreen::Results);
+    m_pRemoveAction->setEnabled(screen == WindowScreen::Results && !m_pController->resultsHeld());
     if (QToolBar* bar = findChild<QToolBar*>()) bar->setVisible(screen == WindowScreen::Results);
 }
 
@@ -253,6 +253,18 @@ void MainWindow::quitApplication() {
     m_bQuitting = true;
     close();
     qApp->quit();
+}
+
+void MainWindow::removalHoldChanged() {
+    // Remove Selected waits while the Auto Select preview or the heaps still read the results, and no
+    // such reader starts again until the removal is over.
+    m_pResults->holdReaders(m_pController->resultsHeld());
+    const bool waiting = m_pController->removalWaiting();
+    m_pRemoveAction->setText(waiting ? QStringLiteral("Waiting to Remove…") : QStringLiteral("Remove Selected…"));
+    m_pRemoveAction->setToolTip(waiting ? QStringLiteral("The removal starts when the Auto Select preview and the "
+                                                         "folder heaps are ready")
+                                        : QStringLiteral("Remove the selected copies (Ctrl+Delete)"));
+    updateActions();
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

@@ -44,6 +44,7 @@ public:
     void foldersChanged() override;
     std::optional<std::string> chooseFolder(const std::string& folder, const std::string& title) override;
     void quitApplication() override;
+    void removalHoldChanged() override;
 
 protected:
     void closeEvent(QCloseEvent* event) override;

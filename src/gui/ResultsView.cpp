@@ -258,8 +258,20 @@ void ResultsView::reloadAfterResultsChanged() {
 }
 
 bool ResultsView::resultsMayChange() const {
-    const bool heapsRunning = m_pOverview && m_pOverview->heapsRequested() && !m_pOverview->heapsReady();
-    return m_pSelectionBar->controller().canChangeResults() && !heapsRunning;
+    return !m_bReadersHeld && m_pSelectionBar->controller().canChangeResults();
+}
+
+void ResultsView::holdReaders(bool hold) {
+    if (hold == m_bReadersHeld) return;
+    m_bReadersHeld = hold;
+    m_pSelectionBar->controller().holdPreviews(hold);
+    if (!hold && m_pOverview && !m_pOverview->heapsRequested()) computeHeaps();
+}
+
+void ResultsView::computeHeaps() {
+    if (m_bReadersHeld) return;
+    m_pOverview->computeHeaps([this] { heapsArrived(); });
+    updateFoldersNote();
 }
 
 void ResultsView::showGroupsMenu(const QPoint& at) {
@@ -348,7 +360,7 @@ void ResultsView::chooseCategory(int row) {
         if (!m_pOverview) {
             m_pOverview = std::make_unique<FoldersOverview>(m_pContainer);
             m_pFoldersModel->setOverview(m_pOverview.get());
-            m_pOverview->computeHeaps([this] { heapsArrived(); });
+            computeHeaps();
         }
         m_pCenter->setCurrentIndex(1);
         chooseRanking(m_pRankings->currentIndex());

@@ -43,6 +43,9 @@ public:
     void refreshAfterRemoval();
     // Remove Selected: the entry point of every removal from the results (Auto Select's Review & Remove too).
     void removeSelected();
+    // While a removal waits for the background readers of the results or runs, none starts: the Auto
+    // Select preview and the heaps of the Folders view are made once, when the hold ends.
+    void holdReaders(bool hold);
     GroupsModel* model() const { return m_pModel; }
     QTreeView* tree() const { return m_pTree; }
     QListWidget* categories() const { return m_pCategories; }
@@ -72,8 +75,10 @@ private:
     // The sidebar's texts, shares and selection totals, read again.
     void refreshCategories();
     void reloadAfterResultsChanged();
-    // False while background work reads the results (the Auto Select preview, the heaps).
+    // False while background work reads the results (the Auto Select preview, the heaps) or a removal
+    // holds them.
     bool resultsMayChange() const;
+    void computeHeaps();
     void showGroupsMenu(const QPoint& at);
     void showFoldersMenu(const QPoint& at);
 
@@ -101,5 +106,6 @@ private:
     QPushButton* m_pShowInFolder;
     QString m_currentPath;
     int m_nFirstCategoryType = -1;
+    bool m_bReadersHeld = false;
     PreviewLoader m_previews;
 };

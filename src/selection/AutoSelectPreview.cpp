@@ -15,6 +15,8 @@
 namespace {
 using GroupCopies = std::vector<std::pair<std::shared_ptr<DuplicatesGroup>, std::vector<std::shared_ptr<DuplicateItem>>>>;
 
+int g_nInFlight = 0;  // main thread only
+
 // Folders decide lazily whether they are packages; settle that for every ancestor of every copy here,
 // on the main thread, so that the background contest only reads the tree.
 void settlePackageFlags(const GroupCopies& groups) {
@@ -37,13 +39,20 @@ void AutoSelectPreview::calculateDuplicatesForAutoselect(std::shared_ptr<Duplica
     auto groups = std::make_shared<GroupCopies>();
     for (const auto& group : container->getAllFilesGroups()) groups->emplace_back(group, group->getItems());
     settlePackageFlags(*groups);
-    dispatch::background().async([container = std::move(container), groups, listener = std::move(listener)] {
+    ++g_nInFlight;
+    dispatch::background().async([container = std::move(container), groups = std::move(groups),
+                                  listener = std::move(listener)]() mutable {
         auto records = std::make_shared<std::vector<AutoSelectPreviewRecord>>(calculateNow(*groups));
-        dispatch::main().async([container, records, listener] {
+        // The results and the snapshot are released on the main thread, where the results live.
+        dispatch::main().async([container = std::move(container), groups = std::move(groups),
+                                records = std::move(records), listener = std::move(listener)]() mutable {
+            --g_nInFlight;
             if (auto alive = listener.lock()) alive->onCalculatedDuplicatesForAutoselect(std::move(*records));
         });
     });
 }
+
+int AutoSelectPreview::countInFlight() { return g_nInFlight; }
 
 std::vector<AutoSelectPreviewRecord> AutoSelectPreview::calculateNow(const GroupCopies& groups) {
     AutoSelectManager manager(false);

@@ -7,6 +7,9 @@
 #include <deque>
 
 #include "app/SelectionController.h"
+#include "platform/Dispatch.h"
+#include "selection/AutoSelectPreview.h"
+#include "settings/AppNotification.h"
 #include "selection/SelectionFixture.h"
 
 namespace {
@@ -249,6 +252,45 @@ TEST_F(SelectionControllerTest, TakingCopiesOutWaitsForThePreviewAndIsOneUpdate)
     EXPECT_TRUE(container->getAllFilesGroups().empty());
     EXPECT_EQ(controller->totals().count, 0);
     EXPECT_EQ(view.resultsChanges, 2);
+    (void)photos;
+}
+
+TEST_F(SelectionControllerTest, HeldPreviewsStartNoneUntilTheHoldEndsAndThenOne) {
+    auto photos = group({"trip/photo.jpg", "old/photo copy.jpg"});
+    auto notes = group({"trip/notes.txt", "old/notes.txt", "backup/notes.txt"});
+    start();
+    waitForPreview();
+    controller->holdPreviews(true);
+    EXPECT_FALSE(controller->canChangeResults());
+    EXPECT_FALSE(controller->removeGroup(*notes));
+
+    // A removal's changes are answered (the lists are read again) but start no preview.
+    AppNotification::CreateDuplicatesContainerDataChangedNotification();
+    AppNotification::CreateDuplicatesContainerDataChangedNotification();
+    drainMainLoop();
+    EXPECT_EQ(view.resultsChanges, 1);
+    EXPECT_EQ(AutoSelectPreview::countInFlight(), 0);
+    EXPECT_FALSE(controller->preview().running);
+    EXPECT_FALSE(controller->preview().ready);
+    EXPECT_EQ(controller->previewText(), "");
+
+    // The run's last notice is still on its way when the hold ends: the one preview covers it.
+    dispatch::main().async([] { AppNotification::CreateDuplicatesContainerDataChangedNotification(); });
+    controller->holdPreviews(false);
+    EXPECT_TRUE(controller->preview().running);
+    EXPECT_EQ(AutoSelectPreview::countInFlight(), 1);
+    waitForPreview();
+    drainMainLoop();
+    EXPECT_EQ(AutoSelectPreview::countInFlight(), 0);
+    EXPECT_EQ(view.resultsChanges, 1);
+    EXPECT_TRUE(controller->preview().ready);
+    EXPECT_TRUE(controller->canChangeResults());
+
+    // Without any change meanwhile, a hold ends with the preview it found.
+    controller->holdPreviews(true);
+    controller->holdPreviews(false);
+    EXPECT_TRUE(controller->preview().ready);
+    EXPECT_EQ(AutoSelectPreview::countInFlight(), 0);
     (void)photos;
 }
 }  // namespace
