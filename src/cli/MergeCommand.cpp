@@ -15,6 +15,7 @@
 #include "cli/Format.h"
 #include "cli/MergeReport.h"
 #include "cli/ProgressLine.h"
+#include "cli/ScanRun.h"
 #include "cli/StopSignals.h"
 #include "operations/MergeManager.h"
 #include "operations/MergeOperation.h"
@@ -118,30 +119,7 @@ std::shared_ptr<DuplicatesContainer> scanBoth(const std::vector<std::string>& fo
     choices.fixedMinimalSize = 0;
     choices.fullHash = true;
     choices.searchDuplicateFolders = true;
-    std::shared_ptr<DuplicatesContainer> result;
-    bool finished = false;
-    auto session = ScanSession::create(folders, choices, [&](std::shared_ptr<DuplicatesContainer> c) {
-        result = std::move(c);
-        finished = true;
-        QCoreApplication::quit();
-    });
-    QTimer ticker;
-    bool stopRequested = false;
-    progress_line::ScanPercentage percentage(true);
-    const int width = Terminal::standard().columns(STDERR_FILENO).value_or(80);
-    QObject::connect(&ticker, &QTimer::timeout, [&] {
-        if (stop_signals::stopStatus() != 0 && !stopRequested) {
-            stopRequested = true;
-            session->stop(false);
-        }
-        if (showProgress && session->scanner())
-            std::fprintf(stderr, "\r\x1b[K%s", progress_line::describe(*session->scanner(), percentage, width).c_str());
-    });
-    ticker.start(100);
-    session->start();
-    if (!finished) QCoreApplication::exec();
-    ticker.stop();
-    if (showProgress) std::fputs("\r\x1b[K", stderr);
+    auto [session, result] = ScanRun::run(folders, choices, showProgress);
     if (session->wasStopped() || !result) {
         status = stop_signals::stopStatus() != 0 ? stop_signals::stopStatus() : 1;
         std::fprintf(stderr, "dorvane merge: the scan did not finish; nothing was changed\n");

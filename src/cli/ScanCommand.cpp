@@ -1,8 +1,5 @@
 #include "cli/ScanCommand.h"
 
-#include <QCoreApplication>
-#include <QTimer>
-
 #include <unistd.h>
 
 #include <cerrno>
@@ -14,11 +11,11 @@
 #include "app/FolderAdmission.h"
 #include "app/ScanSession.h"
 #include "cli/Format.h"
-#include "cli/ProgressLine.h"
 #include "cli/RemoveRun.h"
 #include "cli/ReportWriter.h"
 #include "cli/ScanOptions.h"
 #include "cli/ScanReport.h"
+#include "cli/ScanRun.h"
 #include "cli/StopSignals.h"
 #include "cli/UnusableSettings.h"
 #include "platform/FileSystem.h"
@@ -159,35 +156,9 @@ int runScanCommand(const std::vector<std::string>& arguments) {
             }
     options.choices.excludeFolders = *excluded;
 
-    std::shared_ptr<DuplicatesContainer> result;
-    bool finished = false;
-    auto session = ScanSession::create(folders, options.choices, [&](std::shared_ptr<DuplicatesContainer> c) {
-        result = std::move(c);
-        finished = true;
-        QCoreApplication::quit();
-    });
-
     const stop_signals::Handlers handlers;
-
     const bool showProgress = !options.quiet && Terminal::standard().isTerminal(STDERR_FILENO);
-    QTimer ticker;
-    bool stopRequested = false;
-    progress_line::ScanPercentage percentage(options.choices.searchDuplicateFolders);
-    int width = Terminal::standard().columns(STDERR_FILENO).value_or(80);
-    QObject::connect(&ticker, &QTimer::timeout, [&] {
-        if (stopStatus() != 0 && !stopRequested) {
-            stopRequested = true;
-            session->stop(false);
-        }
-        if (stop_signals::takeTerminalResized()) width = Terminal::standard().columns(STDERR_FILENO).value_or(width);
-        if (showProgress && session->scanner())
-            std::fprintf(stderr, "\r\x1b[K%s", progress_line::describe(*session->scanner(), percentage, width).c_str());
-    });
-    ticker.start(100);
-    session->start();
-    if (!finished) QCoreApplication::exec();
-    ticker.stop();
-    if (showProgress) std::fputs("\r\x1b[K", stderr);
+    auto [session, result] = ScanRun::run(folders, options.choices, showProgress);
 
     const FoldersScanner& scanner = *session->scanner();
     for (const std::string& warning : scanner.digestCacheWarnings()) std::fprintf(stderr, "dorvane: %s\n", warning.c_str());

@@ -67,6 +67,23 @@ std::set<std::string> logged(const std::set<std::string>& before, const std::str
     return paths;
 }
 
+// Which of tree/a/photo.raw and tree/b/photo.raw a dry run of Auto Select removes, and which it keeps;
+// false, with the reason, when it chose none.
+bool chooseByDryRun(const TempDir& dir, const std::string& root, std::string& selected, std::string& kept,
+                    std::string& skipReason) {
+    const DorvaneRun dry = runDorvaneBinary({"scan", "-q", "--full", "--all-sizes", "--no-folders", "--select", "auto",
+                                             "--remove", "--dry-run", QString::fromStdString(root)});
+    const std::string marker = "would remove to the Trash: ";
+    const auto at = dry.out.find(marker);
+    if (at == std::string::npos) {
+        skipReason = "the dry run selected nothing: " + dry.out + dry.err;
+        return false;
+    }
+    selected = dry.out.substr(at + marker.size(), dry.out.find('\n', at) - at - marker.size());
+    kept = selected == dir / "tree/a/photo.raw" ? dir / "tree/b/photo.raw" : dir / "tree/a/photo.raw";
+    return true;
+}
+
 struct LockedCopy {
     TempDir dir;
     std::string root, selected, kept;
@@ -82,16 +99,7 @@ struct LockedCopy {
             skipReason = "needs root: only root sets the immutable flag";
             return;
         }
-        const DorvaneRun dry = runDorvaneBinary({"scan", "-q", "--full", "--all-sizes", "--no-folders", "--select", "auto",
-                                                 "--remove", "--dry-run", QString::fromStdString(root)});
-        const std::string marker = "would remove to the Trash: ";
-        const auto at = dry.out.find(marker);
-        if (at == std::string::npos) {
-            skipReason = "the dry run selected nothing: " + dry.out + dry.err;
-            return;
-        }
-        selected = dry.out.substr(at + marker.size(), dry.out.find('\n', at) - at - marker.size());
-        kept = selected == dir / "tree/a/photo.raw" ? dir / "tree/b/photo.raw" : dir / "tree/a/photo.raw";
+        if (!chooseByDryRun(dir, root, selected, kept, skipReason)) return;
         if (shell("chattr +i '" + selected + "'") != 0) {
             skipReason = "chattr +i does not work on the temporary folder's file system";
             return;
@@ -197,16 +205,7 @@ struct CopyInALockedFolder {
             skipReason = "needs root: only root sets the immutable flag";
             return;
         }
-        const DorvaneRun dry = runDorvaneBinary({"scan", "-q", "--full", "--all-sizes", "--no-folders", "--select", "auto",
-                                                 "--remove", "--dry-run", QString::fromStdString(root)});
-        const std::string marker = "would remove to the Trash: ";
-        const auto at = dry.out.find(marker);
-        if (at == std::string::npos) {
-            skipReason = "the dry run selected nothing: " + dry.out + dry.err;
-            return;
-        }
-        selected = dry.out.substr(at + marker.size(), dry.out.find('\n', at) - at - marker.size());
-        kept = selected == dir / "tree/a/photo.raw" ? dir / "tree/b/photo.raw" : dir / "tree/a/photo.raw";
+        if (!chooseByDryRun(dir, root, selected, kept, skipReason)) return;
         folder = fs::path(selected).parent_path().string();
         if (shell("chattr +i '" + folder + "'") != 0) skipReason = "chattr +i does not work on the temporary folder's file system";
     }
