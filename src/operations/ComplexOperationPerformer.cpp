@@ -72,16 +72,8 @@ void ComplexOperationPerformer::perform() {
 
 void ComplexOperationPerformer::finishOne(std::size_t index, bool performed, std::uint64_t bytes) {
     const FileOperation& op = *m_operation.operations[index];
-    FileOperationProgressInfo info;
-    info.index = index;
-    info.action = op.action();
-    info.result = op.result();
-    info.source = op.source();
-    info.destination = op.destination();
-    info.status = op.status();
+    FileOperationProgressInfo info = FileOperationProgressInfo::of(op, index);
     info.performed = performed;
-    info.label = op.label();
-    info.labelStatus = op.labelStatus();
     info.bytes = bytes;
     if (op.result() == FileOperationResult::Successful)
         ++m_statistics.countOfSuccessfullyPerformed;

@@ -106,16 +106,7 @@ void MergeOperation::start(MergeOperationListener* listener) {
         MergeOutcome outcome;
         outcome.statistics = performer.statistics();
         for (std::size_t i = 0; i < complex.operations.size(); ++i) {
-            const FileOperation& op = *complex.operations[i];
-            FileOperationProgressInfo info;
-            info.index = i;
-            info.action = op.action();
-            info.result = op.result();
-            info.source = op.source();
-            info.destination = op.destination();
-            info.status = op.status();
-            info.label = op.label();
-            info.labelStatus = op.labelStatus();
+            const FileOperationProgressInfo info = FileOperationProgressInfo::of(*complex.operations[i], i);
             outcome.results.push_back(state->resultOf(info));
         }
         outcome.sourceFolderRemovalAsked = removeSource;
