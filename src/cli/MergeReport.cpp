@@ -51,7 +51,9 @@ std::vector<std::pair<const MergeItem*, std::string>> staying(const MergeOperati
 }  // namespace
 
 std::string planText(const MergeOperationData& data) {
-    std::string text = data.descriptionText() + "\n" + "From: " + format::displayPath(data.sourceFolder().path()) +
+    // The description's second line speaks of the dialog's options; the options here are the flags.
+    const std::string description = data.descriptionText();
+    std::string text = description.substr(0, description.find('\n')) + "\n" + "From: " + format::displayPath(data.sourceFolder().path()) +
                        "\nTo:   " + format::displayPath(data.destinationFolder().path()) + "\n";
     const auto items = data.affectedItems();
     const auto stays = staying(data);
