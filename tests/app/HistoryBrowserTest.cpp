@@ -47,13 +47,6 @@ std::string file(const TempDir& dir, const std::string& relative, const std::str
     return path;
 }
 
-std::string readText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
 bool waitForJob(HistoryBrowser& browser) {
     return runMainLoopUntil([&] { return browser.poll() || !browser.isBusy(); });
 }

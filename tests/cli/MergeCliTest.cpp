@@ -19,13 +19,6 @@ namespace fs = std::filesystem;
 namespace {
 std::string trashFiles() { return testHome() + "/.local/share/Trash/files"; }
 
-std::string readText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
 // Every file below a folder, by content, with its path relative to the folder.
 std::multiset<std::string> contentsBelow(const std::string& folder) {
     std::multiset<std::string> contents;

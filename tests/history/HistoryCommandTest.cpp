@@ -23,13 +23,6 @@
 #include "support/TestSupport.h"
 
 namespace {
-std::string readText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
 std::string logText(const std::string& date, const std::string& groups) {
     return "{\n  \"application\": \"Dorvane\",\n  \"date\": \"" + date + "\",\n  \"changes\": {\n" + groups + "\n  }\n}";
 }

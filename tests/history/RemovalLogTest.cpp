@@ -40,13 +40,6 @@ namespace fs = std::filesystem;
 namespace {
 constexpr std::int64_t kMay4 = 1557000000;  // 2019-05-04 20:00:00 UTC, 23:00:00 at GMT+3
 
-std::string readText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
 std::vector<std::string> logFiles() {
     std::vector<std::string> names;
     std::error_code ec;

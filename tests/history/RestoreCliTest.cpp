@@ -35,13 +35,6 @@ Result removeDuplicates(const std::string& tree, bool permanent = false) {
     return dorvane(arguments);
 }
 
-std::string readText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
 // Every entry below the root: the bytes of files, the target of links, "" for folders.
 std::map<std::string, std::string> snapshot(const std::string& root) {
     std::map<std::string, std::string> entries;

@@ -27,13 +27,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-std::string readText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
 // Renames answer EXDEV, as between two file systems; everything else is the Linux call.
 class CrossDeviceCalls : public LinuxFileCalls {
 public:

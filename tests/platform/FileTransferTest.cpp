@@ -15,13 +15,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-std::string readText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
 struct stat statOf(const std::string& path) {
     struct stat st {};
     EXPECT_EQ(lstat(path.c_str(), &st), 0) << path;

@@ -17,13 +17,6 @@
 #include "support/TestSupport.h"
 
 namespace {
-std::string readText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream buffer;
-    buffer << in.rdbuf();
-    return buffer.str();
-}
-
 QJsonObject readDocument(const std::string& path) {
     return QJsonDocument::fromJson(QByteArray::fromStdString(readText(path))).object();
 }

@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <sstream>
 #include <random>
 #include <stdexcept>
 #include <thread>
@@ -135,4 +136,11 @@ int main(int argc, char** argv) {
     std::error_code ec;
     fs::remove_all(g_home, ec);
     return result;
+}
+
+std::string readText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
 }

@@ -28,6 +28,9 @@ private:
     std::string m_path;
 };
 
+// The file's bytes ("" when it cannot be read).
+std::string readText(const std::string& path);
+
 // Runs the Qt event loop until the predicate holds or the timeout passes; answers the predicate.
 bool runMainLoopUntil(const std::function<bool()>& done,
                       std::chrono::milliseconds timeout = std::chrono::milliseconds(20000));
