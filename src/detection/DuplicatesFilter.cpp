@@ -201,6 +201,7 @@ void DuplicatesFilter::onFinishSeparateBuckets(std::vector<FileItemsByHash> resu
             self->saveHashHeaps((*holder)[i]);
         }
         self->m_nCurrentFilterIndexInKeys = last;
+        self->notifyListenerAboutFoundGroups();
         self->m_otherNames.clear();
         self->filterNextPossibleDuplicates();
     });
@@ -221,7 +222,7 @@ void DuplicatesFilter::saveHashHeaps(FileItemsByHash& result) {
         FileType type = typeOfFileAtPath(sample->name());
         if (auto* category = m_pDuplicatesContainer->getCategoryWithType(type)) category->addGroupWithItems(files);
         for (FileSystemItem* f : files) updatePossibleDuplicateFolderInformationByFolder(f->parent());
-        notifyListenerAboutFilteredFilesCount(static_cast<std::int32_t>(files.size()), size, type);
+        m_arrFoundGroups.push_back({static_cast<std::int32_t>(files.size()), size, type});
     }
 }
 
@@ -251,23 +252,28 @@ DuplicatesFilterProgress DuplicatesFilter::currentProgress() const {
     return p;
 }
 
-void DuplicatesFilter::notifyListenerAboutFilteredFilesCount(std::int32_t count, std::uint64_t eachSize, FileType type) {
-    if (m_pListener.expired()) return;
+void DuplicatesFilter::notifyListenerAboutFoundGroups() {
+    std::vector<FoundGroup> found = std::move(m_arrFoundGroups);
+    m_arrFoundGroups = {};
+    if (found.empty() || m_pListener.expired()) return;
     DuplicatesFilterProgress progress = currentProgress();
     std::uint64_t heapsSize = 0;
     if (auto* heaps = m_pDuplicatesContainer->getHeaps()) heapsSize = heaps->getPossibleHeapsSize();
     bool fixedMode = !m_bAutoDefineMinimalFileSize;
     std::weak_ptr<DuplicatesFilterProgressListener> weakListener = m_pListener;
     std::weak_ptr<DuplicatesFilter> weakSelf = weak_from_this();
-    dispatch::main().async([weakListener, weakSelf, progress, heapsSize, fixedMode, count, eachSize, type] {
+    dispatch::main().async([weakListener, weakSelf, progress, heapsSize, fixedMode, found = std::move(found)] {
         auto l = weakListener.lock();
         if (!l) return;
-        if (fixedMode && type >= FileTypeVideo && type <= FileTypeOther) l->onFinishSearchDuplicatesFilesWithType(type - 1);
         l->onDuplicatesFilesFilterProgressChanged(progress);
         std::uint64_t folders = 0;
         if (auto self = weakSelf.lock()) folders = self->possibleDuplicateFoldersSize();
         l->onChangedSizeOfPossibleHeaps(heapsSize, folders);
-        l->onFilteredFilesCount(count, eachSize, type);
+        for (const FoundGroup& group : found) {
+            if (fixedMode && group.type >= FileTypeVideo && group.type <= FileTypeOther)
+                l->onFinishSearchDuplicatesFilesWithType(group.type - 1);
+            l->onFilteredFilesCount(group.count, group.eachSize, group.type);
+        }
     });
 }
 

@@ -90,7 +90,8 @@ private:
     std::vector<FileSystemItem*> setAsideOtherNames(std::vector<FileSystemItem*> items);
     void saveHashHeaps(FileItemsByHash& result);
     void updatePossibleDuplicateFolderInformationByFolder(FolderSystemItem* folder);
-    void notifyListenerAboutFilteredFilesCount(std::int32_t count, std::uint64_t eachSize, FileType type);
+    // Tells the listener, in one main-queue task, about the groups found since the last time.
+    void notifyListenerAboutFoundGroups();
     void finishFilterDuplicates();
     DuplicatesFilterProgress currentProgress() const;
 
@@ -117,4 +118,10 @@ private:
     std::atomic<bool> m_bIsFilterCanceled{false};  // read by the driver for the final minimal size
     std::int64_t m_nMinimalCountOfGroups = 0;
     bool m_bFinished = false;
+    struct FoundGroup {
+        std::int32_t count;
+        std::uint64_t eachSize;
+        FileType type;
+    };
+    std::vector<FoundGroup> m_arrFoundGroups;  // since the last notice to the listener
 };
