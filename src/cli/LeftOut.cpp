@@ -46,7 +46,7 @@ struct Walk {
             DirectoryReader reader;
             if (Status s = reader.open(f.path()); !s) out.unreadable.push_back({f.path(), reasonOf(s), true});
         }
-        // Files are opened by name relative to their folder, opened once; should that fail, by path.
+        // Files are asked about by name relative to their folder, opened once; should that fail, by path.
         FileReader::Folder folderHandle;
         bool folderTried = false;
         std::size_t folderPathLength = 0;
@@ -80,12 +80,11 @@ struct Walk {
                 folderPathLength = folderPath.size();
                 (void)folderHandle.open(folderPath.c_str());
             }
-            FileReader reader;
             std::string name(child->name());
-            // A path too long for the system is opened as such and fails, as it did for the scan.
+            // A path too long for the system is asked about as such and fails, as it did for the scan.
             Status s = folderHandle.isOpen() && folderPathLength + 1 + name.size() < PATH_MAX
-                           ? reader.openAt(folderHandle, name.c_str())
-                           : reader.open(child->path());
+                           ? FileReader::readableAt(folderHandle, name.c_str())
+                           : FileReader::readablePath(child->path().c_str());
             if (!s) out.unreadable.push_back({child->path(), reasonOf(s), false});
         }
     }

@@ -29,7 +29,7 @@ constexpr std::array<KindNames, 7> kKinds = {{{FileTypeImage, "image", "Images"}
                                              {FileTypeFolder, "folder", "Folders"}}};
 }  // namespace
 
-void ScanReport::addResults(const DuplicatesContainer& container, bool readIdentities) {
+void ScanReport::addResults(const DuplicatesContainer& container, bool readFileFacts) {
     for (const auto& k : kKinds) {
         DuplicatesCategory* category = container.getCategoryWithType(k.type);
         if (!category) continue;
@@ -54,14 +54,17 @@ void ScanReport::addResults(const DuplicatesContainer& container, bool readIdent
                 m.path = item->getFileItemPath();
                 m.size = static_cast<std::uint64_t>(std::max<std::int64_t>(0, item->getFileItemSize()));
                 m.diskSize = static_cast<std::uint64_t>(std::max<std::int64_t>(0, item->getDiskSize()));
-                m.modified = item->getLastModificationDate();
                 m.selected = item->isSelected();
                 if (const auto& identity = item->getFileIdentity()) {
                     m.device = identity->device;
                     m.inode = identity->inode;
-                } else if (FileAttributes attributes; readIdentities && FileSystem::standard().attributes(m.path, attributes)) {
-                    m.device = attributes.device;
-                    m.inode = attributes.inode;
+                }
+                if (FileAttributes attributes; readFileFacts && FileSystem::standard().attributes(m.path, attributes)) {
+                    m.modified = attributes.modificationSeconds;
+                    if (!item->getFileIdentity()) {
+                        m.device = attributes.device;
+                        m.inode = attributes.inode;
+                    }
                 }
                 g.members.push_back(std::move(m));
             }

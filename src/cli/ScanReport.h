@@ -76,8 +76,9 @@ struct ScanReport {
 
     // Fills categories, heaps and summary from the container. Groups lying wholly inside duplicate
     // folders are in the hidden category and are not listed on their own.
-    // With readIdentities, each member's device and inode are read from the disk (one lstat each).
-    void addResults(const DuplicatesContainer& container, bool readIdentities = false);
+    // With readFileFacts, each member's modification time, device and inode are read from the disk
+    // (one lstat each); without, they stay 0 (the text report shows none of them).
+    void addResults(const DuplicatesContainer& container, bool readFileFacts = false);
 
 private:
     void addHeaps(const DuplicatesContainer& container);

@@ -103,6 +103,18 @@ Status FileReader::stampOfPath(const char* path, FileStamp& out) {
     return Status::ok();
 }
 
+Status FileReader::readableAt(const Folder& folder, const char* name) {
+    if (!folder.isOpen()) return Status::fromErrno(EBADF, name);
+    if (::faccessat(folder.m_nFd, name, R_OK, AT_EACCESS | AT_SYMLINK_NOFOLLOW) != 0)
+        return Status::fromErrno(errno, name);
+    return Status::ok();
+}
+
+Status FileReader::readablePath(const char* path) {
+    if (::faccessat(AT_FDCWD, path, R_OK, AT_EACCESS | AT_SYMLINK_NOFOLLOW) != 0) return Status::fromErrno(errno, path);
+    return Status::ok();
+}
+
 Status FileReader::open(const char* path) {
     close();
     return openRegularFile(AT_FDCWD, path, m_nFd, m_stampAtOpen);

@@ -66,6 +66,10 @@ public:
     // without opening it (a link answers a stamp that is not regular).
     static Status stampAt(const Folder& folder, const char* name, FileStamp& out);
     static Status stampOfPath(const char* path, FileStamp& out);
+    // Whether the entry `name` of an open folder, or `path`, could be opened for reading by this process
+    // (its effective ids), asked of the kernel in one call and without opening it; a link is not followed.
+    static Status readableAt(const Folder& folder, const char* name);
+    static Status readablePath(const char* path);
 
     // How many files this process has opened through FileReader so far, every thread counted: tests
     // see whether a scan read a file at all.
