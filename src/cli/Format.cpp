@@ -142,8 +142,11 @@ std::string counted(std::uint64_t n, const char* one, const char* many) {
 }
 
 std::string jsonString(const std::string& given) {
-    const std::string text = isValidUtf8(given) ? given : lossyUtf8(given);
-    std::string out = "\"";
+    std::string lossy;
+    const std::string& text = isValidUtf8(given) ? given : (lossy = lossyUtf8(given));
+    std::string out;
+    out.reserve(text.size() + 2);
+    out.push_back('"');
     for (unsigned char c : text) {
         switch (c) {
             case '"': out += "\\\""; break;

@@ -165,11 +165,21 @@ std::string json(const ScanReport& r, const std::string& more) {
                    ",\n          \"members\": [";
             for (std::size_t mi = 0; mi < g.members.size(); ++mi) {
                 const auto& m = g.members[mi];
-                out += std::string(mi ? "," : "") + "\n            { \"path\": " + format::jsonString(m.path) + pathBytes(m.path) +
-                       ", \"size\": " + std::to_string(m.size) + ", \"disk_size\": " + std::to_string(m.diskSize) +
-                       ", \"modified\": " + format::jsonString(format::isoTimeUtc(m.modified)) +
-                       ", \"device\": " + std::to_string(m.device) + ", \"inode\": " + std::to_string(m.inode) +
-                       ", \"selected\": " + (m.selected ? "true" : "false") + " }";
+                // Appended piece by piece: a report holds a line like this for every copy.
+                out += mi ? ",\n            { \"path\": " : "\n            { \"path\": ";
+                out += format::jsonString(m.path);
+                out += pathBytes(m.path);
+                out += ", \"size\": ";
+                out += std::to_string(m.size);
+                out += ", \"disk_size\": ";
+                out += std::to_string(m.diskSize);
+                out += ", \"modified\": ";
+                out += format::jsonString(format::isoTimeUtc(m.modified));
+                out += ", \"device\": ";
+                out += std::to_string(m.device);
+                out += ", \"inode\": ";
+                out += std::to_string(m.inode);
+                out += m.selected ? ", \"selected\": true }" : ", \"selected\": false }";
             }
             out += " ] }";
         }

@@ -5,7 +5,9 @@
 #include <cerrno>
 #include <cstring>
 #include <cstdio>
+#include <exception>
 #include <fstream>
+#include <future>
 #include <iostream>
 
 #include "app/FolderAdmission.h"
@@ -18,8 +20,10 @@
 #include "cli/ScanRun.h"
 #include "cli/StopSignals.h"
 #include "cli/UnusableSettings.h"
+#include "platform/Dispatch.h"
 #include "platform/FileSystem.h"
 #include "platform/Terminal.h"
+#include "platform/ThreadPool.h"
 #include "results/DuplicatesContainer.h"
 #include "selection/OperationsManager.h"
 #include "scan/FolderSystemItem.h"
@@ -186,10 +190,28 @@ int runScanCommand(const std::vector<std::string>& arguments) {
             report.foldersScanned += countFolders(*root);
             roots.push_back(root);
         }
-        report.addResults(*result, json);
+        // What was left out is read from the tree, the groups from the results: both only read, so they
+        // are worked out side by side, the left-out files on the background pool.
         Settings& settings = Settings::standard();
-        report.leftOut = LeftOut::collect(roots, options.choices.includeHidden.value_or(settings.scanInHiddenFolders()),
-                                          settings.excludeExtensions(), *excluded);
+        const bool includeHidden = options.choices.includeHidden.value_or(settings.scanInHiddenFolders());
+        const std::vector<std::string> excludedExtensions = settings.excludeExtensions();
+        std::promise<LeftOut> leftOutPromise;
+        std::future<LeftOut> leftOut = leftOutPromise.get_future();
+        dispatch::background().async([&] {
+            try {
+                leftOutPromise.set_value(LeftOut::collect(roots, includeHidden, excludedExtensions, *excluded));
+            } catch (...) {
+                leftOutPromise.set_exception(std::current_exception());
+            }
+        });
+        struct WaitForLeftOut {  // the task reads this frame: it must end before the frame does
+            std::future<LeftOut>& future;
+            ~WaitForLeftOut() {
+                if (future.valid()) future.wait();
+            }
+        } waitForLeftOut{leftOut};
+        report.addResults(*result, json);
+        report.leftOut = leftOut.get();
         // Files scanned are those that took part; the ones left out by rule are named on their own.
         const std::uint64_t byRule = report.leftOut.filesInHiddenFolders + report.leftOut.filesWithExcludedExtension +
                                      report.leftOut.filesInExcludedFolders;
