@@ -127,13 +127,14 @@ void DuplicatesFilter::doFilterDuplicates() {
 }
 
 void DuplicatesFilter::filterNextPossibleDuplicates() {
+    if (!startNextSeparation()) finishFilterDuplicates();
+}
+
+bool DuplicatesFilter::startNextSeparation() {
     // The bytes of the run that just ended count as compared.
     m_nBytesCompared.fetch_add(m_nBytesOfCurrentBucket, std::memory_order_relaxed);
     m_nBytesOfCurrentBucket = 0;
-    if (isFilterCanceled()) {
-        finishFilterDuplicates();
-        return;
-    }
+    if (isFilterCanceled()) return false;
     // Consecutive buckets go to one separation until it holds enough files to keep the digest workers
     // busy: most buckets hold two or three files, and handing them over one at a time would cost more
     // in thread wake-ups than their digests. Results are still taken in bucket order.
@@ -153,12 +154,10 @@ void DuplicatesFilter::filterNextPossibleDuplicates() {
         files += items.size();
         run.push_back(std::move(items));
     }
-    if (run.empty()) {
-        finishFilterDuplicates();
-        return;
-    }
+    if (run.empty()) return false;
     m_pFileSeparator = FileSeparator::create();
     m_pFileSeparator->separateBuckets(std::move(run), std::static_pointer_cast<FileSeparatorListener>(shared_from_this()));
+    return true;
 }
 
 std::vector<FileSystemItem*> DuplicatesFilter::setAsideOtherNames(std::vector<FileSystemItem*> items) {
@@ -194,25 +193,31 @@ void DuplicatesFilter::onFinishSeparateBuckets(std::vector<FileItemsByHash> resu
     auto self = shared_from_this();
     auto holder = std::make_shared<std::vector<FileItemsByHash>>(std::move(results));
     m_pWorkingQueue->async([self, holder] {
+        // The next separation goes to the digest workers first, so that they read while this one's sets
+        // are filed. Sets are still filed in bucket order: the next results come through this serial
+        // queue, after this task.
+        const std::int64_t first = self->m_nRunFirstIndex;
+        const OtherNames otherNames = std::move(self->m_otherNames);
+        self->m_otherNames.clear();
+        const bool more = self->startNextSeparation();
         const std::int64_t last = self->m_nCurrentFilterIndexInKeys;
         for (std::size_t i = 0; i < holder->size() && !self->isFilterCanceled(); ++i) {
             // Progress is reported bucket by bucket, as if each had been hashed on its own.
-            self->m_nCurrentFilterIndexInKeys = self->m_nRunFirstIndex + static_cast<std::int64_t>(i);
-            self->saveHashHeaps((*holder)[i]);
+            self->m_nCurrentFilterIndexInKeys = first + static_cast<std::int64_t>(i);
+            self->saveHashHeaps((*holder)[i], otherNames);
         }
         self->m_nCurrentFilterIndexInKeys = last;
         self->notifyListenerAboutFoundGroups();
-        self->m_otherNames.clear();
-        self->filterNextPossibleDuplicates();
+        if (!more) self->finishFilterDuplicates();
     });
 }
 
-void DuplicatesFilter::saveHashHeaps(FileItemsByHash& result) {
+void DuplicatesFilter::saveHashHeaps(FileItemsByHash& result, const OtherNames& otherNames) {
     for (auto& [key, files] : result) {
-        if (!m_otherNames.empty()) {
+        if (!otherNames.empty()) {
             const std::size_t hashed = files.size();
             for (std::size_t i = 0; i < hashed; ++i)
-                if (auto names = m_otherNames.find(files[i]); names != m_otherNames.end())
+                if (auto names = otherNames.find(files[i]); names != otherNames.end())
                     files.insert(files.end(), names->second.begin(), names->second.end());
         }
         if (files.size() < 2) continue;

@@ -85,10 +85,13 @@ private:
     DuplicatesFilter() = default;
     void doFilterDuplicates();
     void filterNextPossibleDuplicates();
+    // Hands the next buckets to a new separation; false when none is left or the filter was stopped.
+    bool startNextSeparation();
     // Keeps one name per file among the bucket's files seen with other names (hard links): the
     // others are set aside in m_otherNames, to join their first name's set after hashing.
     std::vector<FileSystemItem*> setAsideOtherNames(std::vector<FileSystemItem*> items);
-    void saveHashHeaps(FileItemsByHash& result);
+    using OtherNames = std::unordered_map<FileSystemItem*, std::vector<FileSystemItem*>>;
+    void saveHashHeaps(FileItemsByHash& result, const OtherNames& otherNames);
     void updatePossibleDuplicateFolderInformationByFolder(FolderSystemItem* folder);
     // Tells the listener, in one main-queue task, about the groups found since the last time.
     void notifyListenerAboutFoundGroups();
@@ -108,7 +111,7 @@ private:
     std::atomic<std::uint64_t> m_nCurrentMinimalDuplicatesFileSize{~std::uint64_t{0}};  // read by the driver
     std::shared_ptr<FileSeparator> m_pFileSeparator;
     // The buckets being hashed: further names of a file, by the name that is hashed for them.
-    std::unordered_map<FileSystemItem*, std::vector<FileSystemItem*>> m_otherNames;
+    OtherNames m_otherNames;
     std::atomic<std::uint64_t> m_nPossibleDuplicateFoldersSize{0};  // read on the main queue
     std::unordered_map<std::string, std::uint64_t> m_arrPossibleDuplicateFolders;
     std::unordered_set<const FolderSystemItem*> m_arrPossibleDuplicateFoldersContainer;

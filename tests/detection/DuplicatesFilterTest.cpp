@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <thread>
 #include <vector>
 
@@ -177,4 +179,37 @@ TEST(DuplicatesFilter, AFileDeletedBeforeHashingJoinsNoGroup) {
     run.finish();
     ASSERT_EQ(run.listener->groups.size(), 1u);
     EXPECT_EQ(run.listener->groups[0].count, 2);
+}
+
+// More candidates than one separation takes: the next separation is hashed while the sets of the one
+// before are filed, yet the sets arrive in bucket order and each keeps the other names of its own files.
+TEST(DuplicatesFilter, SeveralSeparationsKeepTheBucketOrderAndTheirOwnOtherNames) {
+    TempDir dir;
+    Tree tree(dir);
+    FilterRun run(DuplicatesFilter::kAutomaticMinimalSize);
+    const int sizes = static_cast<int>(DuplicatesFilter::kFilesPerSeparation) / 2 + 200;
+    for (int i = 0; i < sizes; ++i) {
+        const std::string content(static_cast<std::size_t>(1000 + i), static_cast<char>('a' + i % 26));
+        const std::string a = "a" + std::to_string(i) + ".bin";
+        FileSystemItem* first = tree.file(dir, "d", a, content);
+        // The largest size is hashed by the first separation, the smallest by the last one.
+        if (i == 0 || i == sizes - 1) {
+            const std::string name = "link" + std::to_string(i) + ".bin";
+            ASSERT_EQ(::link((dir / ("d/" + a)).c_str(), (dir / ("d/" + name)).c_str()), 0);
+            const auto size = first->logicalSize();
+            FileSystemItem* link = FileSystemItem::createFile(name, first->parent(), size, 0, false, size);
+            first->setHasOtherNames(true);
+            link->setHasOtherNames(true);
+            run.add(link);
+        }
+        run.add(first);
+        run.add(tree.file(dir, "d", "b" + std::to_string(i) + ".bin", content));
+    }
+    run.finish();
+    ASSERT_EQ(run.listener->groups.size(), static_cast<std::size_t>(sizes));
+    for (std::size_t i = 0; i < run.listener->groups.size(); ++i) {
+        const auto& g = run.listener->groups[i];
+        EXPECT_EQ(g.size, static_cast<std::uint64_t>(1000 + sizes - 1 - static_cast<int>(i))) << i;  // largest first
+        EXPECT_EQ(g.count, i == 0 || i + 1 == run.listener->groups.size() ? 3 : 2) << i;
+    }
 }
