@@ -257,9 +257,9 @@ def check_groups(dorvane, tree, label=None):
 
     only_ours, only_theirs = ours - theirs, theirs - ours
     name = label or tree
-    print("check on %s: dorvane --full --all-sizes --hidden: %d groups of %d files (%d files scanned; %d groups of "
-          "empty files set aside); jdupes -r -H: %d sets, %d after splitting by kind (%d parts of one file "
-          "set aside, %d bookkeeping files left out)" % (name, sum(ours.values()), sum(len(g) * n for g, n in ours.items()), scan["files_scanned"],
+    print("check on %s: dorvane --full --all-sizes --hidden: %d groups of %d files (%d files scanned; groups of "
+          "empty files set aside: %d); jdupes -r -H: %d sets, %d after splitting by kind (parts of one file "
+          "set aside: %d, bookkeeping files left out: %d)" % (name, sum(ours.values()), sum(len(g) * n for g, n in ours.items()), scan["files_scanned"],
                           empty_groups, len(raw), sum(theirs.values()), single_file_parts, junk))
     if not only_ours and not only_theirs:
         print("  groups identical")
