@@ -2,7 +2,7 @@
 # make gui   ARGS="folder... [--scan]"   install, build the window, open it
 # make test                     install, build everything, run every test
 # make build                    install, build everything
-# make bench                    install, build, run the benchmarks
+# make bench [BENCH_ARGS="--only peers,check --runs 3"]   install, build, run the benchmarks
 # make install [PREFIX=/usr/local] [DESTDIR=]   install both programs, the .desktop file and the icon
 # make test-asan, make test-tsan   the whole suite under AddressSanitizer+UBSan, or ThreadSanitizer
 BUILD ?= build
@@ -11,6 +11,8 @@ CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 PREFIX ?= /usr/local
 # Extra CMake settings for the sanitized builds only, e.g. SANITIZE_FLAGS='-DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g1"'.
 SANITIZE_FLAGS ?=
+# Options of bench/run-benchmarks, e.g. BENCH_ARGS="--only peers,cold --runs 5".
+BENCH_ARGS ?=
 DESTDIR ?=
 
 .PHONY: all deps build run gui test bench install clean test-asan test-tsan
@@ -38,7 +40,7 @@ test: build
 	cd $(BUILD) && ctest --output-on-failure -j2
 
 bench: build
-	./bench/run-benchmarks $(BUILD)
+	./bench/run-benchmarks $(BUILD) $(BENCH_ARGS)
 
 install: build
 	DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix "$(PREFIX)"
