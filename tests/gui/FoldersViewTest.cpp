@@ -15,7 +15,6 @@
 #include <QTest>
 #include <QTreeView>
 
-#include <cstdio>
 #include <filesystem>
 #include <set>
 
