@@ -13,6 +13,12 @@
 #include "scan/FolderSystemItem.h"
 
 namespace {
+// Empties a container and gives its storage back (clear() and `= {}` keep it).
+template <typename Container>
+void releaseStorage(Container& container) {
+    Container().swap(container);
+}
+
 constexpr std::array<FileType, 6> kProcessingOrder = {FileTypeImage,    FileTypeVideo,   FileTypeMusic,
                                                       FileTypeDocument, FileTypeArchive, FileTypeOther};
 }  // namespace
@@ -93,10 +99,9 @@ void DuplicatesFilter::doFilterDuplicates() {
             if (bucket.count() >= 2) buckets.push_back(Bucket{size, bucket.items()});
         // Within one kind, larger files first: the most space is confirmed earliest.
         std::sort(buckets.begin() + first, buckets.end(), [](const Bucket& a, const Bucket& b) { return a.size > b.size; });
-        // Released, not only emptied: a map of every size seen keeps its slots otherwise.
-        sizes = {};
     }
-    for (auto& sizes : m_arrPossibleDuplicates) sizes = {};
+    // Released, not only emptied: a map of every size seen keeps its slots otherwise.
+    for (auto& sizes : m_arrPossibleDuplicates) releaseStorage(sizes);
     m_nMinimalCountOfGroups = 0;
     if (m_bAutoDefineMinimalFileSize) {
         std::stable_sort(buckets.begin(), buckets.end(), [](const Bucket& a, const Bucket& b) { return a.size > b.size; });
@@ -275,10 +280,10 @@ void DuplicatesFilter::finishFilterDuplicates() {
     m_bFinished = true;
     m_pFileSeparator.reset();
     // What only the comparison needed goes now: the results live on for the folder phases.
-    m_arrPossibleDuplicatesKeys = {};
-    m_otherNames = {};
-    m_arrPossibleDuplicateFolders = {};
-    m_arrPossibleDuplicateFoldersContainer = {};
+    releaseStorage(m_arrPossibleDuplicatesKeys);
+    releaseStorage(m_otherNames);
+    releaseStorage(m_arrPossibleDuplicateFolders);
+    releaseStorage(m_arrPossibleDuplicateFoldersContainer);
     auto listener = m_pListener;
     m_pListener.reset();
     if (listener.expired()) return;

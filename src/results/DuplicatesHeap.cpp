@@ -52,7 +52,7 @@ void DuplicatesHeap::buildGroupsIntersection() {
     for (const auto& group : smaller)
         if (larger.count(group)) m_arrGroups.push_back(group);
     if (m_arrGroups.size() < 2) {
-        m_arrGroups = {};
+        HeapsGroupList().swap(m_arrGroups);
         return;
     }
     std::sort(m_arrGroups.begin(), m_arrGroups.end());
