@@ -1,10 +1,37 @@
 #include "cli/ReportWriter.h"
 
 #include <cstdio>
+#include <ostream>
+#include <string_view>
 
 #include "cli/Format.h"
 
 namespace {
+// Collects the report in a small buffer that goes to the stream whenever it holds 64 KiB, so a report
+// of a hundred thousand members is never held whole in memory.
+class ChunkedOut {
+public:
+    explicit ChunkedOut(std::ostream& stream) : m_stream(stream) { m_buffer.reserve(kChunk + 4096); }
+    ChunkedOut(const ChunkedOut&) = delete;
+    ChunkedOut& operator=(const ChunkedOut&) = delete;
+    ~ChunkedOut() { flush(); }
+
+    ChunkedOut& operator+=(std::string_view text) {
+        m_buffer += text;
+        if (m_buffer.size() >= kChunk) flush();
+        return *this;
+    }
+    void flush() {
+        m_stream.write(m_buffer.data(), static_cast<std::streamsize>(m_buffer.size()));
+        m_buffer.clear();
+    }
+
+private:
+    static constexpr std::size_t kChunk = 64 * 1024;
+    std::ostream& m_stream;
+    std::string m_buffer;
+};
+
 const char* plural(std::uint64_t n, const char* one, const char* many) { return n == 1 ? one : many; }
 
 // A path that is not valid UTF-8 is shown lossily in "path"; its exact bytes follow in base64.
@@ -41,8 +68,8 @@ std::string hardLinks(std::uint64_t names, std::uint64_t files) {
 }
 }  // namespace
 
-std::string text(const ScanReport& r) {
-    std::string out;
+void text(std::ostream& stream, const ScanReport& r) {
+    ChunkedOut out(stream);
     if (!r.complete) out += "The scan was stopped: these results are incomplete.\n\n";
     for (const auto& c : r.categories) {
         out += c.title + " (" + format::count(c.groups.size()) + (c.groups.size() == 1 ? " group, " : " groups, ") +
@@ -120,11 +147,10 @@ std::string text(const ScanReport& r) {
         line("Not readable:", format::count(folders) + plural(folders, " folder", " folders") + ", " +
                                   format::count(files) + plural(files, " file", " files") + " (see --format json)");
     }
-    return out;
 }
 
-std::string json(const ScanReport& r, const std::string& more) {
-    std::string out;
+void json(std::ostream& stream, const ScanReport& r, const std::string& more) {
+    ChunkedOut out(stream);
     out += "{\n  \"version\": 1,\n  \"scan\": {\n    \"folders\": [";
     for (std::size_t i = 0; i < r.folders.size(); ++i) out += (i ? ", " : "") + format::jsonString(r.folders[i]);
     char number[64];
@@ -195,7 +221,6 @@ std::string json(const ScanReport& r, const std::string& more) {
     out += std::string(r.heaps.empty() ? "" : "\n  ") + "]";
     if (!more.empty()) out += ",\n" + more.substr(0, more.size() - 2);
     out += "\n}\n";
-    return out;
 }
 
 std::string removalJson(const RemovalOutcome& o) {

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <exception>
 #include <fstream>
+#include <functional>
 #include <future>
 #include <iostream>
 
@@ -101,15 +102,17 @@ bool isAtOrBelow(const std::string& path, const std::string& folder) {
     return path.compare(0, folder.size(), folder) == 0 && (path.size() == folder.size() || path[folder.size()] == '/');
 }
 
-bool writeOutput(const std::optional<std::string>& file, const std::string& text) {
+// The report goes out as it is written, never held whole in memory.
+bool writeOutput(const std::optional<std::string>& file, const std::function<void(std::ostream&)>& write) {
     if (!file) {
-        std::fwrite(text.data(), 1, text.size(), stdout);
+        write(std::cout);
+        std::cout.flush();
         std::fflush(stdout);
         return true;
     }
     errno = 0;
     std::ofstream out(*file, std::ios::binary | std::ios::trunc);
-    out << text;
+    if (out) write(out);
     out.close();
     if (!out) {
         const int error = errno;
@@ -223,8 +226,11 @@ int runScanCommand(const std::vector<std::string>& arguments) {
     // A JSON report carries the removal's result, so it is written once the removal is over.
     const bool removalInReport = removing && json;
     if (!removalInReport) {
-        std::string text = json ? report_writer::json(report) : report_writer::text(report);
-        if (!writeOutput(options.outputFile, text)) return 1;
+        const auto write = [&](std::ostream& stream) {
+            if (json) report_writer::json(stream, report);
+            else report_writer::text(stream, report);
+        };
+        if (!writeOutput(options.outputFile, write)) return 1;
     }
     if (session->wasStopped()) return stopStatus() != 0 ? stopStatus() : 130;
 
@@ -244,7 +250,9 @@ int runScanCommand(const std::vector<std::string>& arguments) {
         remove.outcome = &outcome;
         int removeStatus = runRemoval(result, remove);
         if (removeStatus != 0) status = removeStatus;
-        if (removalInReport && !writeOutput(options.outputFile, report_writer::json(report, report_writer::removalJson(outcome))))
+        const std::string removal = removalInReport ? report_writer::removalJson(outcome) : std::string();
+        if (removalInReport &&
+            !writeOutput(options.outputFile, [&](std::ostream& stream) { report_writer::json(stream, report, removal); }))
             return 1;
     }
     return status;

@@ -15,6 +15,7 @@
 #include "cli/TrashCommand.h"
 #include "history/AppBundle.h"
 #include "platform/Dispatch.h"
+#include "platform/MemoryArenas.h"
 #include "platform/MimeTypes.h"
 #include "platform/ThreadStartError.h"
 
@@ -72,6 +73,7 @@ int runCommand(const std::vector<std::string>& args) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    memory_arenas::limit();
     QCoreApplication app(argc, argv);
     mime_types::loadDatabase();  // here, before any worker thread could be the first to read it
     const int status = runCommand(std::vector<std::string>(argv + 1, argv + argc));

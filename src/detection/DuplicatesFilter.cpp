@@ -13,15 +13,14 @@
 #include "scan/FolderSystemItem.h"
 
 namespace {
+// Empties a container and gives its storage back (clear() and `= {}` keep it).
+template <typename Container>
+void releaseStorage(Container& container) {
+    Container().swap(container);
+}
+
 constexpr std::array<FileType, 6> kProcessingOrder = {FileTypeImage,    FileTypeVideo,   FileTypeMusic,
                                                       FileTypeDocument, FileTypeArchive, FileTypeOther};
-
-std::string bucketKey(std::uint64_t size, FileType type) {
-    std::string key = std::to_string(size);
-    key += '_';
-    key += fileTypeKey(type);
-    return key;
-}
 }  // namespace
 
 std::vector<FileSystemItem*> DuplicatesFilter::SizeBucket::items() const {
@@ -87,17 +86,22 @@ void DuplicatesFilter::filterDuplicates() {
 }
 
 void DuplicatesFilter::doFilterDuplicates() {
+    std::size_t countOfBuckets = 0;
+    for (FileType type : kProcessingOrder)
+        for (const auto& [size, bucket] : m_arrPossibleDuplicates[static_cast<std::size_t>(type + 1)])
+            if (bucket.count() >= 2) ++countOfBuckets;
     std::vector<Bucket> buckets;
+    buckets.reserve(countOfBuckets);
     for (FileType type : kProcessingOrder) {
         auto& sizes = m_arrPossibleDuplicates[static_cast<std::size_t>(type + 1)];
-        std::vector<Bucket> ofType;
+        const auto first = static_cast<std::ptrdiff_t>(buckets.size());
         for (auto& [size, bucket] : sizes)
-            if (bucket.count() >= 2) ofType.push_back(Bucket{bucketKey(size, type), size, bucket.items()});
+            if (bucket.count() >= 2) buckets.push_back(Bucket{size, bucket.items()});
         // Within one kind, larger files first: the most space is confirmed earliest.
-        std::sort(ofType.begin(), ofType.end(), [](const Bucket& a, const Bucket& b) { return a.size > b.size; });
-        for (auto& b : ofType) buckets.push_back(std::move(b));
-        sizes.clear();
+        std::sort(buckets.begin() + first, buckets.end(), [](const Bucket& a, const Bucket& b) { return a.size > b.size; });
     }
+    // Released, not only emptied: a map of every size seen keeps its slots otherwise.
+    for (auto& sizes : m_arrPossibleDuplicates) releaseStorage(sizes);
     m_nMinimalCountOfGroups = 0;
     if (m_bAutoDefineMinimalFileSize) {
         std::stable_sort(buckets.begin(), buckets.end(), [](const Bucket& a, const Bucket& b) { return a.size > b.size; });
@@ -286,6 +290,11 @@ void DuplicatesFilter::finishFilterDuplicates() {
     if (m_bFinished) return;
     m_bFinished = true;
     m_pFileSeparator.reset();
+    // What only the comparison needed goes now: the results live on for the folder phases.
+    releaseStorage(m_arrPossibleDuplicatesKeys);
+    releaseStorage(m_otherNames);
+    releaseStorage(m_arrPossibleDuplicateFolders);
+    releaseStorage(m_arrPossibleDuplicateFoldersContainer);
     auto listener = m_pListener;
     m_pListener.reset();
     if (listener.expired()) return;

@@ -77,7 +77,6 @@ private:
         std::vector<FileSystemItem*> items() const;
     };
     struct Bucket {
-        std::string key;  // "<size>_<kind key>"
         std::uint64_t size;
         std::vector<FileSystemItem*> items;
     };

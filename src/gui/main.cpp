@@ -16,6 +16,7 @@
 #include "gui/ResultsView.h"
 #include "gui/SelectionBar.h"
 #include "platform/Dispatch.h"
+#include "platform/MemoryArenas.h"
 #include "platform/MimeTypes.h"
 #include "settings/Settings.h"
 
@@ -60,6 +61,7 @@ int main(int argc, char** argv) {
             return 0;
         }
 
+    memory_arenas::limit();
     // The application object takes Qt's own options (-geometry …) out of the arguments; the rest are ours.
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Dorvane"));

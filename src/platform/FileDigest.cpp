@@ -29,8 +29,6 @@ const EVP_MD* md5Method() {
 struct DigestState {
     EVP_MD_CTX* context = EVP_MD_CTX_new();
     alignas(64) unsigned char buffer[FileDigest::kReadSize];
-    // Whole-file digests read in larger pieces (far fewer system calls on large files); made on first use.
-    std::unique_ptr<unsigned char[]> wholeFileBuffer;
 
     DigestState() = default;
     ~DigestState() { EVP_MD_CTX_free(context); }
@@ -63,9 +61,12 @@ std::optional<std::string> finishDigest(DigestState& state) {
 // Feeds the whole file, in pieces of `pieceSize` bytes, into the digest begun in `state`.
 bool feedWholeFile(DigestState& state, const FileReader& reader, std::size_t pieceSize) {
     unsigned char* buffer = state.buffer;
+    // Larger pieces mean far fewer system calls on large files. Their buffer lives for one file only: the
+    // digest workers stay until the process ends, and four kept buffers were a megabyte held to the end.
+    std::unique_ptr<unsigned char[]> large;
     if (pieceSize > FileDigest::kReadSize) {
-        if (!state.wholeFileBuffer) state.wholeFileBuffer = std::make_unique<unsigned char[]>(pieceSize);
-        buffer = state.wholeFileBuffer.get();
+        large.reset(new unsigned char[pieceSize]);
+        buffer = large.get();
     }
     std::uint64_t position = 0;
     for (;;) {

@@ -1,5 +1,7 @@
 #include "results/DuplicatesHeap.h"
 
+#include <algorithm>
+
 #include "results/DuplicateItem.h"
 #include "results/DuplicatesContainer.h"
 #include "results/DuplicatesGroup.h"
@@ -40,7 +42,7 @@ DuplicatesHeap::DuplicatesHeap(std::shared_ptr<HeapsFolderData> mainFolderData,
 
 void DuplicatesHeap::buildGroupsIntersection() {
     m_arrGroups.clear();
-    m_arrItems.clear();
+    m_nCountOfItems = 0;
     m_nHeapHalfSize = 0;
     if (!m_pMainFolderData || !m_pSecondFolderData) return;
     const HeapsGroupSet& mainGroups = m_pMainFolderData->getGroups();
@@ -48,13 +50,20 @@ void DuplicatesHeap::buildGroupsIntersection() {
     const HeapsGroupSet& smaller = mainGroups.size() <= secondGroups.size() ? mainGroups : secondGroups;
     const HeapsGroupSet& larger = &smaller == &mainGroups ? secondGroups : mainGroups;
     for (const auto& group : smaller)
-        if (larger.count(group)) m_arrGroups.insert(group);
-    if (m_arrGroups.size() < 2) return;
+        if (larger.count(group)) m_arrGroups.push_back(group);
+    if (m_arrGroups.size() < 2) {
+        HeapsGroupList().swap(m_arrGroups);
+        return;
+    }
+    std::sort(m_arrGroups.begin(), m_arrGroups.end());
+    m_arrGroups.shrink_to_fit();
+    // The two folders differ, so their members are distinct files.
     std::uint64_t size = 0;
     for (const auto& data : {m_pMainFolderData, m_pSecondFolderData})
-        for (auto& item : data->getItemsFromFolderInGroups(m_arrGroups))
-            if (m_arrItems.insert(item).second)
-                size += static_cast<std::uint64_t>(std::max<std::int64_t>(0, item->getFileItemSize()));
+        for (auto& item : data->getItemsFromFolderInGroups(m_arrGroups)) {
+            ++m_nCountOfItems;
+            size += static_cast<std::uint64_t>(std::max<std::int64_t>(0, item->getFileItemSize()));
+        }
     m_nHeapHalfSize = size / 2;
 }
 

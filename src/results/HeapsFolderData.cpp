@@ -61,6 +61,21 @@ std::vector<std::shared_ptr<DuplicateItem>> HeapsFolderData::getItemsFromFolderI
     return out;
 }
 
+std::vector<std::shared_ptr<DuplicateItem>> HeapsFolderData::getItemsFromFolderInGroups(const HeapsGroupList& groups) {
+    refreshIfNeeded();
+    std::vector<std::shared_ptr<DuplicateItem>> out;
+    for (const auto& item : m_arrItems) {
+        DuplicatesGroup* group = item->getGroup();
+        if (!group) continue;
+        auto found = std::lower_bound(groups.begin(), groups.end(), group,
+                                      [](const std::shared_ptr<DuplicatesGroup>& g, const DuplicatesGroup* key) {
+                                          return std::less<const DuplicatesGroup*>()(g.get(), key);
+                                      });
+        if (found != groups.end() && found->get() == group) out.push_back(item);
+    }
+    return out;
+}
+
 void HeapsFolderData::calculateCountOfItems(std::uint64_t* count, std::uint64_t* countOfSelected,
                                             std::uint64_t* countOfSimilarSelected, std::uint64_t* totalSize) {
     refreshIfNeeded();

@@ -13,6 +13,8 @@ class FolderSystemItem;
 
 using HeapsGroupSet = std::unordered_set<std::shared_ptr<DuplicatesGroup>>;
 using HeapsItemSet = std::unordered_set<std::shared_ptr<DuplicateItem>>;
+// Groups sorted by address (std::less of the pointers), searched by halving.
+using HeapsGroupList = std::vector<std::shared_ptr<DuplicatesGroup>>;
 
 class HeapsFolderData {
 public:
@@ -29,6 +31,7 @@ public:
     const HeapsItemSet& getItems();
     // The folder's members that belong to one of the given groups.
     std::vector<std::shared_ptr<DuplicateItem>> getItemsFromFolderInGroups(const HeapsGroupSet& groups);
+    std::vector<std::shared_ptr<DuplicateItem>> getItemsFromFolderInGroups(const HeapsGroupList& groups);
     std::uint64_t getAllDuplicatesSize();
 
     // Counts for the heap views; each out-value is written only when given.

@@ -1,21 +1,25 @@
 #include "scan/FileSystemItem.h"
 
+#include <cassert>
+
 #include "platform/FileSystem.h"
 #include "scan/FolderSystemItem.h"
 #include "scan/VolumeSystemItem.h"
 
 // The walk builds one item per file of the tree: the hard-link flag has to fit the padding.
-static_assert(sizeof(void*) != 8 || sizeof(FileSystemItem) <= 56, "a file item grew");
+static_assert(sizeof(void*) != 8 || sizeof(FileSystemItem) <= 48, "a file item grew");
 
 FileSystemItem::FileSystemItem(const char* name, std::size_t nameLength, FolderSystemItem* parent,
                                std::int64_t allocatedSize, std::uint8_t timeCode, bool hidden,
                                std::int64_t logicalSize)
-    : m_pName(name),
-      m_pParent(parent),
+    : m_pParent(parent),
       m_nSelfSize(allocatedSize),
       m_nSelfLogicalSize(logicalSize),
       m_nNameLength(static_cast<std::uint16_t>(nameLength)),
-      m_nTimeCode(static_cast<std::uint8_t>(hidden ? (timeCode | kHiddenTimeCodeBit) : (timeCode & ~kHiddenTimeCodeBit))) {}
+      m_nTimeCode(static_cast<std::uint8_t>(hidden ? (timeCode | kHiddenTimeCodeBit) : (timeCode & ~kHiddenTimeCodeBit))),
+      m_nNameOffset(static_cast<std::uint8_t>(name - reinterpret_cast<const char*>(this))) {
+    assert(namePointer() == name);
+}
 
 FileSystemItem* FileSystemItem::createFile(std::string_view name, FolderSystemItem* parent, std::int64_t allocatedSize,
                                            std::uint8_t timeCode, bool hidden, std::int64_t logicalSize,
@@ -42,7 +46,7 @@ std::string FileSystemItem::path() const {
     std::size_t end = length;
     for (const FileSystemItem* i = this; i; i = i->m_pParent) {
         end -= i->m_nNameLength;
-        std::copy(i->m_pName, i->m_pName + i->m_nNameLength, result.begin() + static_cast<std::ptrdiff_t>(end));
+        std::copy(i->namePointer(), i->namePointer() + i->m_nNameLength, result.begin() + static_cast<std::ptrdiff_t>(end));
         if (i->m_pParent) --end;  // the separator in front of this component stays '/'
     }
     // The root's component starts at `end`; a root of "/" would otherwise give "//name".

@@ -28,7 +28,7 @@ public:
                                       bool addToParent = true);
 
     // Identity and navigation.
-    std::string_view relativePath() const { return {m_pName, m_nNameLength}; }
+    std::string_view relativePath() const { return {namePointer(), m_nNameLength}; }
     std::string_view name() const;
     std::string path() const;
     std::string fullPath() const { return path(); }
@@ -83,7 +83,6 @@ protected:
     template <class T, class... Args>
     static T* allocateWithName(std::string_view name, Args&&... args);
 
-    const char* m_pName;
     FolderSystemItem* m_pParent;          // weak: the parent owns this item
     DuplicateItem* m_pDuplicateItem = nullptr;  // weak: cleared by the DuplicateItem when it lets go
     std::int64_t m_nSelfSize;             // allocated bytes (mnselfsize)
@@ -93,12 +92,18 @@ protected:
     bool m_bIsCheckedForDuplicates = false;
     bool m_bHasOtherNames = false;        // fits in the padding: the item does not grow
     bool m_bWasContentRead = false;       // so does this one
+    // The name follows the item in its allocation (allocateWithName), this many bytes from its start:
+    // the size of the item's class. Kept instead of a pointer, in the padding.
+    std::uint8_t m_nNameOffset;
+
+    const char* namePointer() const { return reinterpret_cast<const char*>(this) + m_nNameOffset; }
 
     friend class FolderSystemItem;
 };
 
 template <class T, class... Args>
 T* FileSystemItem::allocateWithName(std::string_view name, Args&&... args) {
+    static_assert(sizeof(T) <= 255, "the name's offset is kept in one byte");
     void* memory = ::operator new(sizeof(T) + name.size() + 1);
     char* text = static_cast<char*>(memory) + sizeof(T);
     name.copy(text, name.size());

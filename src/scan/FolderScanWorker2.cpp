@@ -46,6 +46,7 @@ void FolderScanWorker2::scan(FolderScanTask& task) {
         _filesCollector->updateForced(false);
     }
     m_reader.close();
+    task.item->shrinkChildrenToFit();
     m_pCounters->foldersDone.fetch_add(1, std::memory_order_relaxed);
     if (m_subfolders.empty()) m_pCounters->shareDone.fetch_add(task.share, std::memory_order_relaxed);
     const double share = m_subfolders.empty() ? 0.0 : task.share / static_cast<double>(m_subfolders.size());

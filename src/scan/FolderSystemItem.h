@@ -35,6 +35,8 @@ public:
     bool containsObject(const FileSystemItem* child) const;
     const std::vector<std::unique_ptr<FileSystemItem>>& childrenArray() const { return m_arrChildren; }
     std::size_t numberOfChildren() const { return m_arrChildren.size(); }
+    // Once the folder is read: the list of children keeps no room to grow.
+    void shrinkChildrenToFit() { m_arrChildren.shrink_to_fit(); }
     FileSystemItem* childAtIndex(std::size_t index) const { return m_arrChildren[index].get(); }
     FileSystemItem* childWithName(std::string_view name) const;
     std::vector<FileSystemItem*> childrenDeepArray() const;
