@@ -96,6 +96,8 @@ void FoldersScanner::startScanAndUseMinimalFileSize(std::uint64_t size, bool ful
     FileSeparator::setUseForcedFullHashCalculation(fullHash);
     m_pDigestCache = m_bUseDigestCache ? DigestCache::forUser() : nullptr;
     FileSeparator::setDigestCache(m_pDigestCache);
+    // Read on the separations' queue while the walk goes on, so that the first separation finds it loaded.
+    if (m_pDigestCache) FileSeparator::workingQueue()->async([cache = m_pDigestCache] { cache->load(); });
     m_bFullHash = fullHash;
     m_nDuplicatesMinimalFileSize = size;
     m_pDuplicatesFilterWorkingQueue = SerialQueue::create("com.quellnor.search.duplicates");
