@@ -12,6 +12,7 @@
 #include "platform/FileReader.h"
 #include "platform/CpuSpreadExecutor.h"
 #include "platform/Dispatch.h"
+#include "platform/MultiFileDigest.h"
 #include "platform/SerialQueue.h"
 #include "scan/FileSystemItem.h"
 #include "scan/FolderSystemItem.h"
@@ -278,28 +279,37 @@ void FileSeparator::startPass(bool fullHash) {
 }
 
 void FileSeparator::digestJobs() {
+    // A whole-file pass reads several files of the worker's runs at once and compresses their blocks
+    // side by side; files stay open only while in a lane, so a worker holds at most a lane count of them.
+    std::optional<MultiFileDigest> lanes;
+    if (m_bUseFullHash) {
+        lanes.emplace([this](std::uint64_t index, const FileReader& file, std::optional<std::string> digest) {
+            Job& job = m_arrJobs[index];
+            job.key = std::move(digest);
+            if (job.key) keepDigest(job, file.stampAtOpen(), DigestCache::kWholeFile, 0);
+        });
+        lanes->setStopCheck([this] { return m_bIsSeparationCanceled.load(std::memory_order_relaxed); });
+    }
     const std::size_t count = m_arrRuns.size();
     for (;;) {
         const std::size_t index = m_nNextRun.fetch_add(1, std::memory_order_relaxed);
         if (index >= count) break;
-        digestRun(m_arrRuns[index]);
+        digestRun(m_arrRuns[index], lanes ? &*lanes : nullptr);
     }
+    if (lanes) lanes->finish();
     // Release and acquire: every worker's jobs are written before the last one posts the report.
     if (m_nWorkersRunning.fetch_sub(1, std::memory_order_acq_rel) != 1) return;
     workingQueueRef().async([self = shared_from_this()] { self->onPassFinished(); });
 }
 
-void FileSeparator::digestRun(const Run& run) {
+void FileSeparator::digestRun(const Run& run, MultiFileDigest* lanes) {
     FileReader::Folder folder;
     const std::uint32_t folderIndex = m_arrJobs[m_arrJobOrder[run.begin]].folder;
     // A folder is worth opening for two files or more; a failed open leaves each file to its path.
     if (run.end - run.begin > 1 && folderIndex != kNoFolder &&
         !m_bIsSeparationCanceled.load(std::memory_order_relaxed))
         (void)folder.open(m_arrFolderPaths[folderIndex].c_str());
-    for (std::uint32_t i = run.begin; i < run.end; ++i) {
-        Job& job = m_arrJobs[m_arrJobOrder[i]];
-        calculateHashForJob(job, folder);
-    }
+    for (std::uint32_t i = run.begin; i < run.end; ++i) calculateHashForJob(m_arrJobOrder[i], folder, lanes);
 }
 
 namespace {
@@ -314,8 +324,10 @@ const std::string& jobPath(const std::string* folderPath, const std::string& nam
 }
 }  // namespace
 
-void FileSeparator::calculateHashForJob(Job& job, const FileReader::Folder& folder) const {
+void FileSeparator::calculateHashForJob(std::uint32_t index, const FileReader::Folder& folder,
+                                        MultiFileDigest* lanes) {
     if (m_bIsSeparationCanceled.load(std::memory_order_relaxed)) return;
+    Job& job = m_arrJobs[index];
     const std::string* folderPath = job.folder == kNoFolder ? nullptr : &m_arrFolderPaths[job.folder];
     // A file whose path is too long for the system is opened by that path, and so fails as it always
     // did: the rest of the program (reports, previews, the desktop) names files by their paths.
@@ -346,6 +358,12 @@ void FileSeparator::calculateHashForJob(Job& job, const FileReader::Folder& fold
             }
     }
 
+    if (lanes) {
+        auto file = std::make_unique<FileReader>();
+        if (!(byName ? file->openAt(folder, job.name.c_str()) : file->open(jobPath(folderPath, job.name)))) return;
+        lanes->add(index, std::move(file));  // the digest arrives in digestJobs' callback
+        return;
+    }
     FileReader reader;
     if (!(byName ? reader.openAt(folder, job.name.c_str()) : reader.open(jobPath(folderPath, job.name)))) return;
     job.key = m_bUseFullHash ? FileDigest::hashforOpenFile(reader)
@@ -355,10 +373,13 @@ void FileSeparator::calculateHashForJob(Job& job, const FileReader::Folder& fold
     // Only a digest that really left parts of the file out needs confirming; the extension test
     // (and the PNG read) runs here rather than on the serial working queue.
     if (sampled) job.needsFullConfirmation = needsWholeDigest(jobPath(folderPath, job.name), flags);
+    keepDigest(job, reader.stampAtOpen(), kind, flags);
+}
+
+void FileSeparator::keepDigest(Job& job, const FileStamp& stamp, std::uint64_t kind, std::uint32_t flags) const {
     // Kept under the stamp the file had when it was opened, and only when its last change lies well
     // before this pass began: any write after that (during the read, too) moves the change time past
     // the stamp kept, so the next scan reads the file again.
-    const FileStamp& stamp = reader.stampAtOpen();
     if (m_pCache && stamp.size == job.size && stamp.changeNs <= m_nNewestCacheableChangeNs)
         if (std::optional<DigestCache::Digest> digest = DigestCache::digestFromHex(*job.key)) {
             job.cached = Job::Cached::New;

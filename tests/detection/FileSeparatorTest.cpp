@@ -306,6 +306,28 @@ TEST_F(SeparatorTest, ForcedFullHashFindsChangesInAnyKind) {
     EXPECT_EQ(result.count(md5Hex(content)), 1u);
 }
 
+TEST_F(SeparatorTest, ManyWholeFileDigestsTakenTogetherStayWithTheirFiles) {
+    // 60 files in three folders, of four sizes: within a size they share their sampled regions, so
+    // each is read whole, many at once, and files of different lengths end (and free their places)
+    // while others are midway. Between the regions they come in six contents.
+    FileSeparator::setUseForcedFullHashCalculation(true);
+    std::map<std::string, std::set<FileSystemItem*>> expected;
+    std::vector<FileSystemItem*> items;
+    for (int i = 0; i < 60; ++i) {
+        const std::string content =
+            withByteChanged(pattern(kLargeSize + static_cast<std::size_t>(i % 4) * 70001, 31), kBetweenRegions + i % 6);
+        items.push_back(addFile("d" + std::to_string(i % 3), "f" + std::to_string(i) + ".bin", content));
+        expected[md5Hex(content)].insert(items.back());
+    }
+    FileItemsByHash result = separate(items);
+    ASSERT_EQ(result.size(), expected.size());
+    for (const auto& [key, set] : expected) {
+        ASSERT_EQ(result.count(key), 1u) << key;
+        EXPECT_EQ(std::set<FileSystemItem*>(result[key].begin(), result[key].end()), set) << key;
+    }
+    for (auto* item : items) EXPECT_TRUE(item->wasContentRead());
+}
+
 TEST_F(SeparatorTest, BlockLengthComesFromTheSettingsAndAbsurdValuesFallBack) {
     EXPECT_EQ(FileSeparator::effectiveHashBlockSize(0), 8192u);
     EXPECT_EQ(FileSeparator::effectiveHashBlockSize(511), 8192u);

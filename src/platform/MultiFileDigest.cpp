@@ -1,0 +1,144 @@
+#include "platform/MultiFileDigest.h"
+
+#include <algorithm>
+#include <cstring>
+#include <limits>
+
+#include "platform/Dispatch.h"
+
+namespace {
+// The lane buffers of the last digest object of this thread, kept for the next one: a pass of whole-file
+// digests may hold a few files only, and its buffers would otherwise be made and faulted in every time.
+struct SpareBuffers {
+    std::unique_ptr<unsigned char[]> bytes;
+    std::size_t size = 0;
+};
+thread_local SpareBuffers t_spare;
+
+std::string hexOf(const unsigned char digest[16]) {
+    static constexpr char kDigits[] = "0123456789abcdef";
+    std::string key(32, '\0');
+    for (int i = 0; i < 16; ++i) {
+        key[2 * i] = kDigits[digest[i] >> 4];
+        key[2 * i + 1] = kDigits[digest[i] & 0x0F];
+    }
+    return key;
+}
+
+// Below this many busy lanes, a vector call costs more than compressing the busy lanes one by one.
+int fewestLanesForVectors(Md5Lanes::Engine engine) {
+    switch (engine) {
+        case Md5Lanes::Engine::Avx512: return 4;
+        case Md5Lanes::Engine::Avx2: return 2;
+        case Md5Lanes::Engine::Scalar: break;
+    }
+    return std::numeric_limits<int>::max();
+}
+}  // namespace
+
+MultiFileDigest::MultiFileDigest(Done done, Md5Lanes::Engine engine, std::size_t pieceSize)
+    : m_done(std::move(done)),
+      m_engine(engine),
+      m_nLanes(Md5Lanes::laneCount(engine)),
+      // Whole blocks per piece, and room for the part of a block a short read may leave behind.
+      m_nPieceSize(std::max<std::size_t>(Md5Lanes::kBlockSize,
+                                         pieceSize / Md5Lanes::kBlockSize * Md5Lanes::kBlockSize)),
+      m_nBufferSize(m_nPieceSize + Md5Lanes::kBlockSize),
+      m_arrLanes(static_cast<std::size_t>(m_nLanes)) {}
+
+MultiFileDigest::~MultiFileDigest() {
+    if (m_pBuffers) t_spare = SpareBuffers{std::move(m_pBuffers), m_nBufferSize * static_cast<std::size_t>(m_nLanes)};
+}
+
+void MultiFileDigest::setStopCheck(std::function<bool()> shouldStop) { m_shouldStop = std::move(shouldStop); }
+
+void MultiFileDigest::add(std::uint64_t tag, std::unique_ptr<FileReader> file) {
+    while (m_nActive == m_nLanes) step();
+    if (!m_pBuffers) {
+        const std::size_t size = m_nBufferSize * static_cast<std::size_t>(m_nLanes);
+        if (t_spare.size == size) m_pBuffers = std::move(t_spare.bytes);
+        else m_pBuffers = std::make_unique_for_overwrite<unsigned char[]>(size);
+        t_spare = {};
+    }
+    for (int i = 0; i < m_nLanes; ++i) {
+        Lane& lane = m_arrLanes[static_cast<std::size_t>(i)];
+        if (lane.file) continue;
+        file->adviseSequential();
+        lane = Lane{std::move(file), tag};
+        Md5Lanes::startLane(m_states, i);
+        ++m_nActive;
+        return;
+    }
+}
+
+void MultiFileDigest::finish() {
+    while (m_nActive > 0) step();
+}
+
+void MultiFileDigest::step() {
+    if (dispatch::isShuttingDown() || (m_shouldStop && m_shouldStop())) {
+        stopAll();
+        return;
+    }
+    for (int i = 0; i < m_nLanes; ++i) {
+        Lane& lane = m_arrLanes[static_cast<std::size_t>(i)];
+        if (lane.file && !lane.ended && lane.end - lane.begin < Md5Lanes::kBlockSize && !readPiece(i))
+            report(i, std::nullopt);
+    }
+    for (int i = 0; i < m_nLanes; ++i) {
+        Lane& lane = m_arrLanes[static_cast<std::size_t>(i)];
+        if (!lane.file || !lane.ended || lane.end - lane.begin >= Md5Lanes::kBlockSize) continue;
+        unsigned char digest[16];
+        Md5Lanes::finishLane(m_states, i, buffer(i) + lane.begin, lane.end - lane.begin, lane.position, digest);
+        report(i, hexOf(digest));
+    }
+    if (m_nActive == 0) return;
+    // Every busy lane holds at least one whole block now: compress as many as all of them have.
+    std::size_t blocks = std::numeric_limits<std::size_t>::max();
+    for (const Lane& lane : m_arrLanes)
+        if (lane.file) blocks = std::min(blocks, (lane.end - lane.begin) / Md5Lanes::kBlockSize);
+    if (m_nActive < fewestLanesForVectors(m_engine)) {
+        for (int i = 0; i < m_nLanes; ++i) {
+            const Lane& lane = m_arrLanes[static_cast<std::size_t>(i)];
+            if (lane.file) Md5Lanes::compressLane(m_states, i, buffer(i) + lane.begin, blocks);
+        }
+    } else {
+        // A free lane is compressed too (its result is dropped): its buffer holds the blocks read.
+        const unsigned char* data[Md5Lanes::kMaxLanes];
+        for (int i = 0; i < m_nLanes; ++i) {
+            const Lane& lane = m_arrLanes[static_cast<std::size_t>(i)];
+            data[i] = buffer(i) + (lane.file ? lane.begin : 0);
+        }
+        Md5Lanes::compress(m_engine, m_states, data, blocks);
+    }
+    for (Lane& lane : m_arrLanes)
+        if (lane.file) lane.begin += blocks * Md5Lanes::kBlockSize;
+}
+
+bool MultiFileDigest::readPiece(int index) {
+    Lane& lane = m_arrLanes[static_cast<std::size_t>(index)];
+    unsigned char* data = buffer(index);
+    const std::size_t left = lane.end - lane.begin;
+    std::memmove(data, data + lane.begin, left);
+    const std::int64_t count = lane.file->readFullyAt(data + left, m_nPieceSize, lane.position);
+    if (count < 0) return false;
+    lane.position += static_cast<std::uint64_t>(count);
+    lane.begin = 0;
+    lane.end = left + static_cast<std::size_t>(count);
+    lane.ended = static_cast<std::size_t>(count) < m_nPieceSize;
+    return true;
+}
+
+void MultiFileDigest::report(int index, std::optional<std::string> digest) {
+    Lane& lane = m_arrLanes[static_cast<std::size_t>(index)];
+    std::unique_ptr<FileReader> file = std::move(lane.file);
+    const std::uint64_t tag = lane.tag;
+    lane = Lane{};
+    --m_nActive;
+    m_done(tag, *file, std::move(digest));
+}
+
+void MultiFileDigest::stopAll() {
+    for (int i = 0; i < m_nLanes; ++i)
+        if (m_arrLanes[static_cast<std::size_t>(i)].file) report(i, std::nullopt);
+}
