@@ -251,6 +251,15 @@ MD5_AVX2 void compressAvx2(Md5Lanes::States& states, const unsigned char* const 
 
 }  // namespace
 
+const char* Md5Lanes::engineName(Engine engine) {
+    switch (engine) {
+        case Engine::Scalar: return "Scalar";
+        case Engine::Avx2: return "Avx2";
+        case Engine::Avx512: return "Avx512";
+    }
+    return "Unknown";
+}
+
 bool Md5Lanes::isAvailable(Engine engine) {
     switch (engine) {
         case Engine::Scalar: return true;

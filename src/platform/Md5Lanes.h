@@ -23,6 +23,8 @@ public:
     // The fastest engine this processor runs.
     static Engine bestEngine();
     static bool isAvailable(Engine engine);
+    // "Scalar", "Avx2" or "Avx512".
+    static const char* engineName(Engine engine);
     // How many lanes one compress call of the engine works on: 16, 8, or 4 for the plain loop.
     static int laneCount(Engine engine);
 

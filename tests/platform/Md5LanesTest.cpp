@@ -159,12 +159,7 @@ TEST_P(Md5LanesEngines, AllLanesOfOneLengthMatchTheSingleLaneLoop) {
 INSTANTIATE_TEST_SUITE_P(Md5Lanes, Md5LanesEngines,
                          ::testing::Values(Md5Lanes::Engine::Scalar, Md5Lanes::Engine::Avx2, Md5Lanes::Engine::Avx512),
                          [](const ::testing::TestParamInfo<Md5Lanes::Engine>& info) -> std::string {
-                             switch (info.param) {
-                                 case Md5Lanes::Engine::Scalar: return "Scalar";
-                                 case Md5Lanes::Engine::Avx2: return "Avx2";
-                                 case Md5Lanes::Engine::Avx512: return "Avx512";
-                             }
-                             return "Unknown";
+                             return Md5Lanes::engineName(info.param);
                          });
 
 TEST(Md5Lanes, BestEngineIsAvailable) { EXPECT_TRUE(Md5Lanes::isAvailable(Md5Lanes::bestEngine())); }
