@@ -1,24 +1,7 @@
-// A copy that afterwards gives its destination a colour label (1-7) through the platform's
-// FileLabels; a label that cannot be set is kept in labelStatus() and does not fail the copy.
-// Any one thread at a time.
+// A copy that afterwards labels its destination (see LabellingOperation).
 #pragma once
 
 #include "operations/CopyOperation.h"
-#include "platform/FileLabels.h"
+#include "operations/LabellingOperation.h"
 
-class CopyOperationWithTagging : public CopyOperation {
-public:
-    CopyOperationWithTagging(std::string source, std::string destination, int label)
-        : CopyOperation(std::move(source), std::move(destination)), m_nLabel(label) {}
-    int label() const override { return m_nLabel; }
-
-protected:
-    Status performOperation() override {
-        const Status done = CopyOperation::performOperation();
-        if (done && m_nLabel > 0) setLabelStatus(FileLabels::standard().setLabel(destination(), m_nLabel));
-        return done;
-    }
-
-private:
-    int m_nLabel;
-};
+using CopyOperationWithTagging = LabellingOperation<CopyOperation>;
