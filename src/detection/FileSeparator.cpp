@@ -278,40 +278,6 @@ void FileSeparator::startPass(bool fullHash) {
         CpuSpreadExecutor::shared().async([self = shared_from_this()] { self->digestJobs(); });
 }
 
-void FileSeparator::digestJobs() {
-    // A whole-file pass reads several files of the worker's runs at once and compresses their blocks
-    // side by side; files stay open only while in a lane, so a worker holds at most a lane count of them.
-    std::optional<MultiFileDigest> lanes;
-    if (m_bUseFullHash) {
-        lanes.emplace([this](std::uint64_t index, const FileReader& file, std::optional<std::string> digest) {
-            Job& job = m_arrJobs[index];
-            job.key = std::move(digest);
-            if (job.key) keepDigest(job, file.stampAtOpen(), DigestCache::kWholeFile, 0);
-        });
-        lanes->setStopCheck([this] { return m_bIsSeparationCanceled.load(std::memory_order_relaxed); });
-    }
-    const std::size_t count = m_arrRuns.size();
-    for (;;) {
-        const std::size_t index = m_nNextRun.fetch_add(1, std::memory_order_relaxed);
-        if (index >= count) break;
-        digestRun(m_arrRuns[index], lanes ? &*lanes : nullptr);
-    }
-    if (lanes) lanes->finish();
-    // Release and acquire: every worker's jobs are written before the last one posts the report.
-    if (m_nWorkersRunning.fetch_sub(1, std::memory_order_acq_rel) != 1) return;
-    workingQueueRef().async([self = shared_from_this()] { self->onPassFinished(); });
-}
-
-void FileSeparator::digestRun(const Run& run, MultiFileDigest* lanes) {
-    FileReader::Folder folder;
-    const std::uint32_t folderIndex = m_arrJobs[m_arrJobOrder[run.begin]].folder;
-    // A folder is worth opening for two files or more; a failed open leaves each file to its path.
-    if (run.end - run.begin > 1 && folderIndex != kNoFolder &&
-        !m_bIsSeparationCanceled.load(std::memory_order_relaxed))
-        (void)folder.open(m_arrFolderPaths[folderIndex].c_str());
-    for (std::uint32_t i = run.begin; i < run.end; ++i) calculateHashForJob(m_arrJobOrder[i], folder, lanes);
-}
-
 namespace {
 // The path of a job's file in a buffer of the calling worker, reused from file to file.
 const std::string& jobPath(const std::string* folderPath, const std::string& name) {
@@ -324,11 +290,56 @@ const std::string& jobPath(const std::string* folderPath, const std::string& nam
 }
 }  // namespace
 
+void FileSeparator::digestJobs() {
+    // A worker reads several files of its runs at once and compresses their blocks side by side; files
+    // stay open only while in a lane, so a worker holds at most a lane count of them.
+    MultiFileDigest lanes([this](std::uint64_t index, const FileReader& file, std::optional<std::string> digest) {
+        Job& job = m_arrJobs[index];
+        job.key = std::move(digest);
+        if (!job.key) return;
+        const bool sampled = isSampled(job);
+        std::uint32_t flags = 0;
+        // Only a digest that really left parts of the file out needs confirming; the extension test
+        // (and the PNG read) runs here rather than on the serial working queue.
+        if (sampled) job.needsFullConfirmation = needsWholeDigest(jobPath(folderPathOf(job), job.name), flags);
+        keepDigest(job, file.stampAtOpen(), sampled ? m_nHashBlockSize : DigestCache::kWholeFile, flags);
+    });
+    lanes.setStopCheck([this] { return m_bIsSeparationCanceled.load(std::memory_order_relaxed); });
+    const std::size_t count = m_arrRuns.size();
+    for (;;) {
+        const std::size_t index = m_nNextRun.fetch_add(1, std::memory_order_relaxed);
+        if (index >= count) break;
+        digestRun(m_arrRuns[index], lanes);
+    }
+    lanes.finish();
+    // Release and acquire: every worker's jobs are written before the last one posts the report.
+    if (m_nWorkersRunning.fetch_sub(1, std::memory_order_acq_rel) != 1) return;
+    workingQueueRef().async([self = shared_from_this()] { self->onPassFinished(); });
+}
+
+bool FileSeparator::isSampled(const Job& job) const {
+    return !m_bUseFullHash && FileDigest::isPartialDigest(job.size, m_nHashBlockSize, m_nHashMaxSize);
+}
+
+const std::string* FileSeparator::folderPathOf(const Job& job) const {
+    return job.folder == kNoFolder ? nullptr : &m_arrFolderPaths[job.folder];
+}
+
+void FileSeparator::digestRun(const Run& run, MultiFileDigest& lanes) {
+    FileReader::Folder folder;
+    const std::uint32_t folderIndex = m_arrJobs[m_arrJobOrder[run.begin]].folder;
+    // A folder is worth opening for two files or more; a failed open leaves each file to its path.
+    if (run.end - run.begin > 1 && folderIndex != kNoFolder &&
+        !m_bIsSeparationCanceled.load(std::memory_order_relaxed))
+        (void)folder.open(m_arrFolderPaths[folderIndex].c_str());
+    for (std::uint32_t i = run.begin; i < run.end; ++i) calculateHashForJob(m_arrJobOrder[i], folder, lanes);
+}
+
 void FileSeparator::calculateHashForJob(std::uint32_t index, const FileReader::Folder& folder,
-                                        MultiFileDigest* lanes) {
+                                        MultiFileDigest& lanes) {
     if (m_bIsSeparationCanceled.load(std::memory_order_relaxed)) return;
     Job& job = m_arrJobs[index];
-    const std::string* folderPath = job.folder == kNoFolder ? nullptr : &m_arrFolderPaths[job.folder];
+    const std::string* folderPath = folderPathOf(job);
     // A file whose path is too long for the system is opened by that path, and so fails as it always
     // did: the rest of the program (reports, previews, the desktop) names files by their paths.
     const bool byName = folder.isOpen() && folderPath->size() + 1 + job.name.size() < PATH_MAX;
@@ -338,7 +349,7 @@ void FileSeparator::calculateHashForJob(std::uint32_t index, const FileReader::F
     }
     // A digest of the samples is one kind per block length; a digest of every byte is one kind, however
     // it was read (the partial pass digests small files whole).
-    const bool sampled = !m_bUseFullHash && FileDigest::isPartialDigest(job.size, m_nHashBlockSize, m_nHashMaxSize);
+    const bool sampled = isSampled(job);
     const std::uint64_t kind = sampled ? m_nHashBlockSize : DigestCache::kWholeFile;
     if (m_pCache && m_bCacheHadEntries) {
         FileStamp stamp;
@@ -358,22 +369,12 @@ void FileSeparator::calculateHashForJob(std::uint32_t index, const FileReader::F
             }
     }
 
-    if (lanes) {
-        auto file = std::make_unique<FileReader>();
-        if (!(byName ? file->openAt(folder, job.name.c_str()) : file->open(jobPath(folderPath, job.name)))) return;
-        lanes->add(index, std::move(file));  // the digest arrives in digestJobs' callback
-        return;
-    }
-    FileReader reader;
-    if (!(byName ? reader.openAt(folder, job.name.c_str()) : reader.open(jobPath(folderPath, job.name)))) return;
-    job.key = m_bUseFullHash ? FileDigest::hashforOpenFile(reader)
-                             : FileDigest::hashforOpenFilePartly(reader, job.size, m_nHashBlockSize, m_nHashMaxSize);
-    if (!job.key) return;
-    std::uint32_t flags = 0;
-    // Only a digest that really left parts of the file out needs confirming; the extension test
-    // (and the PNG read) runs here rather than on the serial working queue.
-    if (sampled) job.needsFullConfirmation = needsWholeDigest(jobPath(folderPath, job.name), flags);
-    keepDigest(job, reader.stampAtOpen(), kind, flags);
+    auto file = std::make_unique<FileReader>();
+    if (!(byName ? file->openAt(folder, job.name.c_str()) : file->open(jobPath(folderPath, job.name)))) return;
+    // The partial pass digests small files whole; the digest arrives in digestJobs' callback.
+    if (m_bUseFullHash) lanes.add(index, std::move(file), FileDigest::Regions::whole(job.size));
+    else if (auto regions = FileDigest::regionsFor(job.size, m_nHashBlockSize, m_nHashMaxSize))
+        lanes.add(index, std::move(file), *regions);
 }
 
 void FileSeparator::keepDigest(Job& job, const FileStamp& stamp, std::uint64_t kind, std::uint32_t flags) const {

@@ -109,14 +109,16 @@ private:
     void startPass(bool fullHash);
     void onPassFinished();
     void notifyListenerAboutFinish();
-    // Workers: claim jobs until none is left; the last worker to run dry reports the pass back. In a
-    // whole-file pass each worker hands the files it opens to its own MultiFileDigest (`lanes`), which
-    // digests up to its lane count of them at once; otherwise `lanes` is null and each file is digested
-    // on its own.
+    // Workers: claim jobs until none is left; the last worker to run dry reports the pass back. Each
+    // worker hands the files it opens to its own MultiFileDigest (`lanes`), which digests up to its lane
+    // count of them at once, whole or sampled.
     void digestJobs();
-    void digestRun(const Run& run, MultiFileDigest* lanes);
+    void digestRun(const Run& run, MultiFileDigest& lanes);
     // `folder` is open on the job's folder, or not open: the file is then opened by its whole path.
-    void calculateHashForJob(std::uint32_t index, const FileReader::Folder& folder, MultiFileDigest* lanes);
+    void calculateHashForJob(std::uint32_t index, const FileReader::Folder& folder, MultiFileDigest& lanes);
+    // Whether this pass digests the job's file by samples (else whole).
+    bool isSampled(const Job& job) const;
+    const std::string* folderPathOf(const Job& job) const;
     // Marks the job's digest for the cache when the file's stamp at open allows it.
     void keepDigest(Job& job, const FileStamp& stamp, std::uint64_t kind, std::uint32_t flags) const;
     // Whether the sets of this sampled digest must be confirmed by whole-file digests; `flags` holds

@@ -104,37 +104,49 @@ std::optional<std::string> wholeFileDigest(const FileReader& reader, std::size_t
 
 std::optional<std::string> digestOpenFile(const FileReader& reader, std::uint64_t size, std::uint64_t blockLength,
                                           std::uint64_t threshold) {
+    const std::optional<FileDigest::Regions> regions = FileDigest::regionsFor(size, blockLength, threshold);
+    if (!regions) return std::nullopt;
+    const std::size_t pieceSize = static_cast<std::size_t>(std::min<std::uint64_t>(FileDigest::kReadSize, blockLength));
+    if (!regions->isSampled()) return wholeFileDigest(reader, pieceSize);
+
+    // Only the three regions are wanted: no read-ahead past them, and all three requested at once.
+    reader.adviseRandom();
+    for (const auto& region : regions->region) reader.adviseWillNeed(region.offset, region.length);
+
+    DigestState& state = threadState();
+    if (!beginDigest(state)) return std::nullopt;
+    for (const auto& region : regions->region)
+        if (!feedRegion(state, reader, pieceSize, region.offset, region.length)) return std::nullopt;
+    return finishDigest(state);
+}
+
+}  // namespace
+
+std::optional<FileDigest::Regions> FileDigest::regionsFor(std::uint64_t size, std::uint64_t blockLength,
+                                                          std::uint64_t threshold) {
     // Regions of no length would give every file of a size the same digest.
     if (blockLength == 0) return std::nullopt;
-    const std::size_t pieceSize = static_cast<std::size_t>(std::min<std::uint64_t>(FileDigest::kReadSize, blockLength));
-    if (!FileDigest::isPartialDigest(size, blockLength, threshold)) return wholeFileDigest(reader, pieceSize);
+    Regions regions = Regions::whole(size);
+    if (!isPartialDigest(size, blockLength, threshold)) return regions;
 
     const std::uint64_t distance = size - blockLength;
     std::uint64_t middleOffset = distance / 2;
     std::uint64_t lastOffset = distance;
     std::uint64_t lastLength = blockLength;
-    if (size >= FileDigest::kAlignedFromSize) {
-        middleOffset -= middleOffset % FileDigest::kAlignment;
-        lastOffset -= lastOffset % FileDigest::kAlignment;
+    if (size >= kAlignedFromSize) {
+        middleOffset -= middleOffset % kAlignment;
+        lastOffset -= lastOffset % kAlignment;
         lastLength = size - lastOffset;
     }
-
-    // Only the three regions are wanted: no read-ahead past them, and all three requested at once.
-    reader.adviseRandom();
-    reader.adviseWillNeed(0, blockLength);
-    reader.adviseWillNeed(lastOffset, lastLength);
-    reader.adviseWillNeed(middleOffset, blockLength);
-
-    DigestState& state = threadState();
-    if (!beginDigest(state)) return std::nullopt;
-    if (!feedRegion(state, reader, pieceSize, 0, blockLength) ||
-        !feedRegion(state, reader, pieceSize, lastOffset, lastLength) ||
-        !feedRegion(state, reader, pieceSize, middleOffset, blockLength))
-        return std::nullopt;
-    return finishDigest(state);
+    // Regions are read in whole pieces: a length is what those pieces cover.
+    const std::uint64_t piece = std::min<std::uint64_t>(kReadSize, blockLength);
+    const auto whole = [piece](std::uint64_t length) { return (length + piece - 1) / piece * piece; };
+    regions.count = 3;
+    regions.region[0] = {0, whole(blockLength)};
+    regions.region[1] = {lastOffset, whole(lastLength)};
+    regions.region[2] = {middleOffset, whole(blockLength)};
+    return regions;
 }
-
-}  // namespace
 
 std::optional<std::string> FileDigest::hashforFile(const std::string& path) {
     FileReader reader;

@@ -47,6 +47,27 @@ public:
     static std::optional<std::string> hashforOpenFilePartly(const FileReader& reader, std::uint64_t size,
                                                             std::uint64_t blockLength, std::uint64_t threshold);
 
+    // What hashforFilePartly reads, in order: the whole file, or three regions whose lengths are already
+    // rounded up to whole pieces of R (a region stops early at the end of the file).
+    struct Regions {
+        static constexpr std::uint64_t kToEnd = ~std::uint64_t{0};
+        struct Region {
+            std::uint64_t offset = 0;
+            std::uint64_t length = kToEnd;
+        };
+        Region region[3];
+        int count = 1;  // 1: the whole file (region[0] is (0, kToEnd)); 3: the sampled regions
+        std::uint64_t size = 0;  // the file's size when it was listed: how much read-ahead to ask for
+        bool isSampled() const { return count > 1; }
+        static Regions whole(std::uint64_t size) {
+            Regions regions;
+            regions.size = size;
+            return regions;
+        }
+    };
+    // None for a block length of 0.
+    static std::optional<Regions> regionsFor(std::uint64_t size, std::uint64_t blockLength, std::uint64_t threshold);
+
     // Whether hashforFilePartly hashes regions (true) or the whole file (false) for these numbers.
     static bool isPartialDigest(std::uint64_t size, std::uint64_t blockLength, std::uint64_t threshold) {
         return size != 0 && size >= threshold && blockLength != 0 && blockLength <= size / 3;

@@ -52,7 +52,7 @@ MultiFileDigest::~MultiFileDigest() {
 
 void MultiFileDigest::setStopCheck(std::function<bool()> shouldStop) { m_shouldStop = std::move(shouldStop); }
 
-void MultiFileDigest::add(std::uint64_t tag, std::unique_ptr<FileReader> file) {
+void MultiFileDigest::add(std::uint64_t tag, std::unique_ptr<FileReader> file, const FileDigest::Regions& regions) {
     while (m_nActive == m_nLanes) step();
     if (!m_pBuffers) {
         const std::size_t size = m_nBufferSize * static_cast<std::size_t>(m_nLanes);
@@ -63,8 +63,17 @@ void MultiFileDigest::add(std::uint64_t tag, std::unique_ptr<FileReader> file) {
     for (int i = 0; i < m_nLanes; ++i) {
         Lane& lane = m_arrLanes[static_cast<std::size_t>(i)];
         if (lane.file) continue;
-        file->adviseSequential();
-        lane = Lane{std::move(file), tag};
+        if (regions.size <= kSmallFileSize) {
+            if (regions.isSampled()) file->adviseWillNeed(0, regions.size);
+        } else if (regions.isSampled()) {
+            // Only the regions are wanted: no read-ahead past them, and all of them requested at once.
+            file->adviseRandom();
+            for (int r = 0; r < regions.count; ++r) file->adviseWillNeed(regions.region[r].offset, regions.region[r].length);
+        } else {
+            file->adviseSequential();
+        }
+        lane = Lane{std::move(file), tag, regions};
+        lane.position = regions.region[0].offset;
         Md5Lanes::startLane(m_states, i);
         ++m_nActive;
         return;
@@ -89,7 +98,7 @@ void MultiFileDigest::step() {
         Lane& lane = m_arrLanes[static_cast<std::size_t>(i)];
         if (!lane.file || !lane.ended || lane.end - lane.begin >= Md5Lanes::kBlockSize) continue;
         unsigned char digest[16];
-        Md5Lanes::finishLane(m_states, i, buffer(i) + lane.begin, lane.end - lane.begin, lane.position, digest);
+        Md5Lanes::finishLane(m_states, i, buffer(i) + lane.begin, lane.end - lane.begin, lane.fed, digest);
         report(i, hexOf(digest));
     }
     if (m_nActive == 0) return;
@@ -120,12 +129,28 @@ bool MultiFileDigest::readPiece(int index) {
     unsigned char* data = buffer(index);
     const std::size_t left = lane.end - lane.begin;
     std::memmove(data, data + lane.begin, left);
-    const std::int64_t count = lane.file->readFullyAt(data + left, m_nPieceSize, lane.position);
-    if (count < 0) return false;
-    lane.position += static_cast<std::uint64_t>(count);
     lane.begin = 0;
-    lane.end = left + static_cast<std::size_t>(count);
-    lane.ended = static_cast<std::size_t>(count) < m_nPieceSize;
+    lane.end = left;
+    // The piece is filled from as many regions as it takes: the sampled regions of a file fit in one.
+    std::size_t room = m_nPieceSize;
+    while (room > 0 && !lane.ended) {
+        const FileDigest::Regions::Region& region = lane.regions.region[lane.region];
+        const std::uint64_t regionEnd = region.length == FileDigest::Regions::kToEnd
+                                            ? FileDigest::Regions::kToEnd
+                                            : region.offset + region.length;
+        const std::size_t wanted = static_cast<std::size_t>(std::min<std::uint64_t>(room, regionEnd - lane.position));
+        const std::int64_t count = lane.file->readFullyAt(data + lane.end, wanted, lane.position);
+        if (count < 0) return false;
+        lane.position += static_cast<std::uint64_t>(count);
+        lane.fed += static_cast<std::uint64_t>(count);
+        lane.end += static_cast<std::size_t>(count);
+        room -= static_cast<std::size_t>(count);
+        // The region is done when read to its end, or early at the end of the file.
+        if (static_cast<std::size_t>(count) < wanted || lane.position == regionEnd) {
+            if (++lane.region == lane.regions.count) lane.ended = true;
+            else lane.position = lane.regions.region[lane.region].offset;
+        }
+    }
     return true;
 }
 

@@ -1,6 +1,7 @@
-// Whole-file MD5 digests of many open files at once: up to laneCount() files are read in turns, piece
-// by piece, and their blocks compressed side by side in the lanes of Md5Lanes; a file that ends frees
-// its lane for the next. One object belongs to one thread, which hears of each file as it ends.
+// MD5 digests of many open files at once, of the whole file or of the regions FileDigest samples: up to
+// laneCount() files are read in turns, piece by piece, and their blocks compressed side by side in the
+// lanes of Md5Lanes; a file that ends frees its lane for the next. The digests equal FileDigest's.
+// One object belongs to one thread, which hears of each file as it ends.
 #pragma once
 
 #include <cstddef>
@@ -11,12 +12,16 @@
 #include <string>
 #include <vector>
 
+#include "platform/FileDigest.h"
 #include "platform/FileReader.h"
 #include "platform/Md5Lanes.h"
 
 class MultiFileDigest {
 public:
     static constexpr std::size_t kPieceSize = 64 * 1024;
+    // Files up to this size get one read-ahead request for all of them, or none when read whole: the
+    // kernel's own read-ahead covers them, and a warm cache makes every request a wasted system call.
+    static constexpr std::uint64_t kSmallFileSize = 128 * 1024;
 
     // Called once for every file added, on the adding thread, inside add or finish: its tag, the
     // file (still open, closed right after), and its digest as 32 lower-case hexadecimal digits, or
@@ -31,8 +36,9 @@ public:
 
     // Asked before each piece is read: true ends every file still in flight without a digest.
     void setStopCheck(std::function<bool()> shouldStop);
-    // Takes an open file; when every lane is busy, first works until one is free.
-    void add(std::uint64_t tag, std::unique_ptr<FileReader> file);
+    // Takes an open file and what to read of it; when every lane is busy, first works until one is free.
+    // Without regions, the whole file (of a size not told: no read-ahead is asked for).
+    void add(std::uint64_t tag, std::unique_ptr<FileReader> file, const FileDigest::Regions& regions = {});
     // Works until every file added has been reported.
     void finish();
 
@@ -42,10 +48,13 @@ private:
     struct Lane {
         std::unique_ptr<FileReader> file;
         std::uint64_t tag = 0;
-        std::uint64_t position = 0;  // bytes read so far
+        FileDigest::Regions regions;
+        int region = 0;              // the region being read
+        std::uint64_t position = 0;  // the file offset read next
+        std::uint64_t fed = 0;       // bytes read so far, of every region
         std::size_t begin = 0;       // the bytes of the buffer not yet compressed: [begin, end)
         std::size_t end = 0;
-        bool ended = false;  // the file's last piece is in the buffer
+        bool ended = false;  // the last region's last piece is in the buffer
     };
 
     void step();

@@ -1,6 +1,7 @@
-// Whole-file digests of many files in lanes: each file added is reported once, with OpenSSL's MD5 of
-// its bytes, whatever the engine, the piece size and the order in which files end; a file that fails
-// to read fails alone; a stop ends every file in flight without a digest.
+// Digests of many files in lanes: each file added is reported once, with OpenSSL's MD5 of its bytes
+// (or the same digest FileDigest takes of its samples), whatever the engine, the piece size and the
+// order in which files end; a file that fails to read fails alone; a stop ends every file in flight
+// without a digest.
 #include <gtest/gtest.h>
 
 #include <map>
@@ -10,6 +11,7 @@
 #include <vector>
 
 #include "detection/HashingTestHelpers.h"
+#include "platform/FileDigest.h"
 #include "platform/FileReader.h"
 #include "platform/MultiFileDigest.h"
 #include "support/TestSupport.h"
@@ -72,6 +74,39 @@ TEST_P(MultiFileDigestEngines, EveryFileGetsItsOwnMd5AsFilesEndAndLanesRefill) {
         EXPECT_EQ(reported[i].digest, md5Hex(readAll(paths[i]))) << "size " << sizes[i];
         EXPECT_EQ(reported[i].stamp.size, sizes[i]);
     }
+}
+
+TEST_P(MultiFileDigestEngines, SampledDigestsEqualThoseReadOneFileAtATime) {
+    // Block lengths below, at and above the read size (12 000 is not a whole number of reads: its
+    // regions reach past their length), sizes around the threshold and the alignment, files whose
+    // regions overlap, and one file that shrank after it was listed (its last regions end early).
+    struct Case {
+        std::uint64_t size;
+        std::uint64_t listed;
+        std::uint64_t block;
+    };
+    std::vector<Case> cases;
+    for (std::uint64_t block : {512u, 8192u, 12000u})
+        for (std::uint64_t size : {block * 3 - 1, block * 3, block * 3 + 1, FileDigest::kAlignedFromSize - 1,
+                                   FileDigest::kAlignedFromSize, std::uint64_t{100003}, std::uint64_t{1} << 20})
+            cases.push_back({size, size, block});
+    cases.push_back({20000, 90000, 8192});
+    MultiFileDigest lanes(recorder(), GetParam(), 4096);
+    std::vector<std::optional<std::string>> expected;
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        const Case& c = cases[i];
+        const std::string path = dir.writePatternFile("s" + std::to_string(i), c.size, static_cast<std::uint32_t>(i + 5));
+        expected.push_back(FileDigest::hashforFilePartly(path, c.listed, c.block, 3 * c.block));
+        ASSERT_TRUE(expected.back()) << path;
+        const std::optional<FileDigest::Regions> regions = FileDigest::regionsFor(c.listed, c.block, 3 * c.block);
+        ASSERT_TRUE(regions);
+        lanes.add(i, openFile(path), *regions);
+    }
+    lanes.finish();
+    ASSERT_EQ(reported.size(), cases.size());
+    for (std::size_t i = 0; i < cases.size(); ++i)
+        EXPECT_EQ(reported[i].digest, expected[i])
+            << "size " << cases[i].size << " listed " << cases[i].listed << " block " << cases[i].block;
 }
 
 TEST_P(MultiFileDigestEngines, AReadErrorFailsThatFileOnly) {
