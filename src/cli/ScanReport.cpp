@@ -2,9 +2,12 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
+#include <latch>
 #include <set>
 
 #include "detection/FileType.h"
+#include "platform/CpuSpreadExecutor.h"
 #include "platform/FileSystem.h"
 #include "results/DuplicateItem.h"
 #include "results/DuplicatesCategory.h"
@@ -27,6 +30,39 @@ constexpr std::array<KindNames, 7> kKinds = {{{FileTypeImage, "image", "Images"}
                                              {FileTypeArchive, "archive", "Archives"},
                                              {FileTypeOther, "other", "Other files"},
                                              {FileTypeFolder, "folder", "Folders"}}};
+// Reads each member's modification time (and device and inode, unless the results knew them) with
+// one lstat each. The calls are shared out in slices among the calling thread and a few workers of the
+// spread executor, idle once a scan is over: a report of many thousand members waits for the slowest
+// slice only.
+void readFileFacts(std::vector<ScanReport::Member*>& members) {
+    constexpr std::size_t kSlice = 512;
+    const std::size_t slices = (members.size() + kSlice - 1) / kSlice;
+    std::atomic<std::size_t> next{0};
+    const auto work = [&] {
+        for (std::size_t slice; (slice = next.fetch_add(1, std::memory_order_relaxed)) < slices;) {
+            const std::size_t end = std::min(members.size(), (slice + 1) * kSlice);
+            for (std::size_t i = slice * kSlice; i < end; ++i) {
+                ScanReport::Member& m = *members[i];
+                FileAttributes attributes;
+                if (!FileSystem::standard().attributes(m.path, attributes)) continue;
+                m.modified = attributes.modificationSeconds;
+                if (m.device == 0 && m.inode == 0) {
+                    m.device = attributes.device;
+                    m.inode = attributes.inode;
+                }
+            }
+        }
+    };
+    const std::size_t helpers = std::min<std::size_t>(slices > 0 ? slices - 1 : 0, 3);
+    std::latch done(static_cast<std::ptrdiff_t>(helpers));
+    for (std::size_t i = 0; i < helpers; ++i)
+        CpuSpreadExecutor::shared().async([&] {
+            work();
+            done.count_down();
+        });
+    work();
+    done.wait();
+}
 }  // namespace
 
 void ScanReport::addResults(const DuplicatesContainer& container, bool readFileFacts) {
@@ -59,13 +95,6 @@ void ScanReport::addResults(const DuplicatesContainer& container, bool readFileF
                     m.device = identity->device;
                     m.inode = identity->inode;
                 }
-                if (FileAttributes attributes; readFileFacts && FileSystem::standard().attributes(m.path, attributes)) {
-                    m.modified = attributes.modificationSeconds;
-                    if (!item->getFileIdentity()) {
-                        m.device = attributes.device;
-                        m.inode = attributes.inode;
-                    }
-                }
                 g.members.push_back(std::move(m));
             }
             std::sort(g.members.begin(), g.members.end(), [](const Member& a, const Member& b) { return a.path < b.path; });
@@ -87,6 +116,13 @@ void ScanReport::addResults(const DuplicatesContainer& container, bool readFileF
             return a.id < b.id;
         });
         categories.push_back(std::move(out));
+    }
+    if (readFileFacts) {
+        std::vector<Member*> members;
+        for (Category& category : categories)
+            for (Group& group : category.groups)
+                for (Member& member : group.members) members.push_back(&member);
+        ::readFileFacts(members);
     }
     addHeaps(container);
 }

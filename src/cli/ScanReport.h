@@ -77,7 +77,8 @@ struct ScanReport {
     // Fills categories, heaps and summary from the container. Groups lying wholly inside duplicate
     // folders are in the hidden category and are not listed on their own.
     // With readFileFacts, each member's modification time, device and inode are read from the disk
-    // (one lstat each); without, they stay 0 (the text report shows none of them).
+    // (one lstat each, shared out among the spread executor's workers and the calling thread); without,
+    // they stay 0 (the text report shows none of them).
     void addResults(const DuplicatesContainer& container, bool readFileFacts = false);
 
 private:
