@@ -65,6 +65,9 @@ public:
     // Cancels the separation: the listener gets an empty result (once) and the files of the current
     // pass lose their checked-for-duplicates mark. Digests that arrive afterwards are dropped.
     void stop();
+    // The same for a caller already on the working queue: the stop takes effect at once, so a pass whose
+    // workers report back after this call is dropped, whatever the timing.
+    void stopOnWorkingQueue();
 
     // Whether sets found by a partial digest of this file must be confirmed by whole-file digests:
     // by the extension (any case), and for ".png" by isNeedFullCheckPNGAtPath. Any thread.
@@ -105,7 +108,6 @@ private:
     // Working queue.
     void startSeparation(std::vector<std::vector<FileSystemItem*>> buckets,
                          std::weak_ptr<FileSeparatorListener> listener, bool single);
-    void stopOnWorkingQueue();
     void startPass(bool fullHash);
     void onPassFinished();
     void notifyListenerAboutFinish();

@@ -33,7 +33,8 @@ void FileSeparatorForContainer::stop() {
 }
 
 void FileSeparatorForContainer::stopOnWorkingQueue() {
-    if (m_pSeparator) m_pSeparator->stop();
+    // Already on the working queue: a stop posted from here could come after the pass's report.
+    if (m_pSeparator) m_pSeparator->stopOnWorkingQueue();
 }
 
 void FileSeparatorForContainer::onFinishSeparateItemsByHash(FileItemsByHash result) {
