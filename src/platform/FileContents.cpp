@@ -155,6 +155,7 @@ Status readRegularFile(const std::string& path, std::uint64_t maxBytes, std::str
     if (status && kind != FileKind::Regular) status = Status(StatusCode::NotARegularFile, 0, path);
     if (status && size > maxBytes) status = Status(StatusCode::TooLarge, EFBIG, path);
     std::string text;
+    if (status) text.reserve(static_cast<std::size_t>(size));  // the size at open: no growing copies
     while (status) {
         // A file growing while it is read stops at one byte past the limit.
         char buffer[65536];

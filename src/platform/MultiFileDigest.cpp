@@ -66,8 +66,8 @@ void MultiFileDigest::add(std::uint64_t tag, std::unique_ptr<FileReader> file, c
         if (regions.size <= kSmallFileSize) {
             if (regions.isSampled()) file->adviseWillNeed(0, regions.size);
         } else if (regions.isSampled()) {
-            // Only the regions are wanted: no read-ahead past them, and all of them requested at once.
-            file->adviseRandom();
+            // Only the regions are wanted, all of them requested at once. The reads then find their pages
+            // in the cache (or being read), so they start no read-ahead of their own either.
             for (int r = 0; r < regions.count; ++r) file->adviseWillNeed(regions.region[r].offset, regions.region[r].length);
         } else {
             file->adviseSequential();
