@@ -97,7 +97,7 @@ void FoldersScanner::startScanAndUseMinimalFileSize(std::uint64_t size, bool ful
     m_pDigestCache = m_bUseDigestCache ? DigestCache::forUser() : nullptr;
     FileSeparator::setDigestCache(m_pDigestCache);
     // Read on the separations' queue while the walk goes on, so that the first separation finds it loaded.
-    if (m_pDigestCache) FileSeparator::workingQueue()->async([cache = m_pDigestCache] { cache->load(); });
+    if (m_pDigestCache) FileSeparator::workingQueue()->async([cache = m_pDigestCache] { cache->loadForScan(); });
     m_bFullHash = fullHash;
     m_nDuplicatesMinimalFileSize = size;
     m_pDuplicatesFilterWorkingQueue = SerialQueue::create("com.quellnor.search.duplicates");
@@ -349,6 +349,7 @@ void FoldersScanner::finishWithContainer(std::shared_ptr<DuplicatesContainer> co
     std::weak_ptr<FoldersScanner> weak = weak_from_this();
     FileSeparator::workingQueue()->async([weak, cache = m_pDigestCache, container = std::move(container)]() mutable {
         (void)cache->save();  // a failure is one of the warnings
+        cache->unload();      // written: no memory for them until the next scan reads them
         std::vector<std::string> warnings;
         while (std::optional<std::string> warning = cache->takeWarning()) warnings.push_back(std::move(*warning));
         dispatch::main().async([weak, warnings = std::move(warnings), container = std::move(container)]() mutable {
