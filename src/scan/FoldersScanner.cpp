@@ -286,6 +286,26 @@ void FoldersScanner::onDuplicatedFolderFilteringCompleteWithContainer(std::share
 
 void FoldersScanner::finishFilteringDuplicatesFoldersWithResultContainer(
     std::shared_ptr<DuplicatesContainer> container) {
+    if (!m_pDigestCache) {
+        startFilterHeapsInContainer(std::move(container));
+        return;
+    }
+    // A first scan looks nothing up in the cache (no file is digested twice in a scan): its digests are
+    // written before the heap search begins, on the queue that read the cache, and take no memory while
+    // that search runs. A digest it makes reads them back first, and is written at the end.
+    std::weak_ptr<FoldersScanner> weak = weak_from_this();
+    FileSeparator::workingQueue()->async([weak, cache = m_pDigestCache, container = std::move(container)]() mutable {
+        if (!cache->hasEntriesFromEarlierScans()) {
+            (void)cache->save();  // a failure is one of the warnings, and the entries stay
+            cache->unload();
+        }
+        dispatch::main().async([weak, container = std::move(container)]() mutable {
+            if (auto self = weak.lock()) self->startFilterHeapsInContainer(std::move(container));
+        });
+    });
+}
+
+void FoldersScanner::startFilterHeapsInContainer(std::shared_ptr<DuplicatesContainer> container) {
     if (getCurrentState() != FoldersScannerStateStopped && m_bSearchDuplicatesFoldersAndSimilars)
         m_eCurrentState = FoldersScannerStateFilteringHeaps;
     container->saveRoots(std::move(m_arrRoots));
