@@ -106,6 +106,18 @@ void DigestCache::load() {
     std::unique_lock lock(m_mutex);
     if (m_bLoaded) return;
     m_bLoaded = true;
+    reloadLocked();
+}
+
+void DigestCache::loadForScan() {
+    std::unique_lock lock(m_mutex);
+    if (m_bLoaded && !m_bUnloaded) return;
+    m_bLoaded = true;
+    reloadLocked();
+}
+
+void DigestCache::reloadLocked() {
+    m_bUnloaded = false;
     loadLocked();
     m_bHasEarlierEntries.store(!m_arrRecords.empty(), std::memory_order_relaxed);
 }
@@ -195,6 +207,7 @@ void DigestCache::update(const std::vector<Entry>& fresh, const std::vector<Key>
     if (fresh.empty() && used.empty()) return;
     const std::uint32_t day = today();
     std::unique_lock lock(m_mutex);
+    if (m_bUnloaded) reloadLocked();
     for (const Entry& e : fresh) {
         if (2 * (m_arrRecords.size() + 1) + 2 > m_arrIndex.size()) rebuildIndex(2 * m_arrRecords.size() + 1);
         const Record record{e.key.device, e.key.inode, e.key.size, e.key.modificationNs, e.key.changeNs,
@@ -256,6 +269,17 @@ Status DigestCache::save() {
                     "): the next scan reads these files again";
     }
     return status;
+}
+
+void DigestCache::unload() {
+    std::unique_lock lock(m_mutex);
+    if (!m_bLoaded || m_bUnloaded || m_bChanged) return;
+    // Swapped with empty ones: clear() would keep the room.
+    std::vector<Record>().swap(m_arrRecords);
+    std::vector<std::uint32_t>().swap(m_arrIndex);
+    rebuildIndex();
+    m_bUnloaded = true;
+    m_bHasEarlierEntries.store(false, std::memory_order_relaxed);
 }
 
 std::optional<std::string> DigestCache::takeWarning() {

@@ -66,6 +66,8 @@ public:
     // that is damaged in any way (wrong size, checksum, values) is not used at all, and says so once
     // through takeWarning().
     void load();
+    // As load(), and reads the file again after unload(): called as each scan begins.
+    void loadForScan();
     std::optional<Entry> find(const Key& key) const;
     // Stores new digests (an entry for the same file and kind with another stamp is replaced: the file
     // changed) and marks the entries found for them as used today.
@@ -76,6 +78,11 @@ public:
     // either file whole; when two write, the last one's entries stay. A failure says so through
     // takeWarning() too.
     Status save();
+    // Lets the entries go when the file holds them all (nothing changed since it was read or written), so
+    // that they take no memory between scans. Until loadForScan() reads the file again, find() answers
+    // nothing, hasEntriesFromEarlierScans() is false, and update() reads the file back before it stores
+    // anything, so that no entry is lost. Otherwise does nothing.
+    void unload();
 
     // The warning not yet shown, if any (each one is given once).
     std::optional<std::string> takeWarning();
@@ -107,6 +114,7 @@ private:
     static_assert(sizeof(Record) == 72);
 
     void loadLocked();
+    void reloadLocked();
     void discard(const std::string& why);
     std::uint32_t slotOf(const Key& key) const;  // the index slot of the key's file and kind (maybe empty)
     // Index room for `capacity` records at least (at most half of the slots taken).
@@ -120,6 +128,7 @@ private:
     std::atomic<bool> m_bHasEarlierEntries{false};
     // Everything below is guarded by m_mutex.
     bool m_bLoaded = false;
+    bool m_bUnloaded = false;  // by unload(): the file holds every entry, the memory none
     bool m_bChanged = false;
     std::vector<Record> m_arrRecords;
     std::vector<std::uint32_t> m_arrIndex;  // open addressing by device, inode and kind: record + 1, 0 empty

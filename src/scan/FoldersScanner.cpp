@@ -97,7 +97,7 @@ void FoldersScanner::startScanAndUseMinimalFileSize(std::uint64_t size, bool ful
     m_pDigestCache = m_bUseDigestCache ? DigestCache::forUser() : nullptr;
     FileSeparator::setDigestCache(m_pDigestCache);
     // Read on the separations' queue while the walk goes on, so that the first separation finds it loaded.
-    if (m_pDigestCache) FileSeparator::workingQueue()->async([cache = m_pDigestCache] { cache->load(); });
+    if (m_pDigestCache) FileSeparator::workingQueue()->async([cache = m_pDigestCache] { cache->loadForScan(); });
     m_bFullHash = fullHash;
     m_nDuplicatesMinimalFileSize = size;
     m_pDuplicatesFilterWorkingQueue = SerialQueue::create("com.quellnor.search.duplicates");
@@ -286,6 +286,26 @@ void FoldersScanner::onDuplicatedFolderFilteringCompleteWithContainer(std::share
 
 void FoldersScanner::finishFilteringDuplicatesFoldersWithResultContainer(
     std::shared_ptr<DuplicatesContainer> container) {
+    if (!m_pDigestCache) {
+        startFilterHeapsInContainer(std::move(container));
+        return;
+    }
+    // A first scan looks nothing up in the cache (no file is digested twice in a scan): its digests are
+    // written before the heap search begins, on the queue that read the cache, and take no memory while
+    // that search runs. A digest it makes reads them back first, and is written at the end.
+    std::weak_ptr<FoldersScanner> weak = weak_from_this();
+    FileSeparator::workingQueue()->async([weak, cache = m_pDigestCache, container = std::move(container)]() mutable {
+        if (!cache->hasEntriesFromEarlierScans()) {
+            (void)cache->save();  // a failure is one of the warnings, and the entries stay
+            cache->unload();
+        }
+        dispatch::main().async([weak, container = std::move(container)]() mutable {
+            if (auto self = weak.lock()) self->startFilterHeapsInContainer(std::move(container));
+        });
+    });
+}
+
+void FoldersScanner::startFilterHeapsInContainer(std::shared_ptr<DuplicatesContainer> container) {
     if (getCurrentState() != FoldersScannerStateStopped && m_bSearchDuplicatesFoldersAndSimilars)
         m_eCurrentState = FoldersScannerStateFilteringHeaps;
     container->saveRoots(std::move(m_arrRoots));
@@ -349,6 +369,7 @@ void FoldersScanner::finishWithContainer(std::shared_ptr<DuplicatesContainer> co
     std::weak_ptr<FoldersScanner> weak = weak_from_this();
     FileSeparator::workingQueue()->async([weak, cache = m_pDigestCache, container = std::move(container)]() mutable {
         (void)cache->save();  // a failure is one of the warnings
+        cache->unload();      // written: no memory for them until the next scan reads them
         std::vector<std::string> warnings;
         while (std::optional<std::string> warning = cache->takeWarning()) warnings.push_back(std::move(*warning));
         dispatch::main().async([weak, warnings = std::move(warnings), container = std::move(container)]() mutable {

@@ -144,6 +144,7 @@ private:
     void finishFilteringDuplicatesFilesWithResultContainer(std::shared_ptr<DuplicatesContainer> container);
     void startFilterDuplicatesFoldersInContainer(std::shared_ptr<DuplicatesContainer> container);
     void finishFilteringDuplicatesFoldersWithResultContainer(std::shared_ptr<DuplicatesContainer> container);
+    void startFilterHeapsInContainer(std::shared_ptr<DuplicatesContainer> container);
     void finishWithContainer(std::shared_ptr<DuplicatesContainer> container);
     static void addRelaxed(std::atomic<std::uint64_t>& counter, std::uint64_t value) {
         counter.fetch_add(value, std::memory_order_relaxed);

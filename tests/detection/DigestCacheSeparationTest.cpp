@@ -137,6 +137,28 @@ TEST_F(CachedSeparationTest, AKnownFileIsNotOpenedAgainInThisProcessOrTheNext) {
     EXPECT_FALSE(m_pCache->takeWarning());
 }
 
+TEST_F(CachedSeparationTest, ACacheThatLetItsEntriesGoServesTheNextScanAndLosesNothingMeanwhile) {
+    std::uint64_t opened = 0;
+    EXPECT_EQ(separate(opened), m_expected);
+    EXPECT_EQ(opened, 5u);
+    m_pCache->unload();
+    EXPECT_EQ(m_pCache->size(), 0u);
+
+    // Within the scan that wrote them (its separations' load() does not read the file again): the large
+    // files are read, and the digests they store bring the written entries back first; the separation
+    // after that finds the small ones there.
+    EXPECT_EQ(separate(opened), m_expected);
+    EXPECT_EQ(opened, 3u);
+    EXPECT_EQ(m_pCache->size(), 5u) << "each file once";
+    m_pCache->unload();
+
+    // The next scan reads the file as it begins.
+    m_pCache->loadForScan();
+    EXPECT_EQ(separate(opened), m_expected);
+    EXPECT_EQ(opened, 0u);
+    EXPECT_FALSE(m_pCache->takeWarning());
+}
+
 TEST_F(CachedSeparationTest, AnyChangeOfAFileMakesItReadAgain) {
     std::uint64_t opened = 0;
     ASSERT_EQ(separate(opened), m_expected);

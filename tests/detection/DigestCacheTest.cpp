@@ -235,6 +235,42 @@ TEST_F(DigestCacheFileTest, AFolderThatCannotHoldTheCacheIsAWarningNotAFailureOf
     ASSERT_TRUE(warning);
     EXPECT_NE(warning->find("could not be written"), std::string::npos) << *warning;
     EXPECT_TRUE(cache.find(keyNumber(1))) << "still good for this process";
+    cache.unload();
+    EXPECT_TRUE(cache.find(keyNumber(1))) << "not written: its entries stay";
+}
+
+TEST_F(DigestCacheFileTest, WrittenEntriesLeaveMemoryAndComeBackForTheNextScanOrTheNextUpdate) {
+    DigestCache cache(path, DigestCache::kDefaultMaxBytes, 0);
+    cache.load();
+    cache.update({entryNumber(1), entryNumber(2, 8192)}, {});
+    cache.unload();
+    EXPECT_EQ(cache.size(), 2u) << "not written yet: kept";
+    ASSERT_TRUE(cache.save());
+    cache.unload();
+    EXPECT_EQ(cache.size(), 0u);
+    EXPECT_FALSE(cache.find(keyNumber(1)));
+    EXPECT_FALSE(cache.hasEntriesFromEarlierScans()) << "nothing to look up until the next scan reads the file";
+    cache.load();  // each separation's load: not a new scan
+    EXPECT_EQ(cache.size(), 0u);
+    cache.loadForScan();
+    EXPECT_EQ(cache.size(), 2u);
+    EXPECT_TRUE(cache.hasEntriesFromEarlierScans());
+    ASSERT_TRUE(cache.find(keyNumber(2, 8192)));
+    EXPECT_EQ(cache.find(keyNumber(2, 8192))->digest, entryNumber(2).digest);
+    cache.loadForScan();
+    EXPECT_EQ(cache.size(), 2u) << "already read: nothing happens";
+
+    // A digest stored after the entries went reads them back first: none is lost when it is written.
+    cache.unload();
+    EXPECT_EQ(cache.size(), 0u);
+    cache.update({entryNumber(3)}, {});
+    EXPECT_EQ(cache.size(), 3u);
+    ASSERT_TRUE(cache.save());
+    DigestCache next(path);
+    next.load();
+    EXPECT_EQ(next.size(), 3u);
+    for (const auto& key : {keyNumber(1), keyNumber(2, 8192), keyNumber(3)}) EXPECT_TRUE(next.find(key));
+    EXPECT_FALSE(cache.takeWarning());
 }
 
 }  // namespace
