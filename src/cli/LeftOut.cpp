@@ -27,6 +27,13 @@ std::string reasonOf(const Status& status) {
     return status.sysErrno() ? std::strerror(status.sysErrno()) : "cannot be read";
 }
 
+// The reason a file the comparison could not read gives now. A file that reads well by now failed for a
+// moment only, and is named all the same: it took no part.
+std::string reasonOfFailedRead(const std::string& path) {
+    if (Status s = FileReader::tryReading(path.c_str()); !s) return reasonOf(s);
+    return "could not be read while it was compared";
+}
+
 struct Walk {
     bool includeHidden;
     std::vector<std::string> excluded;  // lower case, without the dot
@@ -73,7 +80,11 @@ struct Walk {
                 continue;
             }
             if (child->logicalSize() <= 0) continue;  // nothing to read
-            if (child->wasContentRead()) continue;     // the scan has just read it
+            if (child->didContentReadFail()) {
+                out.unreadable.push_back({child->path(), reasonOfFailedRead(child->path()), false});
+                continue;
+            }
+            if (child->wasContentRead()) continue;  // the scan has just read it
             if (!folderTried) {
                 folderTried = true;
                 std::string folderPath = f.path();

@@ -296,7 +296,10 @@ void FileSeparator::digestJobs() {
     MultiFileDigest lanes([this](std::uint64_t index, const FileReader& file, std::optional<std::string> digest) {
         Job& job = m_arrJobs[index];
         job.key = std::move(digest);
-        if (!job.key) return;
+        if (!job.key) {
+            job.readFailed = !m_bIsSeparationCanceled.load(std::memory_order_relaxed) && !dispatch::isShuttingDown();
+            return;
+        }
         const bool sampled = isSampled(job);
         std::uint32_t flags = 0;
         // Only a digest that really left parts of the file out needs confirming; the extension test
@@ -370,7 +373,10 @@ void FileSeparator::calculateHashForJob(std::uint32_t index, const FileReader::F
     }
 
     auto file = std::make_unique<FileReader>();
-    if (!(byName ? file->openAt(folder, job.name.c_str()) : file->open(jobPath(folderPath, job.name)))) return;
+    if (!(byName ? file->openAt(folder, job.name.c_str()) : file->open(jobPath(folderPath, job.name)))) {
+        job.readFailed = true;
+        return;
+    }
     // The partial pass digests small files whole; the digest arrives in digestJobs' callback.
     if (m_bUseFullHash) lanes.add(index, std::move(file), FileDigest::Regions::whole(job.size));
     else if (auto regions = FileDigest::regionsFor(job.size, m_nHashBlockSize, m_nHashMaxSize))
@@ -422,6 +428,7 @@ void FileSeparator::onPassFinished() {
     }
     if (m_bIsSeparationCanceled.load(std::memory_order_relaxed)) return;  // the listener has heard already
     for (Job& job : jobs) {
+        if (job.readFailed) job.item->setContentReadFailed(true);
         if (!job.key) continue;
         if (job.size > 0) job.item->setWasContentRead(true);
         if (!m_bUseFullHash && job.needsFullConfirmation) m_arrHashThatNeedToCheckFully[job.bucket].insert(*job.key);

@@ -92,6 +92,7 @@ private:
         std::uint32_t folder = kNoFolder;  // index into m_arrFolderPaths
         std::uint32_t bucket = 0;
         bool needsFullConfirmation = false;
+        bool readFailed = false;  // opened or read in vain (a stop is no failure)
         enum class Cached : std::uint8_t { No, Found, New } cached = Cached::No;
         DigestCache::Entry cacheEntry;  // Found: the entry used; New: the entry to store
     };

@@ -115,6 +115,14 @@ Status FileReader::readablePath(const char* path) {
     return Status::ok();
 }
 
+Status FileReader::tryReading(const char* path) {
+    FileReader reader;
+    if (Status opened = reader.open(path); !opened) return opened;
+    char byte;
+    if (reader.readAt(&byte, 1, 0) < 0) return Status::fromErrno(errno, path);
+    return Status::ok();
+}
+
 Status FileReader::open(const char* path) {
     close();
     return openRegularFile(AT_FDCWD, path, m_nFd, m_stampAtOpen);
@@ -133,9 +141,29 @@ void FileReader::close() {
     }
 }
 
+namespace {
+// Read only by readAt; written by tests while no read runs.
+std::atomic<std::uint64_t> g_faultInode{0};
+std::atomic<int> g_faultError{0};
+std::atomic<std::uint64_t> g_faultOffset{0};
+}  // namespace
+
+void FileReader::setReadFaultForTests(ReadFault fault) {
+    g_faultError.store(fault.error, std::memory_order_relaxed);
+    g_faultOffset.store(fault.offset, std::memory_order_relaxed);
+    g_faultInode.store(fault.inode, std::memory_order_release);
+}
+
 std::int64_t FileReader::readAt(void* buffer, std::size_t size, std::uint64_t offset) const {
     if (m_nFd < 0) {
         errno = EBADF;
+        return -1;
+    }
+    if (const std::uint64_t inode = g_faultInode.load(std::memory_order_acquire);
+        inode != 0 && inode == m_stampAtOpen.inode &&
+        (g_faultOffset.load(std::memory_order_relaxed) == ReadFault::kAnyOffset ||
+         g_faultOffset.load(std::memory_order_relaxed) == offset)) {
+        errno = g_faultError.load(std::memory_order_relaxed);
         return -1;
     }
     for (;;) {

@@ -70,6 +70,9 @@ public:
     // (its effective ids), asked of the kernel in one call and without opening it; a link is not followed.
     static Status readableAt(const Folder& folder, const char* name);
     static Status readablePath(const char* path);
+    // Whether `path` opens as a regular file and its first byte reads, tried now: the reason a file
+    // failed to read earlier, when it still fails.
+    static Status tryReading(const char* path);
 
     // How many files this process has opened through FileReader so far, every thread counted: tests
     // see whether a scan read a file at all.
@@ -77,6 +80,16 @@ public:
 
     // Reads up to `size` bytes at `offset`: the count read, 0 at the end of the file, -1 on an error
     // (errno tells which). An interrupted read is retried.
+    // Tests fail reads at an exact moment: while a fault is set, a read of a file whose stamp at open
+    // has the fault's inode (and that starts at the fault's offset, unless any) fails with the fault's
+    // errno. Set and cleared while no read runs.
+    struct ReadFault {
+        static constexpr std::uint64_t kAnyOffset = ~std::uint64_t{0};
+        std::uint64_t inode = 0;
+        int error = 0;
+        std::uint64_t offset = kAnyOffset;
+    };
+    static void setReadFaultForTests(ReadFault fault);
     std::int64_t readAt(void* buffer, std::size_t size, std::uint64_t offset) const;
     // Reads until `size` bytes are in or the file ends: the count read, -1 on an error.
     std::int64_t readFullyAt(void* buffer, std::size_t size, std::uint64_t offset) const;

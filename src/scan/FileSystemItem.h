@@ -64,6 +64,11 @@ public:
     bool wasContentRead() const { return m_bWasContentRead; }
     void setWasContentRead(bool read) { m_bWasContentRead = read; }
 
+    // Whether the comparison tried to read the file and could not (it could not be opened as a regular
+    // file, or a read failed): it took no part, and the command line's report names it.
+    bool didContentReadFail() const { return m_bContentReadFailed; }
+    void setContentReadFailed(bool failed) { m_bContentReadFailed = failed; }
+
     bool isCheckedForDuplicates() const { return m_bIsCheckedForDuplicates; }
     void setIsCheckedForDuplicates(bool checked) { m_bIsCheckedForDuplicates = checked; }
 
@@ -92,6 +97,7 @@ protected:
     bool m_bIsCheckedForDuplicates = false;
     bool m_bHasOtherNames = false;        // fits in the padding: the item does not grow
     bool m_bWasContentRead = false;       // so does this one
+    bool m_bContentReadFailed = false;    // and this one
     // The name follows the item in its allocation (allocateWithName), this many bytes from its start:
     // the size of the item's class. Kept instead of a pointer, in the padding.
     std::uint8_t m_nNameOffset;

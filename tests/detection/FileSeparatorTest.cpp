@@ -2,12 +2,14 @@
 // vanished and linked files, cancellation and the listener contract.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <condition_variable>
 #include <filesystem>
 #include <future>
+
 #include <map>
 #include <mutex>
 #include <set>
@@ -433,10 +435,51 @@ TEST_F(SeparatorTest, VanishedAndLinkedFilesJoinNoSet) {
     ASSERT_EQ(result.size(), 1u);
     EXPECT_EQ(result.begin()->second.size(), 2u);
     EXPECT_TRUE(gone->isCheckedForDuplicates());  // not taken again by the same scan
+    // Both took no part, and say so for the report; the two read are not marked.
+    EXPECT_TRUE(gone->didContentReadFail());
+    EXPECT_TRUE(link->didContentReadFail());
+    EXPECT_FALSE(a->didContentReadFail());
+    EXPECT_FALSE(b->didContentReadFail());
 
     result = separate({smallLink, s1, s2});
     ASSERT_EQ(result.size(), 1u);
     EXPECT_EQ(result.begin()->second.size(), 2u);
+}
+
+TEST_F(SeparatorTest, AFileWhoseReadFailsJoinsNoSetAndIsMarked) {
+    struct ClearFault {
+        ~ClearFault() { FileReader::setReadFaultForTests({}); }
+    } clear;
+    const auto inodeOf = [&](const std::string& relative) {
+        struct stat st {};
+        EXPECT_EQ(::stat((m_dir / relative).c_str(), &st), 0);
+        return static_cast<std::uint64_t>(st.st_ino);
+    };
+    // Sampled pass: the third copy cannot be read.
+    std::string content = pattern(kLargeSize, 21);
+    auto* a = addFile("a", "f.jpg", content);
+    auto* b = addFile("b", "f.jpg", content);
+    auto* c = addFile("c", "f.jpg", content);
+    FileReader::setReadFaultForTests({inodeOf("c/f.jpg"), EIO});
+    FileItemsByHash result = separate({a, b, c});
+    ASSERT_EQ(result.size(), 1u);
+    EXPECT_EQ(result.begin()->second.size(), 2u);
+    EXPECT_TRUE(c->didContentReadFail());
+    EXPECT_FALSE(c->wasContentRead());
+    EXPECT_FALSE(a->didContentReadFail());
+
+    // Confirmation pass: text is read whole after its samples matched. Only the whole-file read reaches
+    // offset 65 536 (the samples start at 0, 45 056 and 90 112), and there one copy fails.
+    std::string text = pattern(kLargeSize, 22);
+    auto* t1 = addFile("d", "t.txt", text);
+    auto* t2 = addFile("e", "t.txt", text);
+    FileReader::ReadFault fault{inodeOf("e/t.txt"), EIO};
+    fault.offset = 65536;
+    FileReader::setReadFaultForTests(fault);
+    EXPECT_TRUE(separate({t1, t2}).empty());
+    EXPECT_TRUE(t2->wasContentRead());  // its samples were read
+    EXPECT_TRUE(t2->didContentReadFail());
+    EXPECT_FALSE(t1->didContentReadFail());
 }
 
 TEST_F(SeparatorTest, ShortListsReportAnEmptyResult) {
