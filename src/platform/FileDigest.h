@@ -1,6 +1,6 @@
 // MD5 digests of files as 32 lower-case hexadecimal digits: of the whole file, or of three regions
-// of a large file (start, end, middle). Any thread may call; each thread reuses its own read buffer
-// and digest context. A file that cannot be opened or read (gone, a symbolic link, no permission,
+// of a large file (start, end, middle), one file at a time through one lane of MultiFileDigest, the code
+// the scan digests many files with. Any thread may call. A file that cannot be opened or read (gone, a symbolic link, no permission,
 // not a regular file) gives no digest, and so does a whole-file digest still running when the process
 // shuts down (dispatch::shutdown). Files are opened read-only and never changed.
 #pragma once
@@ -41,11 +41,6 @@ public:
     static std::optional<std::string> hashforFilePartlyAt(const FileReader::Folder& folder, const char* name,
                                                           std::uint64_t size, std::uint64_t blockLength,
                                                           std::uint64_t threshold);
-
-    // The same for a file the caller opened (and may look at before and after the digest).
-    static std::optional<std::string> hashforOpenFile(const FileReader& reader);
-    static std::optional<std::string> hashforOpenFilePartly(const FileReader& reader, std::uint64_t size,
-                                                            std::uint64_t blockLength, std::uint64_t threshold);
 
     // What hashforFilePartly reads, in order: the whole file, or three regions whose lengths are already
     // rounded up to whole pieces of R (a region stops early at the end of the file).
