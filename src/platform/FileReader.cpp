@@ -189,10 +189,6 @@ void FileReader::adviseSequential() const {
     if (m_nFd >= 0) ::posix_fadvise(m_nFd, 0, 0, POSIX_FADV_SEQUENTIAL);
 }
 
-void FileReader::adviseRandom() const {
-    if (m_nFd >= 0) ::posix_fadvise(m_nFd, 0, 0, POSIX_FADV_RANDOM);
-}
-
 void FileReader::adviseWillNeed(std::uint64_t offset, std::uint64_t length) const {
     if (m_nFd >= 0 && length > 0)
         ::posix_fadvise(m_nFd, static_cast<off_t>(offset), static_cast<off_t>(length), POSIX_FADV_WILLNEED);

@@ -95,8 +95,6 @@ public:
     std::int64_t readFullyAt(void* buffer, std::size_t size, std::uint64_t offset) const;
     // Tells the kernel the whole file will be read from start to end (larger read-ahead).
     void adviseSequential() const;
-    // Tells the kernel only the ranges named by adviseWillNeed are wanted (no read-ahead beyond them).
-    void adviseRandom() const;
     // Starts reading the range in the background.
     void adviseWillNeed(std::uint64_t offset, std::uint64_t length) const;
 
