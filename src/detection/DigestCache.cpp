@@ -23,6 +23,9 @@ static_assert(sizeof(Header) == 32);
 constexpr char kMagic[8] = {'D', 'O', 'R', 'V', 'D', 'G', 'S', 'T'};
 constexpr std::uint32_t kVersion = 1;
 constexpr std::size_t kMinimalIndexSize = 64;
+// A hint is the generation above the record number: 30 bits of it keep every hint below 2^62, within
+// what an item can hold (FileSystemItem::kLargestDigestHint).
+constexpr std::uint32_t kHintGenerationMask = (1u << 30) - 1;
 
 std::uint64_t mix(std::uint64_t value) {
     value ^= value >> 30;
@@ -184,6 +187,7 @@ void DigestCache::rebuildIndex(std::size_t capacity) {
     std::size_t size = kMinimalIndexSize;
     while (size < 2 * std::max(capacity, m_arrRecords.size()) + 2) size *= 2;
     m_arrIndex.assign(size, 0);
+    m_nGeneration = (m_nGeneration + 1) & kHintGenerationMask;
     for (std::size_t i = 0; i < m_arrRecords.size(); ++i) {
         const Record& r = m_arrRecords[i];
         const std::uint32_t slot = slotOf({r.device, r.inode, 0, 0, 0, r.kind});
@@ -230,6 +234,27 @@ void DigestCache::update(const std::vector<Entry>& fresh, const std::vector<Key>
         r.lastUsedDay = day;
         m_bChanged = true;
     }
+}
+
+std::optional<std::uint64_t> DigestCache::hintFor(const Key& key) const {
+    std::shared_lock lock(m_mutex, std::try_to_lock);
+    if (!lock.owns_lock() || m_arrRecords.empty()) return std::nullopt;
+    const std::uint32_t entry = m_arrIndex[slotOf(key)];
+    if (entry == 0) return std::nullopt;
+    const Record& r = m_arrRecords[entry - 1];
+    if (r.size != key.size || r.modificationNs != key.modificationNs || r.changeNs != key.changeNs) return std::nullopt;
+    return (std::uint64_t{m_nGeneration} << 32) | (entry - 1);
+}
+
+std::optional<DigestCache::Entry> DigestCache::entryForHint(std::uint64_t hint, std::uint64_t size,
+                                                            std::uint64_t kind) const {
+    std::shared_lock lock(m_mutex);
+    const std::uint64_t record = hint & 0xFFFFFFFFu;
+    if ((hint >> 32) != m_nGeneration || record >= m_arrRecords.size()) return std::nullopt;
+    const Record& r = m_arrRecords[record];
+    if (r.size != size || r.kind != kind) return std::nullopt;
+    return Entry{{r.device, r.inode, r.size, r.modificationNs, r.changeNs, r.kind}, r.digest, r.flags,
+                 r.lastUsedDay == today()};
 }
 
 Status DigestCache::save() {

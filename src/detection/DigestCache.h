@@ -69,6 +69,12 @@ public:
     // As load(), and reads the file again after unload(): called as each scan begins.
     void loadForScan();
     std::optional<Entry> find(const Key& key) const;
+    // For the walk: a number naming the entry stored under exactly this key, when the cache is loaded and
+    // not busy this moment (it never waits). It names that entry until the entries are next read,
+    // written, let go or grown; entryForHint then answers nothing and the caller looks the file up again.
+    std::optional<std::uint64_t> hintFor(const Key& key) const;
+    // The entry a hint names, when it still names one of this size and kind.
+    std::optional<Entry> entryForHint(std::uint64_t hint, std::uint64_t size, std::uint64_t kind) const;
     // Stores new digests (an entry for the same file and kind with another stamp is replaced: the file
     // changed) and marks the entries found for them as used today.
     void update(const std::vector<Entry>& fresh, const std::vector<Key>& used);
@@ -132,5 +138,6 @@ private:
     bool m_bChanged = false;
     std::vector<Record> m_arrRecords;
     std::vector<std::uint32_t> m_arrIndex;  // open addressing by device, inode and kind: record + 1, 0 empty
+    std::uint32_t m_nGeneration = 0;  // counts the index rebuilds: records may have moved (see hintFor)
     std::optional<std::string> m_warning;
 };

@@ -355,21 +355,27 @@ void FileSeparator::calculateHashForJob(std::uint32_t index, const FileReader::F
     const bool sampled = isSampled(job);
     const std::uint64_t kind = sampled ? m_nHashBlockSize : DigestCache::kWholeFile;
     if (m_pCache && m_bCacheHadEntries) {
-        FileStamp stamp;
-        const Status looked = byName ? FileReader::stampAt(folder, job.name.c_str(), stamp)
-                                     : FileReader::stampOfPath(jobPath(folderPath, job.name).c_str(), stamp);
-        if (looked && stamp.isRegular && stamp.size == job.size)
-            if (std::optional<DigestCache::Entry> found = m_pCache->find(DigestCache::Key::of(stamp, kind))) {
-                job.key = DigestCache::hexOfDigest(found->digest);
-                job.cached = Job::Cached::Found;
-                job.cacheEntry = *found;
-                if (sampled) {
-                    const std::uint32_t known = found->flags;
-                    job.needsFullConfirmation = needsWholeDigest(jobPath(folderPath, job.name), job.cacheEntry.flags);
-                    if (job.cacheEntry.flags != known) job.cached = Job::Cached::New;  // the PNG check ran now
-                }
-                return;
+        // The walk may have found the digest already, under the stamp it saw; else the file is looked at now.
+        std::optional<DigestCache::Entry> found;
+        if (std::optional<std::uint64_t> hint = job.item->digestHint())
+            found = m_pCache->entryForHint(*hint, job.size, kind);
+        if (!found) {
+            FileStamp stamp;
+            const Status looked = byName ? FileReader::stampAt(folder, job.name.c_str(), stamp)
+                                         : FileReader::stampOfPath(jobPath(folderPath, job.name).c_str(), stamp);
+            if (looked && stamp.isRegular && stamp.size == job.size) found = m_pCache->find(DigestCache::Key::of(stamp, kind));
+        }
+        if (found) {
+            job.key = DigestCache::hexOfDigest(found->digest);
+            job.cached = Job::Cached::Found;
+            job.cacheEntry = *found;
+            if (sampled) {
+                const std::uint32_t known = found->flags;
+                job.needsFullConfirmation = needsWholeDigest(jobPath(folderPath, job.name), job.cacheEntry.flags);
+                if (job.cacheEntry.flags != known) job.cached = Job::Cached::New;  // the PNG check ran now
             }
+            return;
+        }
     }
 
     auto file = std::make_unique<FileReader>();

@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -20,6 +21,10 @@ struct LinuxDirent64 {
 
 std::uint64_t deviceOf(const struct statx& st) {
     return (static_cast<std::uint64_t>(st.stx_dev_major) << 32) | st.stx_dev_minor;
+}
+
+std::int64_t nanosecondsOf(const struct statx_timestamp& t) {
+    return static_cast<std::int64_t>(t.tv_sec) * 1000000000 + t.tv_nsec;
 }
 
 DirectoryEntryType typeOfMode(std::uint16_t mode) {
@@ -70,7 +75,8 @@ int DirectoryReader::readBatch(std::vector<DirectoryEntry>& entries) {
             continue;
         }
         struct statx st;
-        unsigned mask = STATX_TYPE | STATX_MODE | STATX_SIZE | STATX_BLOCKS | STATX_MTIME | STATX_NLINK;
+        unsigned mask = STATX_TYPE | STATX_MODE | STATX_SIZE | STATX_BLOCKS | STATX_MTIME | STATX_NLINK | STATX_INO |
+                        STATX_CTIME;
         if (::statx(m_nFd, name, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT, mask, &st) != 0) {
             e.statFailed = true;
             entries.push_back(e);
@@ -80,6 +86,10 @@ int DirectoryReader::readBatch(std::vector<DirectoryEntry>& entries) {
         e.size = st.stx_size;
         e.allocatedSize = st.stx_blocks * 512;
         e.modificationSeconds = st.stx_mtime.tv_sec;
+        e.device = static_cast<std::uint64_t>(makedev(st.stx_dev_major, st.stx_dev_minor));
+        e.inode = st.stx_ino;
+        e.modificationNs = nanosecondsOf(st.stx_mtime);
+        e.changeNs = nanosecondsOf(st.stx_ctime);
         e.linkCount = st.stx_nlink;
         if (e.type == DirectoryEntryType::Folder) {
             bool mountRoot = (st.stx_attributes_mask & STATX_ATTR_MOUNT_ROOT) && (st.stx_attributes & STATX_ATTR_MOUNT_ROOT);

@@ -18,6 +18,11 @@ struct DirectoryEntry {
     std::uint64_t size = 0;           // logical bytes
     std::uint64_t allocatedSize = 0;  // blocks × 512
     std::int64_t modificationSeconds = 0;
+    // The stamp the digest cache keys a file's digest by, as FileReader's FileStamp gives it.
+    std::uint64_t device = 0;  // as st_dev
+    std::uint64_t inode = 0;
+    std::int64_t modificationNs = 0;
+    std::int64_t changeNs = 0;
     std::uint32_t linkCount = 0;
     bool mountPoint = false;  // a folder that is the root of another mount
     bool statFailed = false;  // the entry vanished or could not be examined

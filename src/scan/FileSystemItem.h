@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -74,8 +75,22 @@ public:
 
     // Links to the results model (weak): see FileSystemItemLinks.cpp.
     void setDuplicateItem(DuplicateItem* item);
-    DuplicateItem* getDuplicateItem() const { return m_pDuplicateItem; }
-    void clearDuplicateItemLink() { m_pDuplicateItem = nullptr; }
+    DuplicateItem* getDuplicateItem() const {
+        return (m_nLinkOrHint & kHintTag) ? nullptr : reinterpret_cast<DuplicateItem*>(m_nLinkOrHint);
+    }
+    void clearDuplicateItemLink() { m_nLinkOrHint = 0; }
+
+    // Where the digest cache keeps this file's digest under the stamp the walk saw (a number only the
+    // cache reads), so that the comparison need not examine the file again. Set by the walk's worker
+    // that made the item; it shares the room of the results link, and linking the item forgets it.
+    void setDigestHint(std::uint64_t hint) {
+        if (hint <= kLargestDigestHint && !getDuplicateItem()) m_nLinkOrHint = (hint << 1) | kHintTag;
+    }
+    std::optional<std::uint64_t> digestHint() const {
+        if (!(m_nLinkOrHint & kHintTag)) return std::nullopt;
+        return m_nLinkOrHint >> 1;
+    }
+    static constexpr std::uint64_t kLargestDigestHint = ~std::uint64_t{0} >> 1;
     virtual void updateAssociatedDuplicateFolderTo(DuplicateItem* folderItem);
     virtual void updateDuplicateItemSelection();
     DuplicateItem* findParentDuplicateFolder() const;
@@ -89,7 +104,11 @@ protected:
     static T* allocateWithName(std::string_view name, Args&&... args);
 
     FolderSystemItem* m_pParent;          // weak: the parent owns this item
-    DuplicateItem* m_pDuplicateItem = nullptr;  // weak: cleared by the DuplicateItem when it lets go
+    // A DuplicateItem* (weak: cleared by the DuplicateItem when it lets go), or a digest hint shifted left
+    // with kHintTag set: an item's address is even, so the two never look alike.
+    std::uintptr_t m_nLinkOrHint = 0;
+    static constexpr std::uintptr_t kHintTag = 1;
+    static_assert(sizeof(std::uintptr_t) == sizeof(std::uint64_t), "a hint takes all of the link's room");
     std::int64_t m_nSelfSize;             // allocated bytes (mnselfsize)
     std::int64_t m_nSelfLogicalSize;      // logical bytes (mnselfLogicalSize)
     std::uint16_t m_nNameLength;

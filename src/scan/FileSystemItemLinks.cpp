@@ -11,7 +11,7 @@ void FileSystemItem::setDuplicateItem(DuplicateItem* item) {
         DuplicatesGroup* group = item->getGroup();
         if (!group || !group->isHasItem(item)) return;
     }
-    m_pDuplicateItem = item;
+    m_nLinkOrHint = reinterpret_cast<std::uintptr_t>(item);
     if (!isDir()) return;
     // Everything inside this folder (the folder included) now lies in the outermost duplicate folder
     // around it, or in this one; with the link cleared, each member looks for its folder again.
@@ -24,11 +24,11 @@ void FileSystemItem::setDuplicateItem(DuplicateItem* item) {
 }
 
 void FileSystemItem::updateAssociatedDuplicateFolderTo(DuplicateItem* folderItem) {
-    if (m_pDuplicateItem) m_pDuplicateItem->updateAssociatedDuplicateFolderTo(folderItem);
+    if (DuplicateItem* member = getDuplicateItem()) member->updateAssociatedDuplicateFolderTo(folderItem);
 }
 
 void FileSystemItem::updateDuplicateItemSelection() {
-    DuplicateItem* member = m_pDuplicateItem;
+    DuplicateItem* member = getDuplicateItem();
     if (!member) return;
     DuplicateItem* folder = member->getAssociatedDuplicateFolder();
     if (!folder) return;

@@ -9,8 +9,11 @@ bool isSkippedFileName(std::string_view name) {
 }  // namespace
 
 FolderScanWorker2::FolderScanWorker2(std::unique_ptr<FolderScanWorkerFilesCollector> filesCollector,
-                                     std::shared_ptr<FolderScanCounters> counters)
-    : _filesCollector(std::move(filesCollector)), m_pCounters(std::move(counters)) {
+                                     std::shared_ptr<FolderScanCounters> counters,
+                                     std::shared_ptr<const FolderScanDigestHints> digestHints)
+    : _filesCollector(std::move(filesCollector)),
+      m_pCounters(std::move(counters)),
+      m_pDigestHints(std::move(digestHints)) {
     m_entries.reserve(512);
 }
 
@@ -126,5 +129,7 @@ void FolderScanWorker2::processDirEntry(const DirectoryEntry& entry, FolderScanT
     FileSystemItem* file = FileSystemItem::createFile(name, parent, static_cast<std::int64_t>(entry.allocatedSize), 0,
                                                       hidden, static_cast<std::int64_t>(entry.size), true);
     if (entry.linkCount > 1) file->setHasOtherNames(true);
+    if (m_pDigestHints && entry.size > 0)
+        if (std::optional<std::uint64_t> hint = m_pDigestHints->hintFor(entry)) file->setDigestHint(*hint);
     _filesCollector->addItem(file);
 }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/DirectoryReader.h"
+#include "scan/FolderScanDigestHints.h"
 #include "scan/FolderScanTask.h"
 #include "scan/FolderScanWorkerFilesCollector.h"
 #include "scan/ObjectWorkerCore.h"
@@ -25,7 +26,8 @@ struct FolderScanCounters {
 class FolderScanWorker2 : public ObjectWorkerCore {
 public:
     FolderScanWorker2(std::unique_ptr<FolderScanWorkerFilesCollector> filesCollector,
-                      std::shared_ptr<FolderScanCounters> counters);
+                      std::shared_ptr<FolderScanCounters> counters,
+                      std::shared_ptr<const FolderScanDigestHints> digestHints = nullptr);
 
     void processTask(ObjectTask& task, const SubtaskCreator& subtaskCreator, const Completion& completion) override;
     void scan(FolderScanTask& task);
@@ -45,4 +47,5 @@ private:
     const SubtaskCreator* _taskCreator = nullptr;
     std::unique_ptr<FolderScanWorkerFilesCollector> _filesCollector;
     std::shared_ptr<FolderScanCounters> m_pCounters;
+    std::shared_ptr<const FolderScanDigestHints> m_pDigestHints;  // none: the files get no hints
 };

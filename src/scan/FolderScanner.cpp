@@ -5,9 +5,11 @@
 #include "scan/ScannerFactory.h"
 
 std::shared_ptr<FolderScanner> FolderScanner::create(const std::string& path,
-                                                     std::weak_ptr<FolderScannerListener> listener, bool useOld) {
+                                                     std::weak_ptr<FolderScannerListener> listener, bool useOld,
+                                                     std::shared_ptr<const FolderScanDigestHints> digestHints) {
     std::shared_ptr<FolderScanner> scanner(new FolderScanner());
     scanner->_listener = std::move(listener);
+    scanner->m_pDigestHints = std::move(digestHints);
     scanner->start(path, useOld);
     return scanner;
 }
@@ -32,7 +34,7 @@ void FolderScanner::start(const std::string& path, bool useOld) {
     m_pRoot = VolumeSystemItem::createRoot(path, total, free);
     std::vector<std::unique_ptr<ObjectTask>> tasks;
     tasks.push_back(std::make_unique<FolderScanTask>(path, m_pRoot.get()));
-    auto factory = std::make_shared<ScannerFactory>(weak, useOld, m_pCounters);
+    auto factory = std::make_shared<ScannerFactory>(weak, useOld, m_pCounters, m_pDigestHints);
     // The pool starts at once and may finish before create() returns: its completion waits on this
     // lock until _workersController names it.
     std::lock_guard lock(m_controllerMutex);

@@ -20,8 +20,10 @@ class FolderScanner : public FolderScanWorkerFilesCollectorDelegate,
 public:
     static constexpr int kCountOfWorkers = 4;
 
+    // `digestHints`, when given, tells the walk the digest hint of each file it meets.
     static std::shared_ptr<FolderScanner> create(const std::string& path, std::weak_ptr<FolderScannerListener> listener,
-                                                 bool useOld = false);
+                                                 bool useOld = false,
+                                                 std::shared_ptr<const FolderScanDigestHints> digestHints = nullptr);
     ~FolderScanner() override;
 
     void cancel();
@@ -57,4 +59,5 @@ private:
     };
     std::shared_ptr<Orphanage> m_pOrphanage = std::make_shared<Orphanage>();
     std::shared_ptr<FolderScanCounters> m_pCounters = std::make_shared<FolderScanCounters>();
+    std::shared_ptr<const FolderScanDigestHints> m_pDigestHints;  // set in create(), before the walk starts
 };

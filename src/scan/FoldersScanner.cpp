@@ -9,6 +9,7 @@
 #include "detection/HeapsItemsFilter.h"
 #include "detection/FileSeparator.h"
 #include "detection/FileType.h"
+#include "detection/WalkDigestHints.h"
 #include "platform/Dispatch.h"
 #include "platform/FileSystem.h"
 #include "platform/Volumes.h"
@@ -98,6 +99,11 @@ void FoldersScanner::startScanAndUseMinimalFileSize(std::uint64_t size, bool ful
     FileSeparator::setDigestCache(m_pDigestCache);
     // Read on the separations' queue while the walk goes on, so that the first separation finds it loaded.
     if (m_pDigestCache) FileSeparator::workingQueue()->async([cache = m_pDigestCache] { cache->loadForScan(); });
+    // The walk asks the cache about each file it examines once the cache is read (it never waits for it),
+    // so that a file whose digest is known need not be examined again by the comparison.
+    m_pWalkDigestHints = m_pDigestCache
+                             ? std::make_shared<WalkDigestHints>(m_pDigestCache, Settings::standard().hashBlockSize())
+                             : nullptr;
     m_bFullHash = fullHash;
     m_nDuplicatesMinimalFileSize = size;
     m_pDuplicatesFilterWorkingQueue = SerialQueue::create("com.quellnor.search.duplicates");
@@ -128,7 +134,7 @@ void FoldersScanner::scanNextFolderByNewScanner() {
     // The walk starts inside create() and its first batch may arrive before the assignment: the batch
     // waits on the lock until the scanner is known as the current one.
     std::lock_guard lock(m_currentScannerMutex);
-    m_pCurrentScanner = FolderScanner::create(next, weak_from_this(), useOldScanner);
+    m_pCurrentScanner = FolderScanner::create(next, weak_from_this(), useOldScanner, m_pWalkDigestHints);
 }
 
 void FoldersScanner::onScannerFoundFiles(FolderScanner* scanner, std::vector<FileSystemItem*> files) {

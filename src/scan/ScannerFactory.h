@@ -10,11 +10,13 @@
 class ScannerFactory : public ObjectTaskFactory {
 public:
     ScannerFactory(std::weak_ptr<FolderScanWorkerFilesCollectorDelegate> delegate, bool useOld,
-                   std::shared_ptr<FolderScanCounters> counters);
+                   std::shared_ptr<FolderScanCounters> counters,
+                   std::shared_ptr<const FolderScanDigestHints> digestHints = nullptr);
     std::unique_ptr<ObjectWorkerCore> createWorker() override;
 
 private:
     bool _useOld;
     std::weak_ptr<FolderScanWorkerFilesCollectorDelegate> _filesCollectorDelegate;
     std::shared_ptr<FolderScanCounters> m_pCounters;
+    std::shared_ptr<const FolderScanDigestHints> m_pDigestHints;
 };

@@ -8,12 +8,15 @@
 
 #include <algorithm>
 #include <condition_variable>
+#include <map>
 #include <cstdio>
 #include <mutex>
 #include <set>
 
 #include "detection/DigestCache.h"
 #include "detection/FileSeparator.h"
+#include "detection/WalkDigestHints.h"
+#include "platform/DirectoryReader.h"
 #include "platform/FileReader.h"
 #include "platform/SerialQueue.h"
 #include "scan/FileSystemItem.h"
@@ -85,12 +88,15 @@ protected:
 
     // A separation of the large files and one of the small ones, over a freshly built tree (as a new
     // scan would have); answers the sets as names, and how many files were opened meanwhile. The cache
-    // is written afterwards, as at the end of a scan.
-    std::set<std::set<std::string>> separate(std::uint64_t& opened) {
+    // is written afterwards, as at the end of a scan. `hints` gives files the walk's digest hints by name.
+    std::set<std::set<std::string>> separate(std::uint64_t& opened,
+                                             const std::map<std::string, std::uint64_t>& hints = {}) {
         auto root = VolumeSystemItem::createRoot(m_dir.path(), 0, 0);
         auto* folder = FolderSystemItem::createFolder("files", root.get(), 0, false, 0, false, 0);
         auto item = [&](const std::string& name, std::int64_t size) {
-            return FileSystemItem::createFile(name, folder, size, 0, false, size);
+            FileSystemItem* file = FileSystemItem::createFile(name, folder, size, 0, false, size);
+            if (auto hint = hints.find(name); hint != hints.end()) file->setDigestHint(hint->second);
+            return file;
         };
         const std::int64_t small = static_cast<std::int64_t>(std::string("small and equal").size());
         const std::vector<std::vector<FileSystemItem*>> lists = {
@@ -114,6 +120,25 @@ protected:
             EXPECT_TRUE(m_pCache->save());
         }
         return sets;
+    }
+
+    // The hints the walk would give the files as the folder holds them now.
+    std::map<std::string, std::uint64_t> walkHints() {
+        const WalkDigestHints hints(m_pCache, Settings::standard().hashBlockSize());
+        std::map<std::string, std::uint64_t> found;
+        DirectoryReader reader;
+        EXPECT_TRUE(reader.open(m_dir / "files"));
+        std::vector<DirectoryEntry> entries;
+        while (reader.readBatch(entries) > 0)
+            for (const DirectoryEntry& entry : entries)
+                if (auto hint = hints.hintFor(entry)) found[std::string(entry.name)] = *hint;
+        return found;
+    }
+    void moveAside(bool away) {
+        for (const char* name : {"a.bin", "b.bin", "c.bin", "d.txt", "e.txt"}) {
+            const std::string here = m_dir / ("files/" + std::string(name)), aside = here + ".aside";
+            ASSERT_EQ(std::rename((away ? here : aside).c_str(), (away ? aside : here).c_str()), 0) << name;
+        }
     }
 
     TempDir m_dir;
@@ -157,6 +182,36 @@ TEST_F(CachedSeparationTest, ACacheThatLetItsEntriesGoServesTheNextScanAndLosesN
     EXPECT_EQ(separate(opened), m_expected);
     EXPECT_EQ(opened, 0u);
     EXPECT_FALSE(m_pCache->takeWarning());
+}
+
+TEST_F(CachedSeparationTest, TheWalksHintsServeKnownFilesWithoutLookingAtThemUntilTheEntriesMove) {
+    std::uint64_t opened = 0;
+    EXPECT_TRUE(walkHints().empty()) << "an empty cache gives no hints";
+    ASSERT_EQ(separate(opened), m_expected);
+    const std::map<std::string, std::uint64_t> hints = walkHints();
+    EXPECT_EQ(hints.size(), 5u) << "the walk's stamp of each file is the one its digest was stored under";
+
+    // With the hints, the comparison does not even look the files up: moved away, they still take part.
+    moveAside(true);
+    EXPECT_EQ(separate(opened, hints), m_expected);
+    EXPECT_EQ(opened, 0u);
+    // Without them, it does, and finds nothing to compare.
+    EXPECT_TRUE(separate(opened).empty());
+
+    // Once the entries are let go and read again, the old hints name nothing: the files are looked up.
+    m_pCache->unload();
+    m_pCache->loadForScan();
+    EXPECT_TRUE(separate(opened, hints).empty());
+    moveAside(false);
+    EXPECT_EQ(separate(opened, hints), m_expected);
+    EXPECT_EQ(opened, 5u) << "a move changes a file's stamp";
+
+    // A file changed after the walk is found by its new stamp and read again.
+    write("c.bin", pattern(kLarge, 1));
+    EXPECT_TRUE(walkHints().count("a.bin"));
+    EXPECT_FALSE(walkHints().count("c.bin"));
+    EXPECT_EQ(separate(opened, walkHints()), (std::set<std::set<std::string>>{{"a.bin", "b.bin", "c.bin"}, {"d.txt", "e.txt"}}));
+    EXPECT_EQ(opened, 1u);
 }
 
 TEST_F(CachedSeparationTest, AnyChangeOfAFileMakesItReadAgain) {

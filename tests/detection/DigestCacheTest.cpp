@@ -12,6 +12,7 @@
 
 #include "detection/DigestCache.h"
 #include "detection/HashingTestHelpers.h"
+#include "scan/FileSystemItem.h"
 #include "support/TestSupport.h"
 
 namespace {
@@ -70,6 +71,35 @@ TEST_F(DigestCacheFileTest, AnEntryMatchesOnlyTheSameStampAndKind) {
     ASSERT_TRUE(cache.find(newer.key));
     EXPECT_EQ(cache.find(newer.key)->digest, newer.digest);
     EXPECT_EQ(cache.size(), 2u);
+}
+
+TEST_F(DigestCacheFileTest, AHintNamesTheEntryOfItsExactStampUntilTheEntriesMove) {
+    DigestCache cache(path);
+    cache.load();
+    cache.update({entryNumber(1), entryNumber(2, 8192)}, {});
+    ASSERT_TRUE(cache.save());
+    const std::optional<std::uint64_t> hint = cache.hintFor(keyNumber(2, 8192));
+    ASSERT_TRUE(hint);
+    EXPECT_LE(*hint, FileSystemItem::kLargestDigestHint);
+    ASSERT_TRUE(cache.entryForHint(*hint, keyNumber(2).size, 8192));
+    EXPECT_EQ(cache.entryForHint(*hint, keyNumber(2).size, 8192)->digest, entryNumber(2).digest);
+    EXPECT_EQ(cache.entryForHint(*hint, keyNumber(2).size, 8192)->key, keyNumber(2, 8192));
+    EXPECT_FALSE(cache.entryForHint(*hint, keyNumber(2).size + 1, 8192));
+    EXPECT_FALSE(cache.entryForHint(*hint, keyNumber(2).size, DigestCache::kWholeFile));
+    DigestCache::Key changed = keyNumber(2, 8192);
+    ++changed.changeNs;
+    EXPECT_FALSE(cache.hintFor(changed));
+    EXPECT_FALSE(cache.hintFor(keyNumber(2, 4096)));
+
+    // Written again, the entries may have moved: the hint names nothing, a new one works.
+    cache.update({entryNumber(3)}, {});
+    ASSERT_TRUE(cache.save());
+    EXPECT_FALSE(cache.entryForHint(*hint, keyNumber(2).size, 8192));
+    ASSERT_TRUE(cache.hintFor(keyNumber(2, 8192)));
+    EXPECT_TRUE(cache.entryForHint(*cache.hintFor(keyNumber(2, 8192)), keyNumber(2).size, 8192));
+    // Let go: no hints at all.
+    cache.unload();
+    EXPECT_FALSE(cache.hintFor(keyNumber(2, 8192)));
 }
 
 TEST_F(DigestCacheFileTest, SavedEntriesComeBackInTheNextProcessAndAnUnchangedCacheIsNotWrittenAgain) {

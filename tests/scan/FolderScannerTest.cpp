@@ -9,6 +9,7 @@
 #include <mutex>
 #include <set>
 
+#include "platform/DirectoryReader.h"
 #include "scan/FolderScanner.h"
 #include "scan/ObjectWorkersController.h"
 #include "support/TestSupport.h"
@@ -102,6 +103,47 @@ TEST(FolderScanner, TreeMatchesTheDiskAndSkipsLinksAndJunk) {
     EXPECT_EQ(items[dir / "a/b/two.bin"]->gettotalsize(), st.st_blocks * 512);
     expectTotalsAreSums(root.get());
     EXPECT_EQ(root->logicalSize(), 5 + 10000 + 1 + 2);
+}
+
+TEST(FolderScanner, EachFileKeepsTheDigestHintOfTheStampTheWalkSaw) {
+    // Hints by inode, for files whose entry carries the stamp lstat gives.
+    struct InodeHints : FolderScanDigestHints {
+        std::optional<std::uint64_t> hintFor(const DirectoryEntry& file) const override {
+            struct stat st {};
+            const std::string path = folder + "/" + std::string(file.name);
+            if (::lstat(path.c_str(), &st) != 0 || file.device != st.st_dev || file.inode != st.st_ino ||
+                file.modificationNs != st.st_mtim.tv_sec * 1'000'000'000 + st.st_mtim.tv_nsec ||
+                file.changeNs != st.st_ctim.tv_sec * 1'000'000'000 + st.st_ctim.tv_nsec)
+                return std::nullopt;
+            return file.inode;
+        }
+        std::string folder;
+    };
+    TempDir dir;
+    dir.writeFile("f/one.txt", "one");
+    dir.writeFile("f/two.txt", "two");
+    dir.writeFile("f/empty.txt", "");
+    auto hints = std::make_shared<InodeHints>();
+    hints->folder = dir / "f";
+    auto listener = std::make_shared<RecordingListener>();
+    auto scanner = FolderScanner::create(dir.path(), listener, false, hints);
+    ASSERT_TRUE(runMainLoopUntil([&] { return listener->completions > 0; }));
+    drainMainLoop(std::chrono::milliseconds(20));
+    std::map<std::string, FileSystemItem*> items;
+    collect(listener->root.get(), items);
+
+    for (const char* name : {"f/one.txt", "f/two.txt"}) {
+        struct stat st {};
+        ASSERT_EQ(::lstat((dir / name).c_str(), &st), 0);
+        ASSERT_TRUE(items[dir / name]->digestHint()) << name;
+        EXPECT_EQ(*items[dir / name]->digestHint(), st.st_ino) << name;
+        EXPECT_EQ(items[dir / name]->getDuplicateItem(), nullptr) << "a hint is no link to the results";
+    }
+    EXPECT_FALSE(items[dir / "f/empty.txt"]->digestHint()) << "an empty file has no digest to find";
+    EXPECT_FALSE(items[dir / "f"]->digestHint());
+    // The hint and the results link share their room: clearing the link forgets the hint.
+    items[dir / "f/one.txt"]->clearDuplicateItemLink();
+    EXPECT_FALSE(items[dir / "f/one.txt"]->digestHint());
 }
 
 TEST(FolderScanner, UnreadableFolderIsEmptyAndChecked) {
