@@ -97,7 +97,7 @@ std::string FileSeparator::keyForEmptyFile(std::string_view path) {
 }
 
 namespace {
-ExtensionRule extensionRule(const std::string& path) {
+ExtensionRule extensionRule(std::string_view path) {
     std::string_view extension = pathExtension(path);
     if (extension.empty() || extension.size() > kLongestTableExtension) return ExtensionRule::None;
     char lower[kLongestTableExtension];
@@ -222,12 +222,26 @@ void FileSeparator::startPass(bool fullHash) {
     m_bUseFullHash = fullHash;
     m_arrJobs.clear();
     m_arrFolderPaths.clear();
+    if (m_pCache) {
+        const auto now = std::chrono::duration_cast<std::chrono::nanoseconds>(
+            std::chrono::system_clock::now().time_since_epoch());
+        m_nNewestCacheableChangeNs = static_cast<std::int64_t>(now.count()) - m_pCache->recentChangeWindowNs();
+        // A cache without entries from earlier scans answers no look-up: the files are not even looked at.
+        m_bCacheHadEntries = m_pCache->hasEntriesFromEarlierScans();
+    }
     std::unordered_map<const FolderSystemItem*, std::uint32_t> folders;
+    std::size_t known = 0;
     for (std::size_t b = 0; b < m_arrBuckets.size(); ++b)
         for (FileSystemItem* item : m_arrBuckets[b]) {
             item->setIsCheckedForDuplicates(true);
             Job& job = m_arrJobs.emplace_back();
             job.item = item;
+            job.size = item->logicalSize() > 0 ? static_cast<std::uint64_t>(item->logicalSize()) : 0;
+            job.bucket = static_cast<std::uint32_t>(b);
+            if (takeDigestFromHint(job)) {
+                ++known;
+                continue;
+            }
             // Names and folder paths are copied here, on the queue that owns the tree for now, so that a
             // worker never touches the tree (it may be gone by the time a stopped pass runs). Each
             // folder's path is built once for all its files.
@@ -239,16 +253,17 @@ void FileSeparator::startPass(bool fullHash) {
             } else {
                 job.name = item->path();
             }
-            job.size = item->logicalSize() > 0 ? static_cast<std::uint64_t>(item->logicalSize()) : 0;
-            job.bucket = static_cast<std::uint32_t>(b);
         }
     if (m_arrJobs.empty()) {
         notifyListenerAboutFinish();
         return;
     }
     // The files of one folder are read one after the other, by name relative to the folder opened once.
-    m_arrJobOrder.resize(m_arrJobs.size());
-    for (std::size_t i = 0; i < m_arrJobOrder.size(); ++i) m_arrJobOrder[i] = static_cast<std::uint32_t>(i);
+    // Files the walk's hints answered for already take no part.
+    m_arrJobOrder.clear();
+    m_arrJobOrder.reserve(m_arrJobs.size() - known);
+    for (std::size_t i = 0; i < m_arrJobs.size(); ++i)
+        if (!m_arrJobs[i].key) m_arrJobOrder.push_back(static_cast<std::uint32_t>(i));
     std::stable_sort(m_arrJobOrder.begin(), m_arrJobOrder.end(),
                      [&](std::uint32_t a, std::uint32_t b) { return m_arrJobs[a].folder < m_arrJobs[b].folder; });
     m_arrRuns.clear();
@@ -261,19 +276,16 @@ void FileSeparator::startPass(bool fullHash) {
         m_arrRuns.push_back(run);
         i = run.end;
     }
-    if (m_pCache) {
-        const auto now = std::chrono::duration_cast<std::chrono::nanoseconds>(
-            std::chrono::system_clock::now().time_since_epoch());
-        m_nNewestCacheableChangeNs = static_cast<std::int64_t>(now.count()) - m_pCache->recentChangeWindowNs();
-        // A cache without entries from earlier scans answers no look-up: the files are not even looked at.
-        m_bCacheHadEntries = m_pCache->hasEntriesFromEarlierScans();
+    m_bPassInFlight = true;
+    if (m_arrRuns.empty()) {
+        onPassFinished();
+        return;
     }
     // The whole pass is handed over at once: each worker claims run after run from the shared list,
     // and only the last one to run dry reports back, so a pass costs a few wake-ups whatever its size.
     const int workers = static_cast<int>(std::min<std::size_t>(kMaxConcurrentDigests, m_arrRuns.size()));
     m_nNextRun.store(0, std::memory_order_relaxed);
     m_nWorkersRunning.store(workers, std::memory_order_relaxed);
-    m_bPassInFlight = true;
     for (int i = 0; i < workers; ++i)
         CpuSpreadExecutor::shared().async([self = shared_from_this()] { self->digestJobs(); });
 }
@@ -355,16 +367,11 @@ void FileSeparator::calculateHashForJob(std::uint32_t index, const FileReader::F
     const bool sampled = isSampled(job);
     const std::uint64_t kind = sampled ? m_nHashBlockSize : DigestCache::kWholeFile;
     if (m_pCache && m_bCacheHadEntries) {
-        // The walk may have found the digest already, under the stamp it saw; else the file is looked at now.
         std::optional<DigestCache::Entry> found;
-        if (std::optional<std::uint64_t> hint = job.item->digestHint())
-            found = m_pCache->entryForHint(*hint, job.size, kind);
-        if (!found) {
-            FileStamp stamp;
-            const Status looked = byName ? FileReader::stampAt(folder, job.name.c_str(), stamp)
-                                         : FileReader::stampOfPath(jobPath(folderPath, job.name).c_str(), stamp);
-            if (looked && stamp.isRegular && stamp.size == job.size) found = m_pCache->find(DigestCache::Key::of(stamp, kind));
-        }
+        FileStamp stamp;
+        const Status looked = byName ? FileReader::stampAt(folder, job.name.c_str(), stamp)
+                                     : FileReader::stampOfPath(jobPath(folderPath, job.name).c_str(), stamp);
+        if (looked && stamp.isRegular && stamp.size == job.size) found = m_pCache->find(DigestCache::Key::of(stamp, kind));
         if (found) {
             job.key = DigestCache::hexOfDigest(found->digest);
             job.cached = Job::Cached::Found;
@@ -389,6 +396,26 @@ void FileSeparator::calculateHashForJob(std::uint32_t index, const FileReader::F
         lanes.add(index, std::move(file), *regions);
 }
 
+bool FileSeparator::takeDigestFromHint(Job& job) const {
+    if (!m_pCache || !m_bCacheHadEntries || job.size == 0) return false;
+    const std::optional<std::uint64_t> hint = job.item->digestHint();
+    if (!hint) return false;
+    const bool sampled = isSampled(job);
+    std::optional<DigestCache::Entry> found =
+        m_pCache->entryForHint(*hint, job.size, sampled ? m_nHashBlockSize : DigestCache::kWholeFile);
+    if (!found) return false;
+    if (sampled) {
+        // The PNG check reads the file: a PNG file the cache has no answer for goes to the workers.
+        const std::string_view name = job.item->name();
+        if (extensionRule(name) == ExtensionRule::PngCheck && !(found->flags & DigestCache::kPngChecked)) return false;
+        job.needsFullConfirmation = needsWholeDigest(name, found->flags);  // no read: the answer is known
+    }
+    job.key = DigestCache::hexOfDigest(found->digest);
+    job.cached = Job::Cached::Found;
+    job.cacheEntry = *found;
+    return true;
+}
+
 void FileSeparator::keepDigest(Job& job, const FileStamp& stamp, std::uint64_t kind, std::uint32_t flags) const {
     // Kept under the stamp the file had when it was opened, and only when its last change lies well
     // before this pass began: any write after that (during the read, too) moves the change time past
@@ -400,14 +427,14 @@ void FileSeparator::keepDigest(Job& job, const FileStamp& stamp, std::uint64_t k
         }
 }
 
-bool FileSeparator::needsWholeDigest(const std::string& path, std::uint32_t& flags) const {
+bool FileSeparator::needsWholeDigest(std::string_view path, std::uint32_t& flags) const {
     if (m_bConfirmEveryPartialDigest) return true;
     switch (extensionRule(path)) {
         case ExtensionRule::WholeDigest: return true;
         case ExtensionRule::PngCheck:
             if (!(flags & DigestCache::kPngChecked)) {
                 flags |= DigestCache::kPngChecked;
-                if (isNeedFullCheckPNGAtPath(path)) flags |= DigestCache::kPngNeedsWholeDigest;
+                if (isNeedFullCheckPNGAtPath(std::string(path))) flags |= DigestCache::kPngNeedsWholeDigest;
             }
             return (flags & DigestCache::kPngNeedsWholeDigest) != 0;
         case ExtensionRule::None: break;

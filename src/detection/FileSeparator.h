@@ -122,11 +122,14 @@ private:
     // Whether this pass digests the job's file by samples (else whole).
     bool isSampled(const Job& job) const;
     const std::string* folderPathOf(const Job& job) const;
+    // Working queue, as a pass is made: gives the job the digest the walk's hint names, when it still names
+    // one; the job then needs no worker. Only what the entry holds decides: the file is not looked at.
+    bool takeDigestFromHint(Job& job) const;
     // Marks the job's digest for the cache when the file's stamp at open allows it.
     void keepDigest(Job& job, const FileStamp& stamp, std::uint64_t kind, std::uint32_t flags) const;
     // Whether the sets of this sampled digest must be confirmed by whole-file digests; `flags` holds
     // the PNG check's answer when known, and gets it when the check runs.
-    bool needsWholeDigest(const std::string& path, std::uint32_t& flags) const;
+    bool needsWholeDigest(std::string_view path, std::uint32_t& flags) const;
 
     static std::atomic<bool> s_bUseForcedFullHash;  // atomic: set by the scan driver's thread, read on the working queue
 
