@@ -403,6 +403,15 @@ bool FileSeparator::takeDigestFromHint(Job& job) const {
     const bool sampled = isSampled(job);
     std::optional<DigestCache::Entry> found =
         m_pCache->entryForHint(*hint, job.size, sampled ? m_nHashBlockSize : DigestCache::kWholeFile);
+    if (!found && !sampled && FileDigest::isPartialDigest(job.size, m_nHashBlockSize, m_nHashMaxSize)) {
+        // A confirmation: the hint names the file's sampled digest, kept under the stamp the walk saw,
+        // and under that stamp the whole-file digest is looked up.
+        if (std::optional<DigestCache::Entry> samples = m_pCache->entryForHint(*hint, job.size, m_nHashBlockSize)) {
+            DigestCache::Key whole = samples->key;
+            whole.kind = DigestCache::kWholeFile;
+            found = m_pCache->find(whole);
+        }
+    }
     if (!found) return false;
     if (sampled) {
         // The PNG check reads the file: a PNG file the cache has no answer for goes to the workers.

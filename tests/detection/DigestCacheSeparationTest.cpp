@@ -214,6 +214,18 @@ TEST_F(CachedSeparationTest, TheWalksHintsServeKnownFilesWithoutLookingAtThemUnt
     EXPECT_EQ(opened, 1u);
 }
 
+TEST_F(CachedSeparationTest, TheHintOfASampledDigestFindsTheWholeFileDigestForTheConfirmation) {
+    std::uint64_t opened = 0;
+    FileSeparator::setUseForcedFullHashCalculation(true);
+    ASSERT_EQ(separate(opened), m_expected);
+    EXPECT_EQ(opened, 7u);
+    const std::map<std::string, std::uint64_t> hints = walkHints();
+    moveAside(true);
+    // a and b share their samples and are confirmed whole: both digests come from the cache unlooked.
+    EXPECT_EQ(separate(opened, hints), m_expected);
+    EXPECT_EQ(opened, 0u);
+}
+
 TEST_F(CachedSeparationTest, AnyChangeOfAFileMakesItReadAgain) {
     std::uint64_t opened = 0;
     ASSERT_EQ(separate(opened), m_expected);
