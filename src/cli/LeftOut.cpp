@@ -1,9 +1,12 @@
 #include "cli/LeftOut.h"
 
 #include <algorithm>
+#include <atomic>
 #include <climits>
 #include <cstring>
+#include <latch>
 
+#include "platform/CpuSpreadExecutor.h"
 #include "platform/DirectoryReader.h"
 #include "platform/FileReader.h"
 #include "scan/FolderSystemItem.h"
@@ -34,11 +37,12 @@ std::string reasonOfFailedRead(const std::string& path) {
     return "could not be read while it was compared";
 }
 
-struct Walk {
-    bool includeHidden;
-    std::vector<std::string> excluded;  // lower case, without the dot
-    std::vector<std::string> excludedFolders;
-    LeftOut out;
+// The folders to look into, in the order of a depth-first walk, with whether each lies in a hidden
+// folder; the files below folders excluded for this run are only counted.
+struct Folders {
+    const std::vector<std::string>& excludedFolders;
+    std::vector<std::pair<const FolderSystemItem*, bool>> list;  // (folder, inside a hidden folder)
+    std::uint64_t filesInExcludedFolders = 0;
 
     static std::uint64_t filesBelow(const FolderSystemItem& f) {
         std::uint64_t n = 0;
@@ -47,7 +51,26 @@ struct Walk {
         return n;
     }
 
-    void folder(const FolderSystemItem& f, bool inHidden) {
+    void add(const FolderSystemItem& f, bool inHidden) {
+        list.emplace_back(&f, inHidden);
+        for (const auto& child : f.childrenArray()) {
+            if (!child->isDir()) continue;
+            if (!excludedFolders.empty() &&
+                std::find(excludedFolders.begin(), excludedFolders.end(), child->path()) != excludedFolders.end()) {
+                filesInExcludedFolders += filesBelow(static_cast<const FolderSystemItem&>(*child));
+                continue;
+            }
+            add(static_cast<const FolderSystemItem&>(*child), inHidden || child->isHiddenFlag());
+        }
+    }
+};
+
+// What one folder's own files (not its subfolders') leave out, added to `out`.
+struct FolderFiles {
+    bool includeHidden;
+    const std::vector<std::string>& excluded;  // lower case, without the dot
+
+    void look(const FolderSystemItem& f, bool inHidden, LeftOut& out) const {
         // The walk keeps a folder it could not open as an empty one; such a folder is opened again here.
         if (f.childrenArray().empty()) {
             DirectoryReader reader;
@@ -58,15 +81,7 @@ struct Walk {
         bool folderTried = false;
         std::size_t folderPathLength = 0;
         for (const auto& child : f.childrenArray()) {
-            if (child->isDir()) {
-                if (!excludedFolders.empty() &&
-                    std::find(excludedFolders.begin(), excludedFolders.end(), child->path()) != excludedFolders.end()) {
-                    out.filesInExcludedFolders += filesBelow(static_cast<const FolderSystemItem&>(*child));
-                    continue;
-                }
-                folder(static_cast<const FolderSystemItem&>(*child), inHidden || child->isHiddenFlag());
-                continue;
-            }
+            if (child->isDir()) continue;
             if (inHidden && !includeHidden) {
                 ++out.filesInHiddenFolders;
                 continue;
@@ -100,6 +115,17 @@ struct Walk {
         }
     }
 };
+
+// Adds a part worked out over a later stretch of the folders: extensions keep the order they were met in.
+void append(LeftOut& out, LeftOut&& part) {
+    out.filesInHiddenFolders += part.filesInHiddenFolders;
+    out.filesWithExcludedExtension += part.filesWithExcludedExtension;
+    for (std::string& extension : part.excludedExtensionsSeen)
+        if (std::find(out.excludedExtensionsSeen.begin(), out.excludedExtensionsSeen.end(), extension) ==
+            out.excludedExtensionsSeen.end())
+            out.excludedExtensionsSeen.push_back(std::move(extension));
+    for (LeftOut::Unreadable& u : part.unreadable) out.unreadable.push_back(std::move(u));
+}
 }  // namespace
 
 std::uint64_t LeftOut::unreadableFolders() const {
@@ -111,11 +137,40 @@ std::uint64_t LeftOut::unreadableFiles() const { return unreadable.size() - unre
 LeftOut LeftOut::collect(const std::vector<const FolderSystemItem*>& roots, bool includeHidden,
                          const std::vector<std::string>& excludedExtensions,
                          const std::vector<std::string>& excludedFolders) {
-    Walk walk{includeHidden, {}, excludedFolders, {}};
+    std::vector<std::string> excluded;
     for (const auto& e : excludedExtensions)
-        if (e.size() >= 2) walk.excluded.push_back(lowerAscii(std::string_view(e).substr(1)));
-    for (const FolderSystemItem* root : roots) walk.folder(*root, false);
-    std::sort(walk.out.unreadable.begin(), walk.out.unreadable.end(),
+        if (e.size() >= 2) excluded.push_back(lowerAscii(std::string_view(e).substr(1)));
+    Folders folders{excludedFolders, {}, 0};
+    for (const FolderSystemItem* root : roots) folders.add(*root, false);
+
+    // The files are asked about (a system call each) in stretches of folders, shared out between the
+    // calling thread and one worker of the spread executor; each stretch has its own part, and the
+    // parts are added up in the order of the walk.
+    constexpr std::size_t kStretch = 256;
+    const std::size_t stretches = (folders.list.size() + kStretch - 1) / kStretch;
+    std::vector<LeftOut> parts(stretches);
+    const FolderFiles files{includeHidden, excluded};
+    std::atomic<std::size_t> next{0};
+    const auto work = [&] {
+        for (std::size_t k; (k = next.fetch_add(1, std::memory_order_relaxed)) < stretches;) {
+            const std::size_t end = std::min(folders.list.size(), (k + 1) * kStretch);
+            for (std::size_t i = k * kStretch; i < end; ++i) files.look(*folders.list[i].first, folders.list[i].second, parts[k]);
+        }
+    };
+    const std::size_t helpers = stretches > 1 ? 1 : 0;
+    std::latch done(static_cast<std::ptrdiff_t>(helpers));
+    for (std::size_t i = 0; i < helpers; ++i)
+        CpuSpreadExecutor::shared().async([&] {
+            work();
+            done.count_down();
+        });
+    work();
+    done.wait();
+
+    LeftOut out;
+    out.filesInExcludedFolders = folders.filesInExcludedFolders;
+    for (LeftOut& part : parts) append(out, std::move(part));
+    std::sort(out.unreadable.begin(), out.unreadable.end(),
               [](const Unreadable& a, const Unreadable& b) { return a.path < b.path; });
-    return std::move(walk.out);
+    return out;
 }

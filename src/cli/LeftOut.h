@@ -1,6 +1,7 @@
-// What a finished scan did not look at, worked out from its tree on the main thread after the scan:
-// files left out by rule (inside hidden folders, excluded extensions) and the folders and files
-// inside the tree that could not be read, with the system's reason.
+// What a finished scan did not look at, worked out from its tree once the scan is over: files left out
+// by rule (inside hidden folders, excluded extensions) and the folders and files inside the tree that
+// could not be read, with the system's reason. collect() may run on any thread; it shares its system
+// calls with one worker of the spread executor, and the tree must not change meanwhile.
 #pragma once
 
 #include <cstdint>
