@@ -1,8 +1,10 @@
 #include "cli/StopSignals.h"
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <atomic>
+#include <cerrno>
 #include <csignal>
 #include <cstdint>
 #include <ctime>
@@ -10,6 +12,9 @@
 namespace {
 // Written by the signal handler, read by main-thread timers: the first SIGINT or SIGTERM and when it came.
 std::atomic<int> g_stopSignal{0};
+// The pipe the first stop signal writes a byte to, so that the main loop wakes at once (-1: none).
+std::atomic<int> g_wakeWrite{-1};
+std::atomic<int> g_wakeRead{-1};
 std::atomic<std::int64_t> g_firstSignalNanoseconds{0};
 static_assert(std::atomic<int>::is_always_lock_free && std::atomic<std::int64_t>::is_always_lock_free);
 constexpr std::int64_t kOneSignalWindowNanoseconds = 500'000'000;
@@ -26,6 +31,12 @@ void onInterrupt(int signal) {
     int none = 0;
     if (g_stopSignal.compare_exchange_strong(none, signal)) {
         g_firstSignalNanoseconds = now;
+        const int saved = errno;  // the interrupted code may be about to read it
+        if (const int fd = g_wakeWrite.load(); fd >= 0) {
+            const char byte = 1;
+            (void)!::write(fd, &byte, 1);
+        }
+        errno = saved;
         return;
     }
     if (now - g_firstSignalNanoseconds.load() < kOneSignalWindowNanoseconds) return;
@@ -45,12 +56,19 @@ int stopStatus() {
 
 bool takeTerminalResized() { return g_terminalResized.exchange(false); }
 
+int wakeDescriptor() { return g_wakeRead.load(); }
+
 struct Handlers::Saved {
     struct sigaction previousInt {}, previousTerm {}, previousWinch {};
+    int wake[2] = {-1, -1};
 };
 
 Handlers::Handlers() : m_saved(std::make_unique<Saved>()) {
     g_stopSignal = 0;
+    if (::pipe2(m_saved->wake, O_CLOEXEC | O_NONBLOCK) == 0) {
+        g_wakeRead = m_saved->wake[0];
+        g_wakeWrite = m_saved->wake[1];
+    }
     struct sigaction action {};
     action.sa_handler = onInterrupt;
     sigemptyset(&action.sa_mask);
@@ -67,6 +85,10 @@ Handlers::~Handlers() {
     sigaction(SIGINT, &m_saved->previousInt, nullptr);
     sigaction(SIGTERM, &m_saved->previousTerm, nullptr);
     sigaction(SIGWINCH, &m_saved->previousWinch, nullptr);
+    g_wakeWrite = -1;
+    g_wakeRead = -1;
+    for (int fd : m_saved->wake)
+        if (fd >= 0) ::close(fd);
 }
 
 }  // namespace stop_signals

@@ -10,6 +10,9 @@ namespace stop_signals {
 int stopStatus();
 // Whether the terminal changed its size since the last call.
 bool takeTerminalResized();
+// A descriptor that turns readable when the first stop signal comes, for a main loop to wake on at once
+// rather than at its next poll; -1 while no handlers are installed.
+int wakeDescriptor();
 
 // Installed for the whole command, the removal included; the previous handlers come back with it.
 class Handlers {
