@@ -238,7 +238,10 @@ void FileSeparator::startPass(bool fullHash) {
             job.item = item;
             job.size = item->logicalSize() > 0 ? static_cast<std::uint64_t>(item->logicalSize()) : 0;
             job.bucket = static_cast<std::uint32_t>(b);
-            if (takeDigestFromHint(job)) {
+            // An empty file's key is its name, and a file the walk's hint answers for has its digest: neither
+            // needs a worker.
+            if (job.size == 0) job.key = item->parent() ? keyForEmptyFile(item->name()) : keyForEmptyFile(item->path());
+            if (job.key || takeDigestFromHint(job)) {
                 ++known;
                 continue;
             }
@@ -358,10 +361,6 @@ void FileSeparator::calculateHashForJob(std::uint32_t index, const FileReader::F
     // A file whose path is too long for the system is opened by that path, and so fails as it always
     // did: the rest of the program (reports, previews, the desktop) names files by their paths.
     const bool byName = folder.isOpen() && folderPath->size() + 1 + job.name.size() < PATH_MAX;
-    if (job.size == 0) {
-        job.key = keyForEmptyFile(job.name);
-        return;
-    }
     // A digest of the samples is one kind per block length; a digest of every byte is one kind, however
     // it was read (the partial pass digests small files whole).
     const bool sampled = isSampled(job);
