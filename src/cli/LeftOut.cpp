@@ -4,7 +4,6 @@
 #include <atomic>
 #include <climits>
 #include <cstring>
-#include <latch>
 
 #include "platform/CpuSpreadExecutor.h"
 #include "platform/DirectoryReader.h"
@@ -157,15 +156,7 @@ LeftOut LeftOut::collect(const std::vector<const FolderSystemItem*>& roots, bool
             for (std::size_t i = k * kStretch; i < end; ++i) files.look(*folders.list[i].first, folders.list[i].second, parts[k]);
         }
     };
-    const std::size_t helpers = stretches > 1 ? 1 : 0;
-    std::latch done(static_cast<std::ptrdiff_t>(helpers));
-    for (std::size_t i = 0; i < helpers; ++i)
-        CpuSpreadExecutor::shared().async([&] {
-            work();
-            done.count_down();
-        });
-    work();
-    done.wait();
+    CpuSpreadExecutor::shared().runShared(stretches > 1 ? 1 : 0, work);
 
     LeftOut out;
     out.filesInExcludedFolders = folders.filesInExcludedFolders;

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
-#include <latch>
 #include <set>
 
 #include "detection/FileType.h"
@@ -53,15 +52,7 @@ void readFileFacts(std::vector<ScanReport::Member*>& members) {
             }
         }
     };
-    const std::size_t helpers = std::min<std::size_t>(slices > 0 ? slices - 1 : 0, 3);
-    std::latch done(static_cast<std::ptrdiff_t>(helpers));
-    for (std::size_t i = 0; i < helpers; ++i)
-        CpuSpreadExecutor::shared().async([&] {
-            work();
-            done.count_down();
-        });
-    work();
-    done.wait();
+    CpuSpreadExecutor::shared().runShared(std::min<std::size_t>(slices > 0 ? slices - 1 : 0, 3), work);
 }
 }  // namespace
 

@@ -4,6 +4,7 @@
 #include <sched.h>
 
 #include <algorithm>
+#include <latch>
 #include <string>
 
 #include "platform/SerialQueue.h"
@@ -56,4 +57,15 @@ CpuSpreadExecutor::CpuSpreadExecutor() {
 void CpuSpreadExecutor::async(std::function<void()> task) {
     unsigned index = m_nNext.fetch_add(1, std::memory_order_relaxed) % m_arrQueues.size();
     m_arrQueues[index]->async(std::move(task));
+}
+
+void CpuSpreadExecutor::runShared(std::size_t helpers, const std::function<void()>& work) {
+    std::latch done(static_cast<std::ptrdiff_t>(helpers));
+    for (std::size_t i = 0; i < helpers; ++i)
+        async([&] {
+            work();
+            done.count_down();
+        });
+    work();
+    done.wait();
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <atomic>
+#include <cstddef>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -23,6 +24,10 @@ public:
     CpuSpreadExecutor& operator=(const CpuSpreadExecutor&) = delete;
 
     void async(std::function<void()> task);
+    // Runs `work` on the calling thread and on `helpers` threads of this executor at once, and returns
+    // when every run has returned; `work` shares the job out itself (an atomic counter of slices, say).
+    // Not from this executor's own threads, whose waiting could hold up the helpers.
+    void runShared(std::size_t helpers, const std::function<void()>& work);
     int threadCount() const { return static_cast<int>(m_arrQueues.size()); }
 
 private:
