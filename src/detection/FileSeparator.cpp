@@ -262,7 +262,7 @@ void FileSeparator::startPass(bool fullHash) {
         return;
     }
     // The files of one folder are read one after the other, by name relative to the folder opened once.
-    // Files the walk's hints answered for already take no part.
+    // Files whose keys are known already (empty files, and those the walk's hints answered for) take no part.
     m_arrJobOrder.clear();
     m_arrJobOrder.reserve(m_arrJobs.size() - known);
     for (std::size_t i = 0; i < m_arrJobs.size(); ++i)
