@@ -193,7 +193,7 @@ void FileSeparator::startSeparation(std::vector<std::vector<FileSystemItem*>> bu
     m_pCache = digestCache();
     if (m_pCache) m_pCache->load();
     m_nHashBlockSize = effectiveHashBlockSize(Settings::standard().hashBlockSize());
-    m_nHashMaxSize = 3 * m_nHashBlockSize;
+    m_nHashMaxSize = kSampledAboveBlocks * m_nHashBlockSize;
     // Even a full-scale scan starts with the sampled digests: files whose samples differ cannot be
     // identical, so only the files that share a sampled digest are then read whole. The groups
     // are those of hashing every file whole, for a fraction of the reading.
@@ -335,8 +335,13 @@ void FileSeparator::digestJobs() {
     workingQueueRef().async([self = shared_from_this()] { self->onPassFinished(); });
 }
 
+std::uint64_t FileSeparator::firstPassKind(std::uint64_t size, std::uint64_t blockLength) {
+    return FileDigest::isPartialDigest(size, blockLength, kSampledAboveBlocks * blockLength) ? blockLength
+                                                                                           : DigestCache::kWholeFile;
+}
+
 bool FileSeparator::isSampled(const Job& job) const {
-    return !m_bUseFullHash && FileDigest::isPartialDigest(job.size, m_nHashBlockSize, m_nHashMaxSize);
+    return !m_bUseFullHash && firstPassKind(job.size, m_nHashBlockSize) != DigestCache::kWholeFile;
 }
 
 const std::string* FileSeparator::folderPathOf(const Job& job) const {
@@ -366,22 +371,21 @@ void FileSeparator::calculateHashForJob(std::uint32_t index, const FileReader::F
     const bool sampled = isSampled(job);
     const std::uint64_t kind = sampled ? m_nHashBlockSize : DigestCache::kWholeFile;
     if (m_pCache && m_bCacheHadEntries) {
-        std::optional<DigestCache::Entry> found;
         FileStamp stamp;
         const Status looked = byName ? FileReader::stampAt(folder, job.name.c_str(), stamp)
                                      : FileReader::stampOfPath(jobPath(folderPath, job.name).c_str(), stamp);
-        if (looked && stamp.isRegular && stamp.size == job.size) found = m_pCache->find(DigestCache::Key::of(stamp, kind));
-        if (found) {
-            job.key = DigestCache::hexOfDigest(found->digest);
-            job.cached = Job::Cached::Found;
-            job.cacheEntry = *found;
-            if (sampled) {
-                const std::uint32_t known = found->flags;
-                job.needsFullConfirmation = needsWholeDigest(jobPath(folderPath, job.name), job.cacheEntry.flags);
-                if (job.cacheEntry.flags != known) job.cached = Job::Cached::New;  // the PNG check ran now
+        if (looked && stamp.isRegular && stamp.size == job.size)
+            if (std::optional<DigestCache::Entry> found = m_pCache->find(DigestCache::Key::of(stamp, kind))) {
+                job.key = DigestCache::hexOfDigest(found->digest);
+                job.cached = Job::Cached::Found;
+                job.cacheEntry = *found;
+                if (sampled) {
+                    const std::uint32_t known = found->flags;
+                    job.needsFullConfirmation = needsWholeDigest(jobPath(folderPath, job.name), job.cacheEntry.flags);
+                    if (job.cacheEntry.flags != known) job.cached = Job::Cached::New;  // the PNG check ran now
+                }
+                return;
             }
-            return;
-        }
     }
 
     auto file = std::make_unique<FileReader>();
@@ -402,7 +406,7 @@ bool FileSeparator::takeDigestFromHint(Job& job) const {
     const bool sampled = isSampled(job);
     std::optional<DigestCache::Entry> found =
         m_pCache->entryForHint(*hint, job.size, sampled ? m_nHashBlockSize : DigestCache::kWholeFile);
-    if (!found && !sampled && FileDigest::isPartialDigest(job.size, m_nHashBlockSize, m_nHashMaxSize)) {
+    if (!found && !sampled && firstPassKind(job.size, m_nHashBlockSize) != DigestCache::kWholeFile) {
         // A confirmation: the hint names the file's sampled digest, kept under the stamp the walk saw,
         // and under that stamp the whole-file digest is looked up.
         if (std::optional<DigestCache::Entry> samples = m_pCache->entryForHint(*hint, job.size, m_nHashBlockSize)) {

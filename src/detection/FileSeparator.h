@@ -53,6 +53,11 @@ public:
     static std::shared_ptr<SerialQueue> workingQueue();
     // The block length a separation uses for the configured one (see the bounds above).
     static std::uint64_t effectiveHashBlockSize(std::uint64_t configured);
+    // The kind of digest a separation's first pass takes of a file of this size, with an effective block
+    // length: sampled (the kind is the block length) for a file above kSampledAboveBlocks blocks, else
+    // whole (DigestCache::kWholeFile). The walk's digest hints look for this kind.
+    static constexpr std::uint64_t kSampledAboveBlocks = 3;
+    static std::uint64_t firstPassKind(std::uint64_t size, std::uint64_t blockLength);
 
     // Starts the one separation this separator serves; a second call does nothing. The files must
     // stay alive until the listener has been called (or the separator has been stopped).
@@ -150,7 +155,7 @@ private:
     // Set before the first pass is handed over; read by the workers.
     bool m_bConfirmEveryPartialDigest = false;
     std::uint64_t m_nHashBlockSize = kDefaultHashBlockSize;  // set before the first pass is handed over
-    std::uint64_t m_nHashMaxSize = 3 * kDefaultHashBlockSize;
+    std::uint64_t m_nHashMaxSize = kSampledAboveBlocks * kDefaultHashBlockSize;
     // The digest cache of this separation, or none; and the newest change time (ns since the epoch) a
     // file may have for its digest to be stored: a file changed in the last moments before its pass may
     // change again within the same tick of the clock without its stamp showing it.
