@@ -4,7 +4,9 @@
 #include <atomic>
 #include <chrono>
 #include <cstring>
+#include <map>
 #include <mutex>
+#include <string_view>
 
 #include "detection/FileSeparator.h"
 #include "platform/FileContents.h"
@@ -35,17 +37,32 @@ std::uint64_t mix(std::uint64_t value) {
     return value ^ (value >> 31);
 }
 
-// Catches damage, not attacks: every 8 bytes folded into a running mix.
-std::uint64_t checksumOf(const char* bytes, std::size_t size) {
-    std::uint64_t sum = 0x6A09E667F3BCC908ull ^ size;
-    std::size_t i = 0;
-    for (; i + 8 <= size; i += 8) {
-        std::uint64_t word;
-        std::memcpy(&word, bytes + i, 8);
-        sum = mix(sum ^ word) + 0x9E3779B97F4A7C15ull;
+// Catches damage, not attacks: every 8 bytes folded into a running mix. Fed in pieces whose sizes are
+// multiples of 8 but for the last.
+class Checksum {
+public:
+    explicit Checksum(std::size_t size) : m_nSum(0x6A09E667F3BCC908ull ^ size) {}
+    void add(std::string_view bytes) {
+        std::size_t i = 0;
+        for (; i + 8 <= bytes.size(); i += 8) {
+            std::uint64_t word;
+            std::memcpy(&word, bytes.data() + i, 8);
+            m_nSum = mix(m_nSum ^ word) + 0x9E3779B97F4A7C15ull;
+        }
+        for (; i < bytes.size(); ++i) m_nSum = mix(m_nSum ^ static_cast<unsigned char>(bytes[i]));
     }
-    for (; i < size; ++i) sum = mix(sum ^ static_cast<unsigned char>(bytes[i]));
-    return sum;
+    std::uint64_t value() const { return m_nSum; }
+
+private:
+    std::uint64_t m_nSum;
+};
+
+std::uint64_t checksumOf(const std::vector<std::string_view>& pieces) {
+    std::size_t size = 0;
+    for (std::string_view piece : pieces) size += piece.size();
+    Checksum sum(size);
+    for (std::string_view piece : pieces) sum.add(piece);
+    return sum.value();
 }
 
 std::atomic<std::int64_t> g_todayForTesting{-1};
@@ -150,20 +167,22 @@ void DigestCache::loadLocked() {
     const std::size_t recordBytes = bytes.size() - sizeof header;
     if (recordBytes % sizeof(Record) != 0 || recordBytes / sizeof(Record) != header.count)
         return discard("is damaged (cut short or grown)");
-    if (checksumOf(bytes.data() + sizeof header, recordBytes) != header.checksum)
+    if (checksumOf({std::string_view(bytes).substr(sizeof header)}) != header.checksum)
         return discard("is damaged (its checksum does not match)");
 
-    m_arrRecords.resize(header.count);
-    if (recordBytes > 0) std::memcpy(m_arrRecords.data(), bytes.data() + sizeof header, recordBytes);
+    m_arrRecords.clear();
+    m_arrRecords.append(bytes.data() + sizeof header, header.count);
     bytes = {};
-    for (const Record& r : m_arrRecords)
-        if ((r.kind != kWholeFile && (r.kind < FileSeparator::kMinimalHashBlockSize ||
+    for (std::size_t i = 0; i < m_arrRecords.size(); ++i)
+        if (const Record& r = m_arrRecords[i];
+            (r.kind != kWholeFile && (r.kind < FileSeparator::kMinimalHashBlockSize ||
                                       r.kind > FileSeparator::kMaximalHashBlockSize)) ||
             (r.flags & ~std::uint32_t{kKnownFlags}) != 0)
             return discard("is damaged (an entry holds impossible values)");
     rebuildIndex();
     // Each file and kind once: a file that says otherwise was not written by this cache.
-    for (const Record& r : m_arrRecords) {
+    for (std::size_t i = 0; i < m_arrRecords.size(); ++i) {
+        const Record& r = m_arrRecords[i];
         const std::uint32_t entry = m_arrIndex[slotOf({r.device, r.inode, 0, 0, 0, r.kind})];
         if (entry == 0 || &m_arrRecords[entry - 1] != &r) return discard("is damaged (an entry is repeated)");
     }
@@ -263,29 +282,47 @@ Status DigestCache::save() {
     std::unique_lock lock(m_mutex);
     if (!m_bChanged) return Status::ok();
     const std::uint32_t day = today();
-    std::erase_if(m_arrRecords, [&](const Record& r) { return day > r.lastUsedDay && day - r.lastUsedDay > kForgetAfterDays; });
+    m_arrRecords.keepIf([&](const Record& r) { return day <= r.lastUsedDay || day - r.lastUsedDay <= kForgetAfterDays; });
     const std::size_t room = m_nMaxBytes > sizeof(Header) ? (m_nMaxBytes - sizeof(Header)) / sizeof(Record) : 0;
     if (m_arrRecords.size() > room) {
-        // Least recently used out; among entries of one day, the ones stored earlier.
-        std::reverse(m_arrRecords.begin(), m_arrRecords.end());
-        std::stable_sort(m_arrRecords.begin(), m_arrRecords.end(),
-                         [](const Record& a, const Record& b) { return a.lastUsedDay > b.lastUsedDay; });
-        m_arrRecords.resize(room);
-        std::reverse(m_arrRecords.begin(), m_arrRecords.end());
+        // Least recently used out; among entries of one day, the ones stored earlier. The last day kept
+        // is the newest whose entries and those of later days no longer fit: of its own, the ones
+        // stored last keep what room is left.
+        std::map<std::uint32_t, std::size_t, std::greater<>> perDay;
+        for (std::size_t i = 0; i < m_arrRecords.size(); ++i) ++perDay[m_arrRecords[i].lastUsedDay];
+        std::uint32_t lastDay = 0;
+        std::size_t lastDayDropped = 0;
+        std::size_t left = room;
+        for (const auto& [usedDay, count] : perDay) {
+            lastDay = usedDay;
+            lastDayDropped = count - std::min(count, left);
+            if (count >= left) break;
+            left -= count;
+        }
+        m_arrRecords.keepIf([&](const Record& r) {
+            if (r.lastUsedDay != lastDay) return r.lastUsedDay > lastDay;
+            if (lastDayDropped == 0) return true;
+            --lastDayDropped;
+            return false;
+        });
     }
     rebuildIndex();
-    const std::string_view records(reinterpret_cast<const char*>(m_arrRecords.data()), m_arrRecords.size() * sizeof(Record));
+    const std::vector<std::string_view> records = m_arrRecords.bytes();
     Header header{};
     std::memcpy(header.magic, kMagic, sizeof kMagic);
     header.version = kVersion;
     header.recordSize = sizeof(Record);
     header.count = m_arrRecords.size();
-    header.checksum = checksumOf(records.data(), records.size());
+    header.checksum = checksumOf(records);
     const std::size_t slash = m_path.rfind('/');
     const std::string folder = slash == std::string::npos ? "." : m_path.substr(0, std::max<std::size_t>(slash, 1));
     const std::string name = slash == std::string::npos ? m_path : m_path.substr(slash + 1);
     const Status status = file_contents::replaceFile(
-        folder, name, {std::string_view(reinterpret_cast<const char*>(&header), sizeof header), records});
+        folder, name, [&] {
+            std::vector<std::string_view> parts{std::string_view(reinterpret_cast<const char*>(&header), sizeof header)};
+            parts.insert(parts.end(), records.begin(), records.end());
+            return parts;
+        }());
     if (status) {
         m_bChanged = false;
         m_bHasEarlierEntries.store(!m_arrRecords.empty(), std::memory_order_relaxed);
@@ -299,8 +336,8 @@ Status DigestCache::save() {
 void DigestCache::unload() {
     std::unique_lock lock(m_mutex);
     if (!m_bLoaded || m_bUnloaded || m_bChanged) return;
-    // Swapped with empty ones: clear() would keep the room.
-    std::vector<Record>().swap(m_arrRecords);
+    // The index is swapped with an empty one: clear() would keep its room.
+    m_arrRecords.clear();
     std::vector<std::uint32_t>().swap(m_arrIndex);
     rebuildIndex();
     m_bUnloaded = true;

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "detection/ChunkedRecords.h"
 #include "platform/FileReader.h"
 #include "platform/Status.h"
 
@@ -136,7 +137,7 @@ private:
     bool m_bLoaded = false;
     bool m_bUnloaded = false;  // by unload(): the file holds every entry, the memory none
     bool m_bChanged = false;
-    std::vector<Record> m_arrRecords;
+    ChunkedRecords<Record> m_arrRecords;
     std::vector<std::uint32_t> m_arrIndex;  // open addressing by device, inode and kind: record + 1, 0 empty
     std::uint32_t m_nGeneration = 0;  // counts the index rebuilds: records may have moved (see hintFor)
     std::optional<std::string> m_warning;

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "detection/FileSeparator.h"
+#include "platform/MultiFileDigest.h"
 #include "platform/Dispatch.h"
 #include "platform/SerialQueue.h"
 #include "results/DuplicatesCategory.h"
@@ -295,6 +296,7 @@ void DuplicatesFilter::finishFilterDuplicates() {
     releaseStorage(m_otherNames);
     releaseStorage(m_arrPossibleDuplicateFolders);
     releaseStorage(m_arrPossibleDuplicateFoldersContainer);
+    MultiFileDigest::releaseSpareBuffers();
     auto listener = m_pListener;
     m_pListener.reset();
     if (listener.expired()) return;

@@ -231,6 +231,9 @@ void FileSeparator::startPass(bool fullHash) {
     }
     std::unordered_map<const FolderSystemItem*, std::uint32_t> folders;
     std::size_t known = 0;
+    std::size_t files = 0;
+    for (const auto& bucket : m_arrBuckets) files += bucket.size();
+    m_arrJobs.reserve(files);  // jobs are large: growing by doubling would hold them about twice
     for (std::size_t b = 0; b < m_arrBuckets.size(); ++b)
         for (FileSystemItem* item : m_arrBuckets[b]) {
             item->setIsCheckedForDuplicates(true);

@@ -88,7 +88,7 @@ Status writeNewFile(const std::string& folder, const std::string& stem, const st
     return status;
 }
 
-Status replaceFile(const std::string& folder, const std::string& name, std::initializer_list<std::string_view> parts) {
+Status replaceFile(const std::string& folder, const std::string& name, const std::vector<std::string_view>& parts) {
     Status status = createFolders(folder);
     if (!status) return status;
     FileCalls& calls = FileCalls::standard();

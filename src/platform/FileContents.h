@@ -5,9 +5,9 @@
 #pragma once
 
 #include <cstdint>
-#include <initializer_list>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/Status.h"
 
@@ -23,7 +23,7 @@ Status writeNewFile(const std::string& folder, const std::string& stem, const st
 // written to a private new file of the folder (created with its parents when missing), which is then
 // renamed over the old one, so a reader sees the old file or the new one, whole. Not synced: meant for
 // files that can be made again (the digest cache). On failure nothing is left behind and the old file stays.
-Status replaceFile(const std::string& folder, const std::string& name, std::initializer_list<std::string_view> parts);
+Status replaceFile(const std::string& folder, const std::string& name, const std::vector<std::string_view>& parts);
 // Creates the folder when missing and proves that it takes new files: a probe file is created with
 // O_EXCL, written, synced and removed.
 Status proveFolderWritable(const std::string& folder);

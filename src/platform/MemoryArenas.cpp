@@ -3,5 +3,8 @@
 #include <malloc.h>
 
 namespace memory_arenas {
-void limit() { (void)mallopt(M_ARENA_MAX, 2); }
+void limit() {
+    (void)mallopt(M_ARENA_MAX, 2);
+    (void)mallopt(M_MMAP_THRESHOLD, kOwnPagesFrom);
+}
 }  // namespace memory_arenas

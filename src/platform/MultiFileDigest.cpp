@@ -3,17 +3,21 @@
 #include <algorithm>
 #include <cstring>
 #include <limits>
+#include <mutex>
 
 #include "platform/Dispatch.h"
 
 namespace {
-// The lane buffers of the last digest object of this thread, kept for the next one: a pass of whole-file
-// digests may hold a few files only, and its buffers would otherwise be made and faulted in every time.
+// The lane buffers of digest objects that ended, kept for the next ones until releaseSpareBuffers(): a
+// pass of whole-file digests may hold a few files only, and its buffers would otherwise be made and
+// faulted in every time. One set per thread that digests at once is enough.
 struct SpareBuffers {
     std::unique_ptr<unsigned char[]> bytes;
     std::size_t size = 0;
 };
-thread_local SpareBuffers t_spare;
+constexpr std::size_t kMostSpareBuffers = 4;
+std::mutex g_spareMutex;
+std::vector<SpareBuffers> g_spare;
 
 std::string hexOf(const unsigned char digest[16]) {
     static constexpr char kDigits[] = "0123456789abcdef";
@@ -47,7 +51,16 @@ MultiFileDigest::MultiFileDigest(Done done, Md5Lanes::Engine engine, std::size_t
       m_arrLanes(static_cast<std::size_t>(m_nLanes)) {}
 
 MultiFileDigest::~MultiFileDigest() {
-    if (m_pBuffers) t_spare = SpareBuffers{std::move(m_pBuffers), m_nBufferSize * static_cast<std::size_t>(m_nLanes)};
+    if (!m_pBuffers) return;
+    std::lock_guard lock(g_spareMutex);
+    if (g_spare.size() < kMostSpareBuffers)
+        g_spare.push_back({std::move(m_pBuffers), m_nBufferSize * static_cast<std::size_t>(m_nLanes)});
+}
+
+void MultiFileDigest::releaseSpareBuffers() {
+    std::vector<SpareBuffers> released;
+    std::lock_guard lock(g_spareMutex);
+    released.swap(g_spare);
 }
 
 void MultiFileDigest::setStopCheck(std::function<bool()> shouldStop) { m_shouldStop = std::move(shouldStop); }
@@ -56,9 +69,15 @@ void MultiFileDigest::add(std::uint64_t tag, std::unique_ptr<FileReader> file, c
     while (m_nActive == m_nLanes) step();
     if (!m_pBuffers) {
         const std::size_t size = m_nBufferSize * static_cast<std::size_t>(m_nLanes);
-        if (t_spare.size == size) m_pBuffers = std::move(t_spare.bytes);
-        else m_pBuffers = std::make_unique_for_overwrite<unsigned char[]>(size);
-        t_spare = {};
+        {
+            std::lock_guard lock(g_spareMutex);
+            const auto spare = std::find_if(g_spare.begin(), g_spare.end(), [&](const SpareBuffers& b) { return b.size == size; });
+            if (spare != g_spare.end()) {
+                m_pBuffers = std::move(spare->bytes);
+                g_spare.erase(spare);
+            }
+        }
+        if (!m_pBuffers) m_pBuffers = std::make_unique_for_overwrite<unsigned char[]>(size);
     }
     for (int i = 0; i < m_nLanes; ++i) {
         Lane& lane = m_arrLanes[static_cast<std::size_t>(i)];

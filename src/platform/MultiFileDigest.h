@@ -1,7 +1,8 @@
 // MD5 digests of many open files at once, of the whole file or of the regions FileDigest samples: up to
 // laneCount() files are read in turns, piece by piece, and their blocks compressed side by side in the
 // lanes of Md5Lanes; a file that ends frees its lane for the next. The digests equal FileDigest's.
-// One object belongs to one thread, which hears of each file as it ends.
+// One object belongs to one thread, which hears of each file as it ends; releaseSpareBuffers() may be
+// called from any thread.
 #pragma once
 
 #include <cstddef>
@@ -43,6 +44,9 @@ public:
     void finish();
 
     int laneCount() const { return m_nLanes; }
+    // Lets go of the buffers that ended objects left for the next ones (about 1 MiB each): called when
+    // a comparison is over. Any thread.
+    static void releaseSpareBuffers();
 
 private:
     struct Lane {

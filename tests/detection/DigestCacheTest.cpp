@@ -200,6 +200,35 @@ TEST_F(DigestCacheFileTest, TheBoundDropsTheLeastRecentlyUsedFirst) {
     EXPECT_EQ(kept, (std::set<std::uint64_t>{0, 1, 2, 10, 11, 12, 13, 14, 8, 9}));
 }
 
+TEST_F(DigestCacheFileTest, TheBoundCutsThroughAManyThousandEntryDayAndTheFileReadsBackWhole) {
+    // Enough entries for several of the store's chunks, and a cut in the middle of one.
+    const std::uint64_t bound = 32 + 5000 * 72;
+    DigestCache cache(path, bound);
+    cache.load();
+    DigestCache::setTodayForTesting(100);
+    std::vector<DigestCache::Entry> older, newer;
+    for (std::uint64_t n = 0; n < 10'000; ++n) older.push_back(entryNumber(n));
+    cache.update(older, {});
+    DigestCache::setTodayForTesting(101);
+    for (std::uint64_t n = 10'000; n < 13'000; ++n) newer.push_back(entryNumber(n));
+    cache.update(newer, {});
+    ASSERT_TRUE(cache.save());
+    EXPECT_EQ(fileSize(path), bound);
+    DigestCache reread(path, bound);
+    reread.load();
+    EXPECT_FALSE(reread.takeWarning());
+    EXPECT_EQ(reread.size(), 5000u);
+    std::vector<std::uint64_t> kept;
+    for (std::uint64_t n = 0; n < 13'000; ++n)
+        if (const auto found = reread.find(keyNumber(n))) {
+            kept.push_back(n);
+            EXPECT_EQ(found->digest, entryNumber(n).digest) << n;
+        }
+    ASSERT_EQ(kept.size(), 5000u);
+    EXPECT_EQ(kept.front(), 8000u);  // the day's last stored 2000, then the whole later day
+    EXPECT_EQ(kept.back(), 12'999u);
+}
+
 TEST_F(DigestCacheFileTest, EntriesUnusedForMonthsAreForgotten) {
     DigestCache cache(path);
     cache.load();
