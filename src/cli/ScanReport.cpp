@@ -63,6 +63,7 @@ void ScanReport::addResults(const DuplicatesContainer& container, bool readFileF
         Category out;
         out.kind = k.kind;
         out.title = k.title;
+        out.groups.reserve(category->getGroups().size());
         for (const auto& group : category->getGroups()) {
             auto items = group->getItems();
             if (items.size() < 2 || group->getFilesCount() < 2) continue;
@@ -76,6 +77,7 @@ void ScanReport::addResults(const DuplicatesContainer& container, bool readFileF
             g.reclaimableContentSize = group->getContentSizeThatCanBeRemoved();
             g.totalSize = group->getTotalSize();
             g.totalContentSize = group->getTotalContentSize();
+            g.members.reserve(items.size());
             for (const auto& item : items) {
                 Member m;
                 m.path = item->getFileItemPath();
@@ -100,6 +102,7 @@ void ScanReport::addResults(const DuplicatesContainer& container, bool readFileF
             out.groups.push_back(std::move(g));
         }
         if (out.groups.empty()) continue;
+        out.groups.shrink_to_fit();
         // Group IDs follow the order in which digests came back; the first path does not.
         std::sort(out.groups.begin(), out.groups.end(), [](const Group& a, const Group& b) {
             if (a.reclaimableSize != b.reclaimableSize) return a.reclaimableSize > b.reclaimableSize;

@@ -3,13 +3,17 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cerrno>
 #include <cstring>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <string_view>
+#include <unordered_map>
 
 #include "detection/FileSeparator.h"
 #include "platform/FileContents.h"
+#include "platform/ScratchFile.h"
 #include "platform/UserPaths.h"
 
 namespace {
@@ -66,6 +70,11 @@ std::uint64_t checksumOf(const std::vector<std::string_view>& pieces) {
 }
 
 std::atomic<std::int64_t> g_todayForTesting{-1};
+
+std::string folderOf(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? "." : path.substr(0, std::max<std::size_t>(slash, 1));
+}
 }  // namespace
 
 std::shared_ptr<DigestCache> DigestCache::forUser() {
@@ -190,6 +199,10 @@ void DigestCache::loadLocked() {
 
 // The index.
 
+std::uint64_t DigestCache::fileAndKindOf(const Record& r) {
+    return mix(r.device * 0x9E3779B97F4A7C15ull ^ mix(r.inode) ^ (r.kind << 1));
+}
+
 std::uint32_t DigestCache::slotOf(const Key& key) const {
     const std::size_t mask = m_arrIndex.size() - 1;
     std::size_t slot = mix(key.device * 0x9E3779B97F4A7C15ull ^ mix(key.inode) ^ (key.kind << 1)) & mask;
@@ -223,7 +236,7 @@ std::optional<DigestCache::Entry> DigestCache::find(const Key& key) const {
     if (entry == 0) return std::nullopt;
     const Record& r = m_arrRecords[entry - 1];
     if (r.size != key.size || r.modificationNs != key.modificationNs || r.changeNs != key.changeNs) return std::nullopt;
-    return Entry{key, r.digest, r.flags, r.lastUsedDay == today()};
+    return Entry{key, r.digest, r.flags & kKnownFlags, r.lastUsedDay == today()};
 }
 
 void DigestCache::update(const std::vector<Entry>& fresh, const std::vector<Key>& used) {
@@ -231,19 +244,16 @@ void DigestCache::update(const std::vector<Entry>& fresh, const std::vector<Key>
     const std::uint32_t day = today();
     std::unique_lock lock(m_mutex);
     if (m_bUnloaded) reloadLocked();
+    std::string spilled;
+    spilled.reserve(fresh.size() * sizeof(Record));
     for (const Entry& e : fresh) {
-        if (2 * (m_arrRecords.size() + 1) + 2 > m_arrIndex.size()) rebuildIndex(2 * m_arrRecords.size() + 1);
         const Record record{e.key.device, e.key.inode, e.key.size, e.key.modificationNs, e.key.changeNs,
                             e.key.kind, e.digest, day, e.flags};
-        const std::uint32_t slot = slotOf(e.key);
-        if (m_arrIndex[slot] == 0) {
-            m_arrRecords.push_back(record);
-            m_arrIndex[slot] = static_cast<std::uint32_t>(m_arrRecords.size());
-        } else {
-            m_arrRecords[m_arrIndex[slot] - 1] = record;  // the file changed since: its old digest goes
-        }
-        m_bChanged = true;
+        spilled.append(reinterpret_cast<const char*>(&record), sizeof record);
+        // The file changed since: its old digest goes when the file is written.
+        if (const std::uint32_t entry = m_arrIndex[slotOf(e.key)]; entry != 0) m_arrRecords[entry - 1].flags |= kSuperseded;
     }
+    if (!spilled.empty()) spillLocked(spilled);
     for (const Key& key : used) {
         const std::uint32_t entry = m_arrIndex[slotOf(key)];
         if (entry == 0) continue;
@@ -253,6 +263,45 @@ void DigestCache::update(const std::vector<Entry>& fresh, const std::vector<Key>
         r.lastUsedDay = day;
         m_bChanged = true;
     }
+}
+
+void DigestCache::spillLocked(std::string_view records) {
+    if (m_bSpillFailed) return;
+    Status status = Status::ok();
+    if (!m_pSpill) {
+        const std::string folder = folderOf(m_path);
+        status = file_contents::createFolders(folder);
+        if (status) status = ScratchFile::create(folder, m_pSpill);
+    }
+    if (status) status = m_pSpill->append(records);
+    if (status) {
+        m_nSpilled += records.size() / sizeof(Record);
+        m_bChanged = true;
+        return;
+    }
+    // A part of the records may have been written: nothing more goes after them.
+    m_bSpillFailed = true;
+    m_warning = "the digest cache " + m_path + " could not be written (" + status.message() +
+                "): the next scan reads these files again";
+}
+
+Status DigestCache::forEachSpilledLocked(const std::function<void(const Record&)>& visit) const {
+    constexpr std::size_t kPiece = 910 * sizeof(Record);  // about 64 KiB
+    std::string piece(kPiece, '\0');
+    const std::uint64_t total = m_nSpilled * sizeof(Record);
+    for (std::uint64_t offset = 0; offset < total;) {
+        const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(kPiece, total - offset));
+        std::size_t got = 0;
+        if (const Status status = m_pSpill->read(offset, piece.data(), want, got); !status) return status;
+        if (got != want) return Status::fromErrno(EIO, m_path);  // the scratch file lost bytes
+        for (std::size_t at = 0; at < got; at += sizeof(Record)) {
+            Record record;
+            std::memcpy(&record, piece.data() + at, sizeof record);
+            visit(record);
+        }
+        offset += got;
+    }
+    return Status::ok();
 }
 
 std::optional<std::uint64_t> DigestCache::hintFor(const Key& key) const {
@@ -272,69 +321,148 @@ std::optional<DigestCache::Entry> DigestCache::entryForHint(std::uint64_t hint, 
     if ((hint >> 32) != m_nGeneration || record >= m_arrRecords.size()) return std::nullopt;
     const Record& r = m_arrRecords[record];
     if (r.size != size || r.kind != kind) return std::nullopt;
-    return Entry{{r.device, r.inode, r.size, r.modificationNs, r.changeNs, r.kind}, r.digest, r.flags,
+    return Entry{{r.device, r.inode, r.size, r.modificationNs, r.changeNs, r.kind}, r.digest, r.flags & kKnownFlags,
                  r.lastUsedDay == today()};
 }
 
 Status DigestCache::save() {
-    // The records are written straight from memory, under the exclusive lock: no copy of them is made
-    // (a scan's peak memory would hold them twice), and look-ups wait for the write.
+    // The records are written from memory and from the scratch file, under the exclusive lock; they are
+    // never all in memory at once (a scan's peak would hold them).
     std::unique_lock lock(m_mutex);
-    if (!m_bChanged) return Status::ok();
+    if (!m_bChanged) {
+        unloadLocked();
+        return Status::ok();
+    }
     const std::uint32_t day = today();
-    m_arrRecords.keepIf([&](const Record& r) { return day <= r.lastUsedDay || day - r.lastUsedDay <= kForgetAfterDays; });
-    const std::size_t room = m_nMaxBytes > sizeof(Header) ? (m_nMaxBytes - sizeof(Header)) / sizeof(Record) : 0;
-    if (m_arrRecords.size() > room) {
-        // Least recently used out; among entries of one day, the ones stored earlier. The last day kept
-        // is the newest whose entries and those of later days no longer fit: of its own, the ones
-        // stored last keep what room is left.
-        std::map<std::uint32_t, std::size_t, std::greater<>> perDay;
-        for (std::size_t i = 0; i < m_arrRecords.size(); ++i) ++perDay[m_arrRecords[i].lastUsedDay];
+    const auto fresh = [&](const Record& r) { return day <= r.lastUsedDay || day - r.lastUsedDay <= kForgetAfterDays; };
+    m_arrRecords.keepIf([&](const Record& r) { return !(r.flags & kSuperseded) && fresh(r); });
+
+    // A file digested twice since the last write (by two scans in a row, neither of them written) keeps
+    // its later digest: keys seen more than once are counted, and only the last of them is kept.
+    std::unordered_map<std::uint64_t, std::size_t> repeated;
+    if (m_nSpilled > 0) {
+        std::vector<std::uint64_t> keys;
+        keys.reserve(m_nSpilled);
+        Status status = forEachSpilledLocked([&](const Record& r) { keys.push_back(fileAndKindOf(r)); });
+        if (!status) return failedSave(status);
+        std::sort(keys.begin(), keys.end());
+        for (std::size_t i = 1; i < keys.size(); ++i)
+            if (keys[i] == keys[i - 1]) {
+                std::size_t& count = repeated[keys[i]];
+                count = count == 0 ? 2 : count + 1;
+            }
+    }
+    // Which spilled records go into the file; the same answers in each pass over them.
+    struct SpillFilter {
+        std::unordered_map<std::uint64_t, std::size_t> repeated;
         std::uint32_t lastDay = 0;
         std::size_t lastDayDropped = 0;
+    };
+    SpillFilter start{std::move(repeated)};
+    const auto keepSpilled = [&](SpillFilter& filter, const Record& r, bool bounded) {
+        if (!fresh(r)) return false;
+        if (auto it = filter.repeated.find(fileAndKindOf(r)); it != filter.repeated.end() && --it->second > 0) return false;
+        if (!bounded || r.lastUsedDay != filter.lastDay) return !bounded || r.lastUsedDay > filter.lastDay;
+        if (filter.lastDayDropped == 0) return true;
+        --filter.lastDayDropped;
+        return false;
+    };
+
+    // Least recently used out; among entries of one day, the ones stored earlier (those in memory before
+    // the spilled ones). The last day kept is the newest whose entries and those of later days no longer
+    // fit: of its own, the ones stored last keep what room is left.
+    std::map<std::uint32_t, std::size_t, std::greater<>> perDay;
+    for (std::size_t i = 0; i < m_arrRecords.size(); ++i) ++perDay[m_arrRecords[i].lastUsedDay];
+    std::size_t spilledKept = 0;
+    {
+        SpillFilter pass = start;
+        if (const Status status = forEachSpilledLocked([&](const Record& r) {
+                if (keepSpilled(pass, r, false)) ++perDay[r.lastUsedDay], ++spilledKept;
+            }); !status)
+            return failedSave(status);
+    }
+    const std::size_t room = m_nMaxBytes > sizeof(Header) ? (m_nMaxBytes - sizeof(Header)) / sizeof(Record) : 0;
+    const bool bounded = m_arrRecords.size() + spilledKept > room;
+    if (bounded) {
         std::size_t left = room;
         for (const auto& [usedDay, count] : perDay) {
-            lastDay = usedDay;
-            lastDayDropped = count - std::min(count, left);
+            start.lastDay = usedDay;
+            start.lastDayDropped = count - std::min(count, left);
             if (count >= left) break;
             left -= count;
         }
         m_arrRecords.keepIf([&](const Record& r) {
-            if (r.lastUsedDay != lastDay) return r.lastUsedDay > lastDay;
-            if (lastDayDropped == 0) return true;
-            --lastDayDropped;
+            if (r.lastUsedDay != start.lastDay) return r.lastUsedDay > start.lastDay;
+            if (start.lastDayDropped == 0) return true;
+            --start.lastDayDropped;
             return false;
         });
     }
-    rebuildIndex();
-    const std::vector<std::string_view> records = m_arrRecords.bytes();
+
     Header header{};
     std::memcpy(header.magic, kMagic, sizeof kMagic);
     header.version = kVersion;
     header.recordSize = sizeof(Record);
     header.count = m_arrRecords.size();
-    header.checksum = checksumOf(records);
-    const std::size_t slash = m_path.rfind('/');
-    const std::string folder = slash == std::string::npos ? "." : m_path.substr(0, std::max<std::size_t>(slash, 1));
-    const std::string name = slash == std::string::npos ? m_path : m_path.substr(slash + 1);
-    const Status status = file_contents::replaceFile(
-        folder, name, [&] {
-            std::vector<std::string_view> parts{std::string_view(reinterpret_cast<const char*>(&header), sizeof header)};
-            parts.insert(parts.end(), records.begin(), records.end());
-            return parts;
-        }());
-    if (status) {
-        m_bChanged = false;
-        m_bHasEarlierEntries.store(!m_arrRecords.empty(), std::memory_order_relaxed);
-    } else {
-        m_warning = "the digest cache " + m_path + " could not be written (" + status.message() +
-                    "): the next scan reads these files again";
-    }
+    const std::vector<std::string_view> inMemory = m_arrRecords.bytes();
+    // The spilled records kept, a piece at a time: counted and summed first, then written.
+    const auto eachSpilledPiece = [&](const std::function<Status(std::string_view)>& take) {
+        SpillFilter pass = start;
+        std::string piece;
+        Status status = Status::ok();
+        Status read = forEachSpilledLocked([&](const Record& r) {
+            if (!status || !keepSpilled(pass, r, bounded)) return;
+            piece.append(reinterpret_cast<const char*>(&r), sizeof r);
+            if (piece.size() >= 64 * 1024) status = take(piece), piece.clear();
+        });
+        if (read && status && !piece.empty()) status = take(piece);
+        return read ? status : read;
+    };
+    std::uint64_t spilledBytes = 0;
+    if (const Status status = eachSpilledPiece([&](std::string_view piece) {
+            spilledBytes += piece.size();
+            return Status::ok();
+        }); !status)
+        return failedSave(status);
+    header.count += spilledBytes / sizeof(Record);
+    Checksum sum(header.count * sizeof(Record));
+    for (std::string_view piece : inMemory) sum.add(piece);
+    if (const Status status = eachSpilledPiece([&](std::string_view piece) {
+            sum.add(piece);
+            return Status::ok();
+        }); !status)
+        return failedSave(status);
+    header.checksum = sum.value();
+
+    const std::string folder = folderOf(m_path);
+    const std::string name = m_path.substr(m_path.rfind('/') == std::string::npos ? 0 : m_path.rfind('/') + 1);
+    const Status status = file_contents::replaceFileWith(folder, name, [&](const file_contents::PieceWriter& write) {
+        Status written = write(std::string_view(reinterpret_cast<const char*>(&header), sizeof header));
+        for (std::string_view piece : inMemory)
+            if (written) written = write(piece);
+        return written ? eachSpilledPiece(write) : written;
+    });
+    if (!status) return failedSave(status);
+    m_bChanged = false;
+    m_pSpill.reset();
+    m_nSpilled = 0;
+    m_bSpillFailed = false;
+    unloadLocked();
+    return status;
+}
+
+Status DigestCache::failedSave(const Status& status) {
+    m_warning = "the digest cache " + m_path + " could not be written (" + status.message() +
+                "): the next scan reads these files again";
     return status;
 }
 
 void DigestCache::unload() {
     std::unique_lock lock(m_mutex);
+    unloadLocked();
+}
+
+void DigestCache::unloadLocked() {
     if (!m_bLoaded || m_bUnloaded || m_bChanged) return;
     // The index is swapped with an empty one: clear() would keep its room.
     m_arrRecords.clear();
@@ -353,5 +481,5 @@ std::optional<std::string> DigestCache::takeWarning() {
 
 std::size_t DigestCache::size() const {
     std::shared_lock lock(m_mutex);
-    return m_arrRecords.size();
+    return m_arrRecords.size() + m_nSpilled;
 }

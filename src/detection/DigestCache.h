@@ -8,14 +8,17 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <shared_mutex>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "detection/ChunkedRecords.h"
 #include "platform/FileReader.h"
+#include "platform/ScratchFile.h"
 #include "platform/Status.h"
 
 class DigestCache {
@@ -77,13 +80,16 @@ public:
     // The entry a hint names, when it still names one of this size and kind.
     std::optional<Entry> entryForHint(std::uint64_t hint, std::uint64_t size, std::uint64_t kind) const;
     // Stores new digests (an entry for the same file and kind with another stamp is replaced: the file
-    // changed) and marks the entries found for them as used today.
+    // changed) and marks the entries found for them as used today. New digests wait in a scratch file
+    // beside the cache's file, not in memory, and are found only once the file is written and read
+    // again (within one scan no file is digested twice). When no scratch file can be made there, they
+    // are dropped with one warning: the file could not be written either.
     void update(const std::vector<Entry>& fresh, const std::vector<Key>& used);
     // Writes the file when anything changed since it was read: unused entries are forgotten, and while
     // the file would exceed the bound the least recently used go first. The bytes go to a new file that
     // then replaces the old one in one step, so a scan running at the same time in another process reads
-    // either file whole; when two write, the last one's entries stay. A failure says so through
-    // takeWarning() too.
+    // either file whole; when two write, the last one's entries stay. Then lets the entries go, as
+    // unload() does. A failure says so through takeWarning() too, and keeps every entry for the next try.
     Status save();
     // Lets the entries go when the file holds them all (nothing changed since it was read or written), so
     // that they take no memory between scans. Until loadForScan() reads the file again, find() answers
@@ -93,6 +99,7 @@ public:
 
     // The warning not yet shown, if any (each one is given once).
     std::optional<std::string> takeWarning();
+    // The entries held: those read from the file, and those stored since and not yet written.
     std::size_t size() const;
     // Whether the cache held entries when it was read or last written: only then can a look-up find
     // anything (within one scan, no file is digested twice), so a first scan does not look at all.
@@ -120,9 +127,19 @@ private:
     };
     static_assert(sizeof(Record) == 72);
 
+    // Kept in memory only, on an entry read from the file whose file has been digested again since.
+    static constexpr std::uint32_t kSuperseded = 1u << 31;
+
     void loadLocked();
     void reloadLocked();
     void discard(const std::string& why);
+    void unloadLocked();
+    // New records go to the scratch file until the file is written; a failure drops them, and the
+    // records that come after them, with one warning.
+    void spillLocked(std::string_view records);
+    Status forEachSpilledLocked(const std::function<void(const Record&)>& visit) const;
+    Status failedSave(const Status& status);
+    static std::uint64_t fileAndKindOf(const Record& r);
     std::uint32_t slotOf(const Key& key) const;  // the index slot of the key's file and kind (maybe empty)
     // Index room for `capacity` records at least (at most half of the slots taken).
     void rebuildIndex(std::size_t capacity = 0);
@@ -139,6 +156,9 @@ private:
     bool m_bChanged = false;
     ChunkedRecords<Record> m_arrRecords;
     std::vector<std::uint32_t> m_arrIndex;  // open addressing by device, inode and kind: record + 1, 0 empty
+    std::unique_ptr<ScratchFile> m_pSpill;  // the records stored since the file was read or written
+    std::uint64_t m_nSpilled = 0;
+    bool m_bSpillFailed = false;
     std::uint32_t m_nGeneration = 0;  // counts the index rebuilds: records may have moved (see hintFor)
     std::optional<std::string> m_warning;
 };

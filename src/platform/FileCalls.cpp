@@ -62,6 +62,16 @@ Status LinuxFileCalls::read(int fd, const std::string& path, char* data, std::si
     return Status::ok();
 }
 
+Status LinuxFileCalls::readAt(int fd, const std::string& path, std::uint64_t offset, char* data, std::size_t size,
+                              std::size_t& got) {
+    ssize_t n;
+    do n = ::pread(fd, data, size, static_cast<off_t>(offset));
+    while (n < 0 && errno == EINTR);
+    if (n < 0) return Status::fromErrno(errno, path);
+    got = static_cast<std::size_t>(n);
+    return Status::ok();
+}
+
 Status LinuxFileCalls::sync(int fd, const std::string& path) {
     return ::fsync(fd) == 0 ? Status::ok() : Status::fromErrno(errno, path);
 }

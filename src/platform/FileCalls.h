@@ -26,6 +26,9 @@ public:
                          std::size_t& written) = 0;
     // `got` 0 is the end of the file.
     virtual Status read(int fd, const std::string& path, char* data, std::size_t size, std::size_t& got) = 0;
+    // As read, at `offset` (the descriptor's own position stays).
+    virtual Status readAt(int fd, const std::string& path, std::uint64_t offset, char* data, std::size_t size,
+                          std::size_t& got) = 0;
     virtual Status sync(int fd, const std::string& path) = 0;
     virtual Status close(int fd, const std::string& path) = 0;
     // The kind and size of the entry itself (a link is not followed), and of an open file.
@@ -45,6 +48,8 @@ public:
     Status open(const std::string& path, int flags, unsigned mode, int& fd) override;
     Status write(int fd, const std::string& path, const char* data, std::size_t size, std::size_t& written) override;
     Status read(int fd, const std::string& path, char* data, std::size_t size, std::size_t& got) override;
+    Status readAt(int fd, const std::string& path, std::uint64_t offset, char* data, std::size_t size,
+                  std::size_t& got) override;
     Status sync(int fd, const std::string& path) override;
     Status close(int fd, const std::string& path) override;
     Status entryKind(const std::string& path, FileKind& kind, std::uint64_t& size) override;

@@ -89,6 +89,15 @@ Status writeNewFile(const std::string& folder, const std::string& stem, const st
 }
 
 Status replaceFile(const std::string& folder, const std::string& name, const std::vector<std::string_view>& parts) {
+    return replaceFileWith(folder, name, [&](const PieceWriter& write) {
+        for (std::string_view part : parts)
+            if (const Status status = write(part); !status) return status;
+        return Status::ok();
+    });
+}
+
+Status replaceFileWith(const std::string& folder, const std::string& name,
+                       const std::function<Status(const PieceWriter& write)>& produce) {
     Status status = createFolders(folder);
     if (!status) return status;
     FileCalls& calls = FileCalls::standard();
@@ -96,8 +105,7 @@ Status replaceFile(const std::string& folder, const std::string& name, const std
     int fd = -1;
     status = createPrivateFile(calls, folder, "replacing", temporary, fd);
     if (!status) return status;
-    for (std::string_view part : parts)
-        if (status) status = writeAll(calls, fd, temporary, part);
+    status = produce([&](std::string_view piece) { return writeAll(calls, fd, temporary, piece); });
     const Status closed = calls.close(fd, temporary);
     if (status) status = closed;
     if (status) status = calls.renameReplacing(temporary, folder + "/" + name);

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -24,6 +25,11 @@ Status writeNewFile(const std::string& folder, const std::string& stem, const st
 // renamed over the old one, so a reader sees the old file or the new one, whole. Not synced: meant for
 // files that can be made again (the digest cache). On failure nothing is left behind and the old file stays.
 Status replaceFile(const std::string& folder, const std::string& name, const std::vector<std::string_view>& parts);
+// As replaceFile, with the bytes handed, piece by piece, to `write` by `produce`; the first failure,
+// produce's own or a write's, ends it.
+using PieceWriter = std::function<Status(std::string_view piece)>;
+Status replaceFileWith(const std::string& folder, const std::string& name,
+                       const std::function<Status(const PieceWriter& write)>& produce);
 // Creates the folder when missing and proves that it takes new files: a probe file is created with
 // O_EXCL, written, synced and removed.
 Status proveFolderWritable(const std::string& folder);

@@ -12,6 +12,7 @@
 #include "detection/WalkDigestHints.h"
 #include "platform/Dispatch.h"
 #include "platform/FileSystem.h"
+#include "platform/MultiFileDigest.h"
 #include "platform/Volumes.h"
 #include "results/DuplicatesCategory.h"
 #include "results/DuplicatesContainer.h"
@@ -363,6 +364,7 @@ void FoldersScanner::onHeapsSizeChanged(std::uint64_t size, float progress) {
 }
 
 void FoldersScanner::finishWithContainer(std::shared_ptr<DuplicatesContainer> container) {
+    MultiFileDigest::releaseSpareBuffers();  // the duplicate folders' comparison may have left some
     m_nDuplicatesFolderFilterProgress.store(1.0f, std::memory_order_relaxed);
     m_nHeapsFilterProgress.store(1.0f, std::memory_order_relaxed);
     m_eCurrentState = FoldersScannerStateCompleted;

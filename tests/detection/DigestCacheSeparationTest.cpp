@@ -88,9 +88,12 @@ protected:
 
     // A separation of the large files and one of the small ones, over a freshly built tree (as a new
     // scan would have); answers the sets as names, and how many files were opened meanwhile. The cache
-    // is written afterwards, as at the end of a scan. `hints` gives files the walk's digest hints by name.
+    // is read as a scan begins (unless `asScanBegins` is false: a later phase of a scan) and written
+    // afterwards, as at its end. `hints` gives files the walk's digest hints by name.
     std::set<std::set<std::string>> separate(std::uint64_t& opened,
-                                             const std::map<std::string, std::uint64_t>& hints = {}) {
+                                             const std::map<std::string, std::uint64_t>& hints = {},
+                                             bool asScanBegins = true) {
+        if (m_pCache && asScanBegins) m_pCache->loadForScan();
         auto root = VolumeSystemItem::createRoot(m_dir.path(), 0, 0);
         auto* folder = FolderSystemItem::createFolder("files", root.get(), 0, false, 0, false, 0);
         auto item = [&](const std::string& name, std::int64_t size) {
@@ -116,14 +119,15 @@ protected:
         }
         FileSeparator::workingQueue()->sync([] {});
         opened = FileReader::countOfOpenedFiles() - before;
-        if (m_pCache) {
+        if (m_pCache && asScanBegins) {
             EXPECT_TRUE(m_pCache->save());
         }
         return sets;
     }
 
-    // The hints the walk would give the files as the folder holds them now.
+    // The hints the walk of a new scan would give the files as the folder holds them now.
     std::map<std::string, std::uint64_t> walkHints() {
+        m_pCache->loadForScan();
         const WalkDigestHints hints(m_pCache, Settings::standard().hashBlockSize());
         std::map<std::string, std::uint64_t> found;
         DirectoryReader reader;
@@ -153,6 +157,8 @@ TEST_F(CachedSeparationTest, AKnownFileIsNotOpenedAgainInThisProcessOrTheNext) {
     EXPECT_FALSE(m_pCache->hasEntriesFromEarlierScans());
     EXPECT_EQ(separate(opened), m_expected);
     EXPECT_EQ(opened, 5u);
+    EXPECT_FALSE(m_pCache->hasEntriesFromEarlierScans()) << "written, the entries left memory";
+    m_pCache->loadForScan();
     EXPECT_TRUE(m_pCache->hasEntriesFromEarlierScans());
     EXPECT_EQ(separate(opened), m_expected);
     EXPECT_EQ(opened, 0u);
@@ -168,16 +174,17 @@ TEST_F(CachedSeparationTest, ACacheThatLetItsEntriesGoServesTheNextScanAndLosesN
     std::uint64_t opened = 0;
     EXPECT_EQ(separate(opened), m_expected);
     EXPECT_EQ(opened, 5u);
-    m_pCache->unload();
-    EXPECT_EQ(m_pCache->size(), 0u);
+    EXPECT_EQ(m_pCache->size(), 0u) << "written, the entries left memory";
 
-    // Within the scan that wrote them (its separations' load() does not read the file again): the large
-    // files are read, and the digests they store bring the written entries back first; the separation
-    // after that finds the small ones there.
-    EXPECT_EQ(separate(opened), m_expected);
+    // Later in the scan that wrote them (its separations' load() does not read the file again): the
+    // large files are read, and the digests they store bring the written entries back first; the
+    // separation after that finds the small ones there.
+    EXPECT_EQ(separate(opened, {}, false), m_expected);
     EXPECT_EQ(opened, 3u);
-    EXPECT_EQ(m_pCache->size(), 5u) << "each file once";
-    m_pCache->unload();
+    EXPECT_TRUE(m_pCache->save());
+    DigestCache reread(m_pCache->path());
+    reread.load();
+    EXPECT_EQ(reread.size(), 5u) << "each file once";
 
     // The next scan reads the file as it begins.
     m_pCache->loadForScan();

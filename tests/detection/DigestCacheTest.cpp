@@ -12,6 +12,7 @@
 
 #include "detection/DigestCache.h"
 #include "detection/HashingTestHelpers.h"
+#include "platform/FileCalls.h"
 #include "scan/FileSystemItem.h"
 #include "support/TestSupport.h"
 
@@ -41,8 +42,13 @@ TEST_F(DigestCacheFileTest, AnEntryMatchesOnlyTheSameStampAndKind) {
     DigestCache cache(path);
     cache.load();
     cache.update({entryNumber(1), entryNumber(1, 8192)}, {});
-    // Entries of this scan alone: a separation does not look them up (no file is digested twice).
+    // Entries of this scan alone: a separation does not look them up (no file is digested twice), and
+    // they wait outside memory until the file is written.
     EXPECT_FALSE(cache.hasEntriesFromEarlierScans());
+    EXPECT_FALSE(cache.find(keyNumber(1)));
+    ASSERT_TRUE(cache.save());
+    cache.loadForScan();
+    EXPECT_TRUE(cache.hasEntriesFromEarlierScans());
     ASSERT_TRUE(cache.find(keyNumber(1)));
     EXPECT_EQ(cache.find(keyNumber(1))->digest, entryNumber(1).digest);
     EXPECT_TRUE(cache.find(keyNumber(1, 8192)));
@@ -67,6 +73,8 @@ TEST_F(DigestCacheFileTest, AnEntryMatchesOnlyTheSameStampAndKind) {
     newer.key.changeNs += 5;
     newer.digest.fill(0xEE);
     cache.update({newer}, {});
+    ASSERT_TRUE(cache.save());
+    cache.loadForScan();
     EXPECT_FALSE(cache.find(base));
     ASSERT_TRUE(cache.find(newer.key));
     EXPECT_EQ(cache.find(newer.key)->digest, newer.digest);
@@ -78,6 +86,8 @@ TEST_F(DigestCacheFileTest, AHintNamesTheEntryOfItsExactStampUntilTheEntriesMove
     cache.load();
     cache.update({entryNumber(1), entryNumber(2, 8192)}, {});
     ASSERT_TRUE(cache.save());
+    EXPECT_FALSE(cache.hintFor(keyNumber(2, 8192))) << "written, the entries left memory";
+    cache.loadForScan();
     const std::optional<std::uint64_t> hint = cache.hintFor(keyNumber(2, 8192));
     ASSERT_TRUE(hint);
     EXPECT_LE(*hint, FileSystemItem::kLargestDigestHint);
@@ -91,9 +101,10 @@ TEST_F(DigestCacheFileTest, AHintNamesTheEntryOfItsExactStampUntilTheEntriesMove
     EXPECT_FALSE(cache.hintFor(changed));
     EXPECT_FALSE(cache.hintFor(keyNumber(2, 4096)));
 
-    // Written again, the entries may have moved: the hint names nothing, a new one works.
+    // Written and read again, the entries may have moved: the hint names nothing, a new one works.
     cache.update({entryNumber(3)}, {});
     ASSERT_TRUE(cache.save());
+    cache.loadForScan();
     EXPECT_FALSE(cache.entryForHint(*hint, keyNumber(2).size, 8192));
     ASSERT_TRUE(cache.hintFor(keyNumber(2, 8192)));
     EXPECT_TRUE(cache.entryForHint(*cache.hintFor(keyNumber(2, 8192)), keyNumber(2).size, 8192));
@@ -176,24 +187,29 @@ TEST_F(DigestCacheFileTest, ADamagedFileIsNeverTrustedAndSaysSoOnce) {
 }
 
 TEST_F(DigestCacheFileTest, TheBoundDropsTheLeastRecentlyUsedFirst) {
+    // Entries 0-9 stored on day 100, 10-14 on day 101; on day 102 entries 0-2 are used again.
+    {
+        DigestCache cache(path);
+        cache.load();
+        DigestCache::setTodayForTesting(100);
+        std::vector<DigestCache::Entry> first, second;
+        for (std::uint64_t n = 0; n < 10; ++n) first.push_back(entryNumber(n));
+        cache.update(first, {});
+        DigestCache::setTodayForTesting(101);
+        for (std::uint64_t n = 10; n < 15; ++n) second.push_back(entryNumber(n));
+        cache.update(second, {});
+        ASSERT_TRUE(cache.save());
+    }
     const std::uint64_t bound = 32 + 10 * 72;
     DigestCache cache(path, bound);
-    cache.load();
-    // Entries 0-9 stored on day 100, 10-14 on day 101; on day 102 entries 0-2 are used again.
-    DigestCache::setTodayForTesting(100);
-    std::vector<DigestCache::Entry> first, second;
-    for (std::uint64_t n = 0; n < 10; ++n) first.push_back(entryNumber(n));
-    cache.update(first, {});
-    DigestCache::setTodayForTesting(101);
-    for (std::uint64_t n = 10; n < 15; ++n) second.push_back(entryNumber(n));
-    cache.update(second, {});
+    cache.loadForScan();
     DigestCache::setTodayForTesting(102);
     cache.update({}, {keyNumber(0), keyNumber(1), keyNumber(2)});
     ASSERT_TRUE(cache.save());
     EXPECT_LE(fileSize(path), bound);
-    EXPECT_EQ(cache.size(), 10u);
     DigestCache reread(path, bound);
     reread.load();
+    EXPECT_EQ(reread.size(), 10u);
     std::set<std::uint64_t> kept;
     for (std::uint64_t n = 0; n < 15; ++n)
         if (reread.find(keyNumber(n))) kept.insert(n);
@@ -234,10 +250,13 @@ TEST_F(DigestCacheFileTest, EntriesUnusedForMonthsAreForgotten) {
     cache.load();
     DigestCache::setTodayForTesting(1000);
     cache.update({entryNumber(1), entryNumber(2)}, {});
+    ASSERT_TRUE(cache.save());
+    cache.loadForScan();
     DigestCache::setTodayForTesting(1000 + DigestCache::kForgetAfterDays);
     cache.update({}, {keyNumber(2)});
     DigestCache::setTodayForTesting(1001 + DigestCache::kForgetAfterDays);
     ASSERT_TRUE(cache.save());
+    cache.loadForScan();
     EXPECT_FALSE(cache.find(keyNumber(1)));
     EXPECT_TRUE(cache.find(keyNumber(2)));
 }
@@ -289,13 +308,56 @@ TEST_F(DigestCacheFileTest, AFolderThatCannotHoldTheCacheIsAWarningNotAFailureOf
     cache.load();
     EXPECT_TRUE(cache.takeWarning()) << "the cache cannot be read there";
     cache.update({entryNumber(1)}, {});
-    EXPECT_FALSE(cache.save());
+    cache.update({entryNumber(2)}, {});
     std::optional<std::string> warning = cache.takeWarning();
     ASSERT_TRUE(warning);
     EXPECT_NE(warning->find("could not be written"), std::string::npos) << *warning;
-    EXPECT_TRUE(cache.find(keyNumber(1))) << "still good for this process";
-    cache.unload();
-    EXPECT_TRUE(cache.find(keyNumber(1))) << "not written: its entries stay";
+    EXPECT_FALSE(cache.takeWarning()) << "said once";
+    EXPECT_EQ(cache.size(), 0u) << "nowhere to keep them";
+    EXPECT_FALSE(cache.save());
+    EXPECT_TRUE(cache.takeWarning());
+}
+
+// The write fails at its last step, once.
+class FailingRename : public LinuxFileCalls {
+public:
+    Status renameReplacing(const std::string& from, const std::string& to) override {
+        if (m_bFail.exchange(false)) return Status::fromErrno(ENOSPC, to);
+        return LinuxFileCalls::renameReplacing(from, to);
+    }
+    std::atomic<bool> m_bFail{true};
+};
+
+TEST_F(DigestCacheFileTest, AFailedWriteKeepsEveryDigestForTheNextOne) {
+    {
+        DigestCache earlier(path);
+        earlier.load();
+        earlier.update({entryNumber(1)}, {});
+        ASSERT_TRUE(earlier.save());
+    }
+    DigestCache cache(path);
+    cache.loadForScan();
+    DigestCache::Entry changed = entryNumber(1);
+    ++changed.key.changeNs;
+    cache.update({changed, entryNumber(2)}, {});
+    FileCalls::setStandard(std::make_shared<FailingRename>());
+    EXPECT_FALSE(cache.save());
+    FileCalls::setStandard(nullptr);
+    ASSERT_TRUE(cache.takeWarning());
+    EXPECT_EQ(cache.size(), 2u) << "the two stored since; the entry read went, its file changed";
+    // A file digested again before any write keeps its later digest only.
+    DigestCache::Entry again = entryNumber(2);
+    again.digest.fill(0x77);
+    cache.update({again}, {});
+    ASSERT_TRUE(cache.save());
+    DigestCache reread(path);
+    reread.load();
+    EXPECT_FALSE(reread.takeWarning());
+    EXPECT_EQ(reread.size(), 2u);
+    EXPECT_FALSE(reread.find(keyNumber(1))) << "its file changed";
+    ASSERT_TRUE(reread.find(changed.key));
+    ASSERT_TRUE(reread.find(keyNumber(2)));
+    EXPECT_EQ(reread.find(keyNumber(2))->digest, again.digest);
 }
 
 TEST_F(DigestCacheFileTest, WrittenEntriesLeaveMemoryAndComeBackForTheNextScanOrTheNextUpdate) {
@@ -305,7 +367,6 @@ TEST_F(DigestCacheFileTest, WrittenEntriesLeaveMemoryAndComeBackForTheNextScanOr
     cache.unload();
     EXPECT_EQ(cache.size(), 2u) << "not written yet: kept";
     ASSERT_TRUE(cache.save());
-    cache.unload();
     EXPECT_EQ(cache.size(), 0u);
     EXPECT_FALSE(cache.find(keyNumber(1)));
     EXPECT_FALSE(cache.hasEntriesFromEarlierScans()) << "nothing to look up until the next scan reads the file";

@@ -260,6 +260,7 @@ TEST_F(RemovalSafety, TheCheckReadsTheBytesWhateverTheDigestCacheSays) {
     }
     cache->update(entries, {});
     ASSERT_TRUE(cache->save());
+    cache->loadForScan();
     FileSeparator::setDigestCache(cache);
 
     // A scan believes it: the two land in one set without either being opened.
