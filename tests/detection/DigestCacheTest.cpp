@@ -2,6 +2,7 @@
 // age, two writers at once).
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 
 #include <atomic>
@@ -358,6 +359,47 @@ TEST_F(DigestCacheFileTest, AFailedWriteKeepsEveryDigestForTheNextOne) {
     ASSERT_TRUE(reread.find(changed.key));
     ASSERT_TRUE(reread.find(keyNumber(2)));
     EXPECT_EQ(reread.find(keyNumber(2))->digest, again.digest);
+}
+
+// The scratch file of new digests: no unnamed files on this file system, and a write that stops halfway
+// through its second batch for want of room.
+class CrampedScratch : public LinuxFileCalls {
+public:
+    Status open(const std::string& path, int flags, unsigned mode, int& fd) override {
+        if ((flags & O_TMPFILE) == O_TMPFILE) return Status::fromErrno(EOPNOTSUPP, path);
+        return LinuxFileCalls::open(path, flags, mode, fd);
+    }
+    Status write(int fd, const std::string& path, const char* data, std::size_t size, std::size_t& written) override {
+        if (path.find("scratch") != std::string::npos && ++m_nScratchWrites >= 2) {
+            if (m_nScratchWrites > 2) return Status::fromErrno(ENOSPC, path);
+            return LinuxFileCalls::write(fd, path, data, size / 2 + 1, written);
+        }
+        return LinuxFileCalls::write(fd, path, data, size, written);
+    }
+    int m_nScratchWrites = 0;
+};
+
+TEST_F(DigestCacheFileTest, AScratchFileCutShortKeepsTheDigestsWrittenWholeBeforeIt) {
+    auto calls = std::make_shared<CrampedScratch>();
+    FileCalls::setStandard(calls);
+    DigestCache cache(path);
+    cache.load();
+    cache.update({entryNumber(1), entryNumber(2)}, {});
+    cache.update({entryNumber(3), entryNumber(4)}, {});
+    EXPECT_TRUE(cache.takeWarning()) << "the second batch could not be kept";
+    cache.update({entryNumber(5)}, {});
+    EXPECT_EQ(calls->m_nScratchWrites, 3) << "the half write and the failed one, then none";
+    EXPECT_EQ(cache.size(), 2u);
+    ASSERT_TRUE(cache.save());
+    FileCalls::setStandard(nullptr);
+    DigestCache reread(path);
+    reread.load();
+    EXPECT_FALSE(reread.takeWarning());
+    EXPECT_EQ(reread.size(), 2u);
+    EXPECT_TRUE(reread.find(keyNumber(1)));
+    EXPECT_TRUE(reread.find(keyNumber(2)));
+    // The named scratch file was removed as soon as it was opened: the folder holds the cache alone.
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir / "cache/dorvane"), {}), 1);
 }
 
 TEST_F(DigestCacheFileTest, WrittenEntriesLeaveMemoryAndComeBackForTheNextScanOrTheNextUpdate) {
