@@ -336,6 +336,7 @@ Status DigestCache::save() {
     const std::uint32_t day = today();
     const auto fresh = [&](const Record& r) { return day <= r.lastUsedDay || day - r.lastUsedDay <= kForgetAfterDays; };
     m_arrRecords.keepIf([&](const Record& r) { return !(r.flags & kSuperseded) && fresh(r); });
+    rebuildIndex();  // the records moved; a failed write leaves them in use
 
     // A file digested twice since the last write (by two scans in a row, neither of them written) keeps
     // its later digest: keys seen more than once are counted, and only the last of them is kept.
@@ -397,6 +398,7 @@ Status DigestCache::save() {
             --start.lastDayDropped;
             return false;
         });
+        rebuildIndex();
     }
 
     Header header{};
