@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
+#include <functional>
 #include <set>
 
 #include "detection/FileType.h"
@@ -124,17 +125,19 @@ void ScanReport::addResults(const DuplicatesContainer& container, bool readFileF
 void ScanReport::addHeaps(const DuplicatesContainer& container) {
     DuplicatesHeaps* all = container.getHeaps();
     if (!all) return;
-    std::set<std::pair<std::string, std::string>> seen;
+    std::set<std::pair<const FolderSystemItem*, const FolderSystemItem*>> seen;
     for (const auto& heap : all->getAllHeaps()) {
         FolderSystemItem* main = heap->getMainFolderItem();
         FolderSystemItem* second = heap->getSecondFolderItem();
         if (!main || !second) continue;
+        const bool inOrder = std::less<const FolderSystemItem*>()(main, second);
+        if (!seen.emplace(inOrder ? main : second, inOrder ? second : main).second) continue;  // the pair the other way round
         std::string a = main->path();
         std::string b = second->path();
         if (b < a) std::swap(a, b);
-        if (!seen.emplace(a, b).second) continue;  // the same pair the other way round
         Heap h;
-        h.folders = {a, b};
+        h.folders.push_back(std::move(a));
+        h.folders.push_back(std::move(b));
         h.groups = heap->getCountOfGroups();
         h.size = heap->getHeapSize();
         heaps.push_back(std::move(h));
