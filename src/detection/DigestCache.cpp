@@ -464,6 +464,12 @@ void DigestCache::unload() {
     unloadLocked();
 }
 
+void DigestCache::unloadUntilNeeded() {
+    std::unique_lock lock(m_mutex);
+    unloadLocked();
+    if (m_bUnloaded) m_bLoaded = false;
+}
+
 void DigestCache::unloadLocked() {
     if (!m_bLoaded || m_bUnloaded || m_bChanged) return;
     // The index is swapped with an empty one: clear() would keep its room.

@@ -96,6 +96,9 @@ public:
     // nothing, hasEntriesFromEarlierScans() is false, and update() reads the file back before it stores
     // anything, so that no entry is lost. Otherwise does nothing.
     void unload();
+    // As unload(), and the next load() reads the file again, not only the next loadForScan(): for the end
+    // of a rescan's comparison, whose heap search may still look entries up (and seldom does).
+    void unloadUntilNeeded();
 
     // The warning not yet shown, if any (each one is given once).
     std::optional<std::string> takeWarning();

@@ -297,15 +297,15 @@ void FoldersScanner::finishFilteringDuplicatesFoldersWithResultContainer(
         startFilterHeapsInContainer(std::move(container));
         return;
     }
-    // A first scan looks nothing up in the cache (no file is digested twice in a scan): its digests are
-    // written before the heap search begins, on the queue that read the cache, and take no memory while
-    // that search runs. A digest it makes reads them back first, and is written at the end.
+    // The cache is written before the heap search begins, on the queue that read it, and its entries take
+    // no memory while that search runs. A first scan looks nothing up (no file is digested twice in a
+    // scan); a rescan's heap search may, and its first separation reads the entries back. A digest that
+    // search makes is written at the end.
     std::weak_ptr<FoldersScanner> weak = weak_from_this();
     FileSeparator::workingQueue()->async([weak, cache = m_pDigestCache, container = std::move(container)]() mutable {
-        if (!cache->hasEntriesFromEarlierScans()) {
-            (void)cache->save();  // a failure is one of the warnings, and the entries stay
-            cache->unload();
-        }
+        const bool rescan = cache->hasEntriesFromEarlierScans();
+        (void)cache->save();  // a failure is one of the warnings, and the entries stay
+        if (rescan) cache->unloadUntilNeeded();
         dispatch::main().async([weak, container = std::move(container)]() mutable {
             if (auto self = weak.lock()) self->startFilterHeapsInContainer(std::move(container));
         });

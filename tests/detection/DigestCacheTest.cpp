@@ -403,6 +403,31 @@ TEST_F(DigestCacheFileTest, AScratchFileCutShortKeepsTheDigestsWrittenWholeBefor
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir / "cache/dorvane"), {}), 1);
 }
 
+TEST_F(DigestCacheFileTest, EntriesLetGoUntilNeededComeBackWithTheNextSeparation) {
+    DigestCache cache(path, DigestCache::kDefaultMaxBytes, 0);
+    cache.load();
+    cache.update({entryNumber(1)}, {});
+    ASSERT_TRUE(cache.save());
+    cache.loadForScan();
+    ASSERT_TRUE(cache.find(keyNumber(1)));
+
+    // The end of a rescan's comparison: gone from memory until a separation of its heap search loads.
+    cache.unloadUntilNeeded();
+    EXPECT_EQ(cache.size(), 0u);
+    EXPECT_FALSE(cache.find(keyNumber(1)));
+    cache.load();
+    EXPECT_TRUE(cache.hasEntriesFromEarlierScans());
+    EXPECT_TRUE(cache.find(keyNumber(1)));
+    cache.load();
+    EXPECT_EQ(cache.size(), 1u) << "read once";
+
+    // Digests not written yet hold the entries in memory.
+    cache.update({entryNumber(2)}, {});
+    cache.unloadUntilNeeded();
+    EXPECT_TRUE(cache.find(keyNumber(1)));
+    EXPECT_EQ(cache.size(), 2u);
+}
+
 TEST_F(DigestCacheFileTest, WrittenEntriesLeaveMemoryAndComeBackForTheNextScanOrTheNextUpdate) {
     DigestCache cache(path, DigestCache::kDefaultMaxBytes, 0);
     cache.load();
