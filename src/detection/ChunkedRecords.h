@@ -21,10 +21,6 @@ public:
     T& operator[](std::size_t i) { return m_arrChunks[i / kChunk][i % kChunk]; }
     const T& operator[](std::size_t i) const { return m_arrChunks[i / kChunk][i % kChunk]; }
 
-    void push_back(const T& record) {
-        if (m_nSize == m_arrChunks.size() * kChunk) m_arrChunks.push_back(std::make_unique_for_overwrite<T[]>(kChunk));
-        (*this)[m_nSize++] = record;
-    }
     // Appends `count` records from their bytes as the file holds them.
     void append(const char* bytes, std::size_t count) {
         for (std::size_t done = 0; done < count;) {
