@@ -199,13 +199,13 @@ void DigestCache::loadLocked() {
 
 // The index.
 
-std::uint64_t DigestCache::fileAndKindOf(const Record& r) {
-    return mix(r.device * 0x9E3779B97F4A7C15ull ^ mix(r.inode) ^ (r.kind << 1));
+std::uint64_t DigestCache::fileAndKindOf(std::uint64_t device, std::uint64_t inode, std::uint64_t kind) {
+    return mix(device * 0x9E3779B97F4A7C15ull ^ mix(inode) ^ (kind << 1));
 }
 
 std::uint32_t DigestCache::slotOf(const Key& key) const {
     const std::size_t mask = m_arrIndex.size() - 1;
-    std::size_t slot = mix(key.device * 0x9E3779B97F4A7C15ull ^ mix(key.inode) ^ (key.kind << 1)) & mask;
+    std::size_t slot = fileAndKindOf(key.device, key.inode, key.kind) & mask;
     for (;;) {
         const std::uint32_t entry = m_arrIndex[slot];
         if (entry == 0) return static_cast<std::uint32_t>(slot);
@@ -281,8 +281,7 @@ void DigestCache::spillLocked(std::string_view records) {
     }
     // A part of the records may have been written: nothing more goes after them.
     m_bSpillFailed = true;
-    m_warning = "the digest cache " + m_path + " could not be written (" + status.message() +
-                "): the next scan reads these files again";
+    (void)failedSave(status);
 }
 
 Status DigestCache::forEachSpilledLocked(const std::function<void(const Record&)>& visit) const {
@@ -344,7 +343,7 @@ Status DigestCache::save() {
     if (m_nSpilled > 0) {
         std::vector<std::uint64_t> keys;
         keys.reserve(m_nSpilled);
-        Status status = forEachSpilledLocked([&](const Record& r) { keys.push_back(fileAndKindOf(r)); });
+        Status status = forEachSpilledLocked([&](const Record& r) { keys.push_back(fileAndKindOf(r.device, r.inode, r.kind)); });
         if (!status) return failedSave(status);
         std::sort(keys.begin(), keys.end());
         for (std::size_t i = 1; i < keys.size(); ++i)
@@ -360,13 +359,17 @@ Status DigestCache::save() {
         std::size_t lastDayDropped = 0;
     };
     SpillFilter start{std::move(repeated)};
-    const auto keepSpilled = [&](SpillFilter& filter, const Record& r, bool bounded) {
-        if (!fresh(r)) return false;
-        if (auto it = filter.repeated.find(fileAndKindOf(r)); it != filter.repeated.end() && --it->second > 0) return false;
-        if (!bounded || r.lastUsedDay != filter.lastDay) return !bounded || r.lastUsedDay > filter.lastDay;
+    // Within the bound: the days after the last day kept, and of that day the entries after those dropped.
+    const auto withinBound = [](SpillFilter& filter, const Record& r) {
+        if (r.lastUsedDay != filter.lastDay) return r.lastUsedDay > filter.lastDay;
         if (filter.lastDayDropped == 0) return true;
         --filter.lastDayDropped;
         return false;
+    };
+    const auto keepSpilled = [&](SpillFilter& filter, const Record& r, bool bounded) {
+        if (!fresh(r)) return false;
+        if (auto it = filter.repeated.find(fileAndKindOf(r.device, r.inode, r.kind)); it != filter.repeated.end() && --it->second > 0) return false;
+        return !bounded || withinBound(filter, r);
     };
 
     // Least recently used out; among entries of one day, the ones stored earlier (those in memory before
@@ -392,12 +395,7 @@ Status DigestCache::save() {
             if (count >= left) break;
             left -= count;
         }
-        m_arrRecords.keepIf([&](const Record& r) {
-            if (r.lastUsedDay != start.lastDay) return r.lastUsedDay > start.lastDay;
-            if (start.lastDayDropped == 0) return true;
-            --start.lastDayDropped;
-            return false;
-        });
+        m_arrRecords.keepIf([&](const Record& r) { return withinBound(start, r); });
         rebuildIndex();
     }
 
@@ -437,7 +435,8 @@ Status DigestCache::save() {
     header.checksum = sum.value();
 
     const std::string folder = folderOf(m_path);
-    const std::string name = m_path.substr(m_path.rfind('/') == std::string::npos ? 0 : m_path.rfind('/') + 1);
+    const std::size_t slash = m_path.rfind('/');
+    const std::string name = slash == std::string::npos ? m_path : m_path.substr(slash + 1);
     const Status status = file_contents::replaceFileWith(folder, name, [&](const file_contents::PieceWriter& write) {
         Status written = write(std::string_view(reinterpret_cast<const char*>(&header), sizeof header));
         for (std::string_view piece : inMemory)

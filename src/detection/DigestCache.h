@@ -142,7 +142,8 @@ private:
     void spillLocked(std::string_view records);
     Status forEachSpilledLocked(const std::function<void(const Record&)>& visit) const;
     Status failedSave(const Status& status);
-    static std::uint64_t fileAndKindOf(const Record& r);
+    // The hash of a file and a kind of digest: the index's slots, and the repeated keys of a write.
+    static std::uint64_t fileAndKindOf(std::uint64_t device, std::uint64_t inode, std::uint64_t kind);
     std::uint32_t slotOf(const Key& key) const;  // the index slot of the key's file and kind (maybe empty)
     // Index room for `capacity` records at least (at most half of the slots taken).
     void rebuildIndex(std::size_t capacity = 0);
