@@ -1,7 +1,7 @@
 // A scanned file: its own name (never its path), weak parent, sizes and flags. Folders and roots
 // derive from it. Items are built by the walk's workers (each folder's children by one worker only)
 // and afterwards used by one queue at a time; the tree has no locks. Items are created with
-// FileSystemItem::create… so that the name lives in the same allocation as the item.
+// FileSystemItem::create… so that the name lives in the same allocation as the item, in the arena.
 #pragma once
 
 #include <cstdint>
@@ -9,6 +9,8 @@
 #include <optional>
 #include <string>
 #include <string_view>
+
+#include "scan/ItemArena.h"
 
 class FolderSystemItem;
 class VolumeSystemItem;
@@ -21,7 +23,7 @@ public:
     virtual ~FileSystemItem() = default;
     FileSystemItem(const FileSystemItem&) = delete;
     FileSystemItem& operator=(const FileSystemItem&) = delete;
-    static void operator delete(void* p) noexcept { ::operator delete(p); }
+    static void operator delete(void* p) noexcept { item_arena::release(p); }
 
     // The file is added to the parent's children unless addToParent is false (the caller adds it).
     static FileSystemItem* createFile(std::string_view name, FolderSystemItem* parent, std::int64_t allocatedSize,
@@ -129,7 +131,7 @@ protected:
 template <class T, class... Args>
 T* FileSystemItem::allocateWithName(std::string_view name, Args&&... args) {
     static_assert(sizeof(T) <= 255, "the name's offset is kept in one byte");
-    void* memory = ::operator new(sizeof(T) + name.size() + 1);
+    void* memory = item_arena::allocate(sizeof(T) + name.size() + 1);
     char* text = static_cast<char*>(memory) + sizeof(T);
     name.copy(text, name.size());
     text[name.size()] = '\0';
