@@ -50,7 +50,7 @@ std::string isoTimeUtc(std::int64_t secondsSinceEpoch) {
 
 namespace {
 // The length of the valid UTF-8 sequence starting at text[i], or 0 when the byte there starts none.
-std::size_t sequenceLength(const std::string& text, std::size_t i) {
+std::size_t sequenceLength(std::string_view text, std::size_t i) {
     const auto* s = reinterpret_cast<const unsigned char*>(text.data());
     const unsigned char c = s[i];
     if (c < 0x80) return 1;
@@ -72,7 +72,7 @@ std::size_t sequenceLength(const std::string& text, std::size_t i) {
 }
 }  // namespace
 
-bool isValidUtf8(const std::string& text) {
+bool isValidUtf8(std::string_view text) {
     for (std::size_t i = 0; i < text.size();) {
         const std::size_t n = sequenceLength(text, i);
         if (n == 0) return false;
@@ -81,7 +81,7 @@ bool isValidUtf8(const std::string& text) {
     return true;
 }
 
-std::string lossyUtf8(const std::string& text) {
+std::string lossyUtf8(std::string_view text) {
     std::string out;
     out.reserve(text.size());
     for (std::size_t i = 0; i < text.size();) {
@@ -97,7 +97,7 @@ std::string lossyUtf8(const std::string& text) {
     return out;
 }
 
-std::string displayPath(const std::string& path) {
+std::string displayPath(std::string_view path) {
     std::string out;
     out.reserve(path.size());
     for (std::size_t i = 0; i < path.size();) {
@@ -116,7 +116,7 @@ std::string displayPath(const std::string& path) {
     return out;
 }
 
-std::string base64(const std::string& bytes) {
+std::string base64(std::string_view bytes) {
     static const char* kAlphabet = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
     std::string out;
     std::size_t i = 0;
@@ -141,9 +141,9 @@ std::string counted(std::uint64_t n, const char* one, const char* many) {
     return count(n) + " " + (n == 1 ? one : many);
 }
 
-std::string jsonString(const std::string& given) {
+std::string jsonString(std::string_view given) {
     std::string lossy;
-    const std::string& text = isValidUtf8(given) ? given : (lossy = lossyUtf8(given));
+    const std::string_view text = isValidUtf8(given) ? given : std::string_view(lossy = lossyUtf8(given));
     std::string out;
     out.reserve(text.size() + 2);
     out.push_back('"');

@@ -4,6 +4,7 @@
 #include <atomic>
 #include <climits>
 #include <cstring>
+#include <deque>
 
 #include "platform/CpuSpreadExecutor.h"
 #include "platform/DirectoryReader.h"
@@ -40,7 +41,9 @@ std::string reasonOfFailedRead(const std::string& path) {
 // folder; the files below folders excluded for this run are only counted.
 struct Folders {
     const std::vector<std::string>& excludedFolders;
-    std::vector<std::pair<const FolderSystemItem*, bool>> list;  // (folder, inside a hidden folder)
+    // (folder, inside a hidden folder); a deque, as a vector doubling over every folder of a large
+    // tree would hold up to twice the room at the scan's highest point of memory
+    std::deque<std::pair<const FolderSystemItem*, bool>> list;
     std::uint64_t filesInExcludedFolders = 0;
 
     static std::uint64_t filesBelow(const FolderSystemItem& f) {

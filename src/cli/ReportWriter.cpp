@@ -35,7 +35,7 @@ private:
 const char* plural(std::uint64_t n, const char* one, const char* many) { return n == 1 ? one : many; }
 
 // A path that is not valid UTF-8 is shown lossily in "path"; its exact bytes follow in base64.
-std::string pathBytes(const std::string& path) {
+std::string pathBytes(std::string_view path) {
     return format::isValidUtf8(path) ? std::string() : ", \"path_bytes\": \"" + format::base64(path) + "\"";
 }
 

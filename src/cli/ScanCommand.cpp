@@ -248,6 +248,7 @@ int runScanCommand(const std::vector<std::string>& arguments) {
         // With -o, standard output is free for the summary people read.
         remove.textSummary = !removalInReport || options.outputFile.has_value();
         remove.outcome = &outcome;
+        if (removalInReport) report.keepOwnPaths();  // the removal lets the items of removed copies go
         int removeStatus = runRemoval(result, remove);
         if (removeStatus != 0) status = removeStatus;
         const std::string removal = removalInReport ? report_writer::removalJson(outcome) : std::string();

@@ -39,12 +39,14 @@ void readFileFacts(std::vector<ScanReport::Member*>& members) {
     const std::size_t slices = (members.size() + kSlice - 1) / kSlice;
     std::atomic<std::size_t> next{0};
     const auto work = [&] {
+        std::string path;
         for (std::size_t slice; (slice = next.fetch_add(1, std::memory_order_relaxed)) < slices;) {
             const std::size_t end = std::min(members.size(), (slice + 1) * kSlice);
             for (std::size_t i = slice * kSlice; i < end; ++i) {
                 ScanReport::Member& m = *members[i];
                 FileAttributes attributes;
-                if (!FileSystem::standard().attributes(m.path, attributes)) continue;
+                path.assign(m.path);
+                if (!FileSystem::standard().attributes(path, attributes)) continue;
                 m.modified = attributes.modificationSeconds;
                 if (m.device == 0 && m.inode == 0) {
                     m.device = attributes.device;
@@ -120,6 +122,12 @@ void ScanReport::addResults(const DuplicatesContainer& container, bool readFileF
         ::readFileFacts(members);
     }
     addHeaps(container);
+}
+
+void ScanReport::keepOwnPaths() {
+    for (Category& category : categories)
+        for (Group& group : category.groups)
+            for (Member& member : group.members) member.path = m_ownPaths.emplace_back(member.path);
 }
 
 void ScanReport::addHeaps(const DuplicatesContainer& container) {

@@ -4,8 +4,10 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "cli/LeftOut.h"
@@ -16,7 +18,9 @@ struct ScanReport {
     // Sizes: "disk" ones are allocated blocks (what removal frees), the others logical bytes (content).
     // A file with several names among a group's members counts once.
     struct Member {
-        std::string path;
+        // The results' own copy of the path: valid while the container's items are, or, after
+        // keepOwnPaths(), while the report is.
+        std::string_view path;
         std::uint64_t size = 0;
         std::uint64_t diskSize = 0;
         std::int64_t modified = 0;  // seconds since 1970
@@ -80,7 +84,11 @@ struct ScanReport {
     // (one lstat each, shared out among the spread executor's workers and the calling thread); without,
     // they stay 0 (the text report shows none of them).
     void addResults(const DuplicatesContainer& container, bool readFileFacts = false);
+    // Copies the members' paths into the report, before anything may let the results' items go
+    // (a removal does): until then the report only points at them.
+    void keepOwnPaths();
 
 private:
     void addHeaps(const DuplicatesContainer& container);
+    std::deque<std::string> m_ownPaths;
 };
