@@ -1,22 +1,25 @@
 #include "scan/FileSystemItem.h"
 
+#include <algorithm>
 #include <cassert>
+#include <cstdint>
+#include <cstring>
 
 #include "platform/FileSystem.h"
 #include "scan/FolderSystemItem.h"
 #include "scan/VolumeSystemItem.h"
 
 // The walk builds one item per file of the tree: the hard-link flag has to fit the padding.
-static_assert(sizeof(void*) != 8 || sizeof(FileSystemItem) <= 48, "a file item grew");
+static_assert(sizeof(void*) != 8 || sizeof(FileSystemItem) <= 40, "a file item grew");
 
 FileSystemItem::FileSystemItem(const char* name, std::size_t nameLength, FolderSystemItem* parent,
-                               std::int64_t allocatedSize, std::uint8_t timeCode, bool hidden,
+                               std::uint8_t allocationBits, std::uint8_t timeCode, bool hidden,
                                std::int64_t logicalSize)
     : m_pParent(parent),
-      m_nSelfSize(allocatedSize),
       m_nSelfLogicalSize(logicalSize),
       m_nNameLength(static_cast<std::uint16_t>(nameLength)),
-      m_nTimeCode(static_cast<std::uint8_t>(hidden ? (timeCode | kHiddenTimeCodeBit) : (timeCode & ~kHiddenTimeCodeBit))),
+      m_nTimeCode(static_cast<std::uint8_t>((timeCode & ~(kHiddenTimeCodeBit | kAllocationRoundedBit | kAllocationNoneBit)) |
+                                            (hidden ? kHiddenTimeCodeBit : 0) | allocationBits)),
       m_nNameOffset(static_cast<std::uint8_t>(name - reinterpret_cast<const char*>(this))) {
     assert(namePointer() == name);
 }
@@ -24,10 +27,32 @@ FileSystemItem::FileSystemItem(const char* name, std::size_t nameLength, FolderS
 FileSystemItem* FileSystemItem::createFile(std::string_view name, FolderSystemItem* parent, std::int64_t allocatedSize,
                                            std::uint8_t timeCode, bool hidden, std::int64_t logicalSize,
                                            bool addToParent) {
-    auto* item = allocateWithName<FileSystemItem>(name, parent, allocatedSize, timeCode, hidden, logicalSize);
+    std::uint8_t bits = 0;
+    if (allocatedSize == 0)
+        bits = kAllocationNoneBit;
+    else if (logicalSize > 0 && logicalSize <= INT64_MAX - kAllocationBlock &&
+             allocatedSize == (logicalSize + kAllocationBlock - 1) / kAllocationBlock * kAllocationBlock)
+        bits = kAllocationRoundedBit;
+    const std::size_t trailing = bits ? 0 : sizeof(std::int64_t);
+    auto* item = allocateWithName<FileSystemItem>(name, trailing, parent, bits, timeCode, hidden, logicalSize);
+    if (trailing)
+        std::memcpy(reinterpret_cast<char*>(item) + trailingOffset(item->m_nNameOffset, item->m_nNameLength),
+                    &allocatedSize, sizeof allocatedSize);
     if (addToParent && parent) parent->addChild(item);
     return item;
 }
+
+std::int64_t FileSystemItem::fileAllocatedSize() const {
+    if (m_nTimeCode & kAllocationNoneBit) return 0;
+    if (m_nTimeCode & kAllocationRoundedBit)
+        return (m_nSelfLogicalSize + kAllocationBlock - 1) / kAllocationBlock * kAllocationBlock;
+    std::int64_t allocated;
+    std::memcpy(&allocated, reinterpret_cast<const char*>(this) + trailingOffset(m_nNameOffset, m_nNameLength),
+                sizeof allocated);
+    return allocated;
+}
+
+std::int64_t FileSystemItem::gettotalsize() const { return fileAllocatedSize(); }
 
 std::string_view FileSystemItem::name() const {
     std::string_view own = relativePath();
@@ -79,7 +104,7 @@ bool FileSystemItem::isInPackage() const {
     return false;
 }
 
-std::int64_t FileSystemItem::calctotalsize() { return m_nSelfSize < 0 ? 0 : m_nSelfSize; }
+std::int64_t FileSystemItem::calctotalsize() { return std::max<std::int64_t>(0, fileAllocatedSize()); }
 
 bool FileSystemItem::getFileItemLastModificationDate(std::int64_t& secondsSinceEpoch) const {
     FileAttributes attributes;

@@ -19,6 +19,12 @@ class DuplicateItem;
 class FileSystemItem {
 public:
     static constexpr std::uint8_t kHiddenTimeCodeBit = 32;
+    // A file's allocated bytes are not kept when they follow from its logical size: its size rounded up
+    // to 4 KiB blocks (nearly every file of an ext4 or XFS tree), or none (data kept in the inode).
+    // Any other figure (sparse, compressed, preallocated files) is kept in 8 bytes after the name.
+    static constexpr std::uint8_t kAllocationRoundedBit = 64;
+    static constexpr std::uint8_t kAllocationNoneBit = 128;
+    static constexpr std::int64_t kAllocationBlock = 4096;
 
     virtual ~FileSystemItem() = default;
     FileSystemItem(const FileSystemItem&) = delete;
@@ -49,8 +55,8 @@ public:
 
     // Sizes: logical bytes (content) and allocated bytes (blocks × 512, the space on disk).
     std::int64_t logicalSize() const { return m_nSelfLogicalSize; }
-    std::int64_t gettotalsize() const { return m_nSelfSize; }
-    virtual std::int64_t getWholeItemSize() const { return m_nSelfSize; }
+    virtual std::int64_t gettotalsize() const;
+    virtual std::int64_t getWholeItemSize() const { return gettotalsize(); }
     virtual std::int64_t calctotalsize();
     std::int64_t calctotalsizeex() { return calctotalsize(); }
 
@@ -98,12 +104,15 @@ public:
     DuplicateItem* findParentDuplicateFolder() const;
 
 protected:
-    FileSystemItem(const char* name, std::size_t nameLength, FolderSystemItem* parent, std::int64_t allocatedSize,
+    // allocationBits: kAllocationRoundedBit, kAllocationNoneBit or neither (a file whose allocated bytes
+    // follow its name; a folder).
+    FileSystemItem(const char* name, std::size_t nameLength, FolderSystemItem* parent, std::uint8_t allocationBits,
                    std::uint8_t timeCode, bool hidden, std::int64_t logicalSize);
 
-    // Allocates T with room for the name right behind it; the name is copied there.
+    // Allocates T with room for the name right behind it, and `trailing` bytes after that (8-aligned);
+    // the name is copied there.
     template <class T, class... Args>
-    static T* allocateWithName(std::string_view name, Args&&... args);
+    static T* allocateWithName(std::string_view name, std::size_t trailing, Args&&... args);
 
     FolderSystemItem* m_pParent;          // weak: the parent owns this item
     // A DuplicateItem* (weak: cleared by the DuplicateItem when it lets go), or a digest hint shifted left
@@ -111,27 +120,32 @@ protected:
     std::uintptr_t m_nLinkOrHint = 0;
     static constexpr std::uintptr_t kHintTag = 1;
     static_assert(sizeof(std::uintptr_t) == sizeof(std::uint64_t), "a hint takes all of the link's room");
-    std::int64_t m_nSelfSize;             // allocated bytes (mnselfsize)
     std::int64_t m_nSelfLogicalSize;      // logical bytes (mnselfLogicalSize)
     std::uint16_t m_nNameLength;
-    std::uint8_t m_nTimeCode;             // bit 5 is the hidden flag (mntimeCode)
+    std::uint8_t m_nTimeCode;             // bit 5 is the hidden flag, bits 6 and 7 the allocation's; set once
     bool m_bIsCheckedForDuplicates = false;
-    bool m_bHasOtherNames = false;        // fits in the padding: the item does not grow
-    bool m_bWasContentRead = false;       // so does this one
-    bool m_bContentReadFailed = false;    // and this one
+    bool m_bHasOtherNames = false;        // bytes, not bits: a bit set on one thread would race with
+    bool m_bWasContentRead = false;       // its neighbour set on another
+    bool m_bContentReadFailed = false;
     // The name follows the item in its allocation (allocateWithName), this many bytes from its start:
-    // the size of the item's class. Kept instead of a pointer, in the padding.
+    // the size of the item's class. Kept instead of a pointer.
     std::uint8_t m_nNameOffset;
 
     const char* namePointer() const { return reinterpret_cast<const char*>(this) + m_nNameOffset; }
+    // Where a file's allocated bytes are kept when its bits say neither rounded nor none.
+    static std::size_t trailingOffset(std::size_t nameOffset, std::size_t nameLength) {
+        return (nameOffset + nameLength + 1 + 7) & ~std::size_t{7};
+    }
+    std::int64_t fileAllocatedSize() const;
 
     friend class FolderSystemItem;
 };
 
 template <class T, class... Args>
-T* FileSystemItem::allocateWithName(std::string_view name, Args&&... args) {
+T* FileSystemItem::allocateWithName(std::string_view name, std::size_t trailing, Args&&... args) {
     static_assert(sizeof(T) <= 255, "the name's offset is kept in one byte");
-    void* memory = item_arena::allocate(sizeof(T) + name.size() + 1);
+    const std::size_t bytes = trailing ? trailingOffset(sizeof(T), name.size()) + trailing : sizeof(T) + name.size() + 1;
+    void* memory = item_arena::allocate(bytes);
     char* text = static_cast<char*>(memory) + sizeof(T);
     name.copy(text, name.size());
     text[name.size()] = '\0';

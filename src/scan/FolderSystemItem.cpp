@@ -7,7 +7,7 @@
 FolderSystemItem::FolderSystemItem(const char* name, std::size_t nameLength, FolderSystemItem* parent,
                                    std::int64_t allocatedSize, bool package, std::uint8_t timeCode, bool hidden,
                                    std::int64_t logicalSize)
-    : FileSystemItem(name, nameLength, parent, allocatedSize, timeCode, hidden, logicalSize) {
+    : FileSystemItem(name, nameLength, parent, 0, timeCode, hidden, logicalSize), m_nTotalSize(allocatedSize) {
     if (package) SetitsLeafPackage();
 }
 
@@ -17,7 +17,7 @@ FolderSystemItem* FolderSystemItem::createFolder(std::string_view name, FolderSy
                                                  std::int64_t allocatedSize, bool package, std::uint8_t timeCode,
                                                  bool hidden, std::int64_t logicalSize, bool addToParent) {
     auto* folder =
-        allocateWithName<FolderSystemItem>(name, parent, allocatedSize, package, timeCode, hidden, logicalSize);
+        allocateWithName<FolderSystemItem>(name, 0, parent, allocatedSize, package, timeCode, hidden, logicalSize);
     if (addToParent && parent) parent->addChild(folder);
     return folder;
 }
@@ -33,13 +33,13 @@ bool FolderSystemItem::isPackage() {
 }
 
 std::int64_t FolderSystemItem::calctotalsize() {
-    m_nSelfSize = 0;
+    m_nTotalSize = 0;
     m_nSelfLogicalSize = 0;
     for (auto& child : m_arrChildren) {
-        m_nSelfSize += child->calctotalsize();
+        m_nTotalSize += child->calctotalsize();
         m_nSelfLogicalSize += child->logicalSize();
     }
-    return m_nSelfSize;
+    return m_nTotalSize;
 }
 
 void FolderSystemItem::addChild(FileSystemItem* child) {
@@ -71,11 +71,11 @@ bool FolderSystemItem::removeChildAndRecalc(FileSystemItem* child) {
 }
 
 void FolderSystemItem::decreaseTotalSize(std::int64_t size) {
-    for (FolderSystemItem* f = this; f; f = f->m_pParent) f->m_nSelfSize -= size;
+    for (FolderSystemItem* f = this; f; f = f->m_pParent) f->m_nTotalSize -= size;
 }
 
 void FolderSystemItem::increaseTotalSize(std::int64_t size) {
-    for (FolderSystemItem* f = this; f; f = f->m_pParent) f->m_nSelfSize += size;
+    for (FolderSystemItem* f = this; f; f = f->m_pParent) f->m_nTotalSize += size;
 }
 
 bool FolderSystemItem::containsObject(const FileSystemItem* child) const {

@@ -26,6 +26,7 @@ public:
     }
 
     std::int64_t calctotalsize() override;
+    std::int64_t gettotalsize() const override { return m_nTotalSize; }
 
     void addChild(FileSystemItem* child);  // takes ownership
     void removeChild(FileSystemItem* child);
@@ -55,13 +56,14 @@ public:
 
 protected:
     template <class T, class... Args>
-    friend T* FileSystemItem::allocateWithName(std::string_view, Args&&...);
+    friend T* FileSystemItem::allocateWithName(std::string_view, std::size_t, Args&&...);
     FolderSystemItem(const char* name, std::size_t nameLength, FolderSystemItem* parent, std::int64_t allocatedSize,
                      bool package, std::uint8_t timeCode, bool hidden, std::int64_t logicalSize);
 
     std::unique_ptr<FileSystemItem> detachChild(FileSystemItem* child);
 
     std::vector<std::unique_ptr<FileSystemItem>> m_arrChildren;
+    std::int64_t m_nTotalSize;  // allocated bytes of everything below, once calctotalsize() has run
     std::uint64_t m_nCountOfDeepChildren = 0;
     FSFolder* m_pFsFolder = nullptr;  // weak
     bool m_bIsCheckedForPackage = false;

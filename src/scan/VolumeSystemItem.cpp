@@ -10,7 +10,7 @@ VolumeSystemItem::VolumeSystemItem(const char* name, std::size_t nameLength, std
 
 std::unique_ptr<VolumeSystemItem> VolumeSystemItem::createRoot(std::string_view path, std::int64_t volumeSize,
                                                                std::int64_t volumeFreeSize) {
-    return std::unique_ptr<VolumeSystemItem>(allocateWithName<VolumeSystemItem>(path, volumeSize, volumeFreeSize));
+    return std::unique_ptr<VolumeSystemItem>(allocateWithName<VolumeSystemItem>(path, 0, volumeSize, volumeFreeSize));
 }
 
 void VolumeSystemItem::keepRemovedItem(std::unique_ptr<FileSystemItem> item) {

@@ -20,7 +20,7 @@ public:
 
 protected:
     template <class T, class... Args>
-    friend T* FileSystemItem::allocateWithName(std::string_view, Args&&...);
+    friend T* FileSystemItem::allocateWithName(std::string_view, std::size_t, Args&&...);
     VolumeSystemItem(const char* name, std::size_t nameLength, std::int64_t volumeSize, std::int64_t volumeFreeSize);
 
     std::int64_t nVolSize;
