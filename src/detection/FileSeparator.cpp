@@ -272,6 +272,19 @@ void FileSeparator::startPass(bool fullHash) {
         if (!m_arrJobs[i].key) m_arrJobOrder.push_back(static_cast<std::uint32_t>(i));
     std::stable_sort(m_arrJobOrder.begin(), m_arrJobOrder.end(),
                      [&](std::uint32_t a, std::uint32_t b) { return m_arrJobs[a].folder < m_arrJobs[b].folder; });
+    std::uint64_t longest = 0;
+    for (std::uint32_t i : m_arrJobOrder) {
+        const Job& job = m_arrJobs[i];
+        if (m_bUseFullHash) {
+            longest = std::max(longest, job.size);
+        } else if (auto regions = FileDigest::regionsFor(job.size, m_nHashBlockSize, m_nHashMaxSize)) {
+            for (int r = 0; r < regions->count; ++r) longest = std::max(longest, regions->region[r].length);
+        }
+        if (longest >= MultiFileDigest::kPieceSize) break;
+    }
+    constexpr std::uint64_t kPage = 4096;
+    m_nPieceSize = static_cast<std::size_t>(
+        std::clamp<std::uint64_t>((longest + kPage - 1) / kPage * kPage, kPage, MultiFileDigest::kPieceSize));
     m_arrRuns.clear();
     for (std::uint32_t i = 0; i < m_arrJobOrder.size();) {
         Run run{i, i + 1};
@@ -324,7 +337,7 @@ void FileSeparator::digestJobs() {
         // (and the PNG read) runs here rather than on the serial working queue.
         if (sampled) job.needsFullConfirmation = needsWholeDigest(jobPath(folderPathOf(job), job.name), flags);
         keepDigest(job, file.stampAtOpen(), sampled ? m_nHashBlockSize : DigestCache::kWholeFile, flags);
-    });
+    }, Md5Lanes::bestEngine(), m_nPieceSize);
     lanes.setStopCheck([this] { return m_bIsSeparationCanceled.load(std::memory_order_relaxed); });
     const std::size_t count = m_arrRuns.size();
     for (;;) {

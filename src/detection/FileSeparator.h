@@ -156,6 +156,9 @@ private:
     bool m_bConfirmEveryPartialDigest = false;
     std::uint64_t m_nHashBlockSize = kDefaultHashBlockSize;  // set before the first pass is handed over
     std::uint64_t m_nHashMaxSize = kSampledAboveBlocks * kDefaultHashBlockSize;
+    // The pass's read pieces: no longer than its longest read, so that the workers' lane buffers (a piece
+    // per lane) stay small when every read is (the default pass's samples, the heap search's small files).
+    std::size_t m_nPieceSize = 0;
     // The digest cache of this separation, or none; and the newest change time (ns since the epoch) a
     // file may have for its digest to be stored: a file changed in the last moments before its pass may
     // change again within the same tick of the clock without its stamp showing it.

@@ -5,6 +5,7 @@
 #include "detection/FileSeparatorForContainer.h"
 #include "detection/FolderSeparator.h"
 #include "detection/FolderSeparatorForContainer.h"
+#include "platform/MultiFileDigest.h"
 #include "platform/Dispatch.h"
 #include "platform/SerialQueue.h"
 #include "results/DuplicatesCategory.h"
@@ -133,6 +134,8 @@ void HeapsItemsFilter::separateNextAdditionalSmallItemsToContainer() {
     sm_arrSmallFiles.clear();
     sm_arrSmallFolders.clear();
     sm_arrSmallFoldersKeys.clear();
+    // The round's comparisons are over: their digest buffers go before the heaps are built again.
+    MultiFileDigest::releaseSpareBuffers();
     filterData();
 }
 
