@@ -193,6 +193,10 @@ int runScanCommand(const std::vector<std::string>& arguments) {
             report.foldersScanned += countFolders(*root);
             roots.push_back(root);
         }
+        // The heaps first: once the report holds them, the command line has no more use for the
+        // container's, and their memory serves what follows.
+        report.addHeaps(*result);
+        result->letHeapsGo();
         // What was left out is read from the tree, the groups from the results: both only read, so they
         // are worked out side by side, the left-out files on the background pool.
         Settings& settings = Settings::standard();

@@ -121,7 +121,6 @@ void ScanReport::addResults(const DuplicatesContainer& container, bool readFileF
                 for (Member& member : group.members) members.push_back(&member);
         ::readFileFacts(members);
     }
-    addHeaps(container);
 }
 
 void ScanReport::keepOwnPaths() {

@@ -78,17 +78,18 @@ struct ScanReport {
     std::uint64_t reclaimableSize = 0;
     std::uint64_t reclaimableContentSize = 0;
 
-    // Fills categories, heaps and summary from the container. Groups lying wholly inside duplicate
+    // Fills categories and summary from the container. Groups lying wholly inside duplicate
     // folders are in the hidden category and are not listed on their own.
     // With readFileFacts, each member's modification time, device and inode are read from the disk
     // (one lstat each, shared out among the spread executor's workers and the calling thread); without,
     // they stay 0 (the text report shows none of them).
     void addResults(const DuplicatesContainer& container, bool readFileFacts = false);
+    // Fills heaps: each pair of folders once, largest first.
+    void addHeaps(const DuplicatesContainer& container);
     // Copies the members' paths into the report, before anything may let the results' items go
     // (a removal does): until then the report only points at them.
     void keepOwnPaths();
 
 private:
-    void addHeaps(const DuplicatesContainer& container);
     std::deque<std::string> m_ownPaths;
 };

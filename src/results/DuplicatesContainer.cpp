@@ -33,6 +33,8 @@ DuplicatesContainer::DuplicatesContainer(bool withHeaps, std::shared_ptr<Exclude
     if (withHeaps) m_pHeaps = std::make_unique<DuplicatesHeaps>();
 }
 
+void DuplicatesContainer::letHeapsGo() { m_pHeaps.reset(); }
+
 DuplicatesContainer::~DuplicatesContainer() {
     // Groups let go of their members without announcements and without touching the nodes; the
     // roots (and with them the nodes) go last.

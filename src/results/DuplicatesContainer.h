@@ -49,6 +49,9 @@ public:
     DuplicatesCategory* getSmallDuplicatesCategory() const { return m_pSmallDuplicatesCategory.get(); }
     const std::shared_ptr<ExcludeChecker>& getExcludeChecker() const { return m_pExcludeChecker; }
     DuplicatesHeaps* getHeaps() const { return m_pHeaps.get(); }
+    // For a caller done with the heaps for good (the command line, once its report holds them): the
+    // container goes on as one made without heaps.
+    void letHeapsGo();
     // Every group currently in a kind category, in order of arrival. Valid until the model changes:
     // copy it before changing groups while iterating.
     const std::vector<std::shared_ptr<DuplicatesGroup>>& getAllFilesGroups() { return m_arrAllFilesGroups.items(); }
