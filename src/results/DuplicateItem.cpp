@@ -30,7 +30,9 @@ void DuplicateItem::initWithFileItem(FileSystemItem* item, DuplicatesGroup* grou
         m_pGroup = nullptr;
         return;
     }
-    if (!item->isDir() && item->hasOtherNames()) m_identity = FileIdentity::ofFileWithOtherNames(m_sItemPath);
+    if (!item->isDir() && item->hasOtherNames())
+        if (std::optional<FileIdentity> identity = FileIdentity::ofFileWithOtherNames(m_sItemPath))
+            m_identity = std::make_unique<const FileIdentity>(*identity);
     updateAssociatedDuplicateFolder();
     m_bIsInited = true;
 }

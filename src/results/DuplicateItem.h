@@ -37,10 +37,12 @@ public:
     // Logical bytes (the content) and allocated bytes (what removing the last name frees on disk).
     std::int64_t getFileItemSize() const;
     std::int64_t getDiskSize() const;
-    // Device and inode, read on joining for a file the walk saw with other names; none otherwise.
-    const std::optional<FileIdentity>& getFileIdentity() const { return m_identity; }
+    // Device and inode, read on joining for a file the walk saw with other names; null otherwise.
+    const FileIdentity* getFileIdentity() const { return m_identity.get(); }
     // Whether both members are names of one file (hard links): then they are one copy, not two.
-    bool isSameFileAs(const DuplicateItem& other) const { return m_identity && m_identity == other.m_identity; }
+    bool isSameFileAs(const DuplicateItem& other) const {
+        return m_identity && other.m_identity && *m_identity == *other.m_identity;
+    }
     // Empty once the member left its group.
     const std::string& getFileItemPath() const { return m_sItemPath; }
     std::string getParentFolderItemPath() const;
@@ -83,7 +85,7 @@ private:
     DuplicateItem* m_pAssociatedDuplicateFolder = nullptr;  // weak: cleared when that folder's member leaves
     DuplicatesGroup* m_pGroup = nullptr;                     // weak: cleared when this member leaves
     std::string m_sItemPath;
-    std::optional<FileIdentity> m_identity;
+    std::unique_ptr<const FileIdentity> m_identity;  // few members have one: a pointer, not an optional
     std::int64_t m_lastModificationDate = kDateNotRead;  // seconds since 1970 once read
     std::uint32_t m_nParentPathLength = 0;  // the parent folder path is this prefix of m_sItemPath
     std::int32_t m_nLevel = 0;              // 0 means not yet counted
