@@ -4,7 +4,7 @@
 
 namespace memory_arenas {
 void limit() {
-    (void)mallopt(M_ARENA_MAX, 2);
+    (void)mallopt(M_ARENA_MAX, 1);
     (void)mallopt(M_MMAP_THRESHOLD, kOwnPagesFrom);
 }
 }  // namespace memory_arenas
