@@ -1,6 +1,7 @@
 #include "results/DuplicatesHeap.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include "results/DuplicateItem.h"
 #include "results/DuplicatesContainer.h"
@@ -45,17 +46,15 @@ void DuplicatesHeap::buildGroupsIntersection() {
     m_nCountOfItems = 0;
     m_nHeapHalfSize = 0;
     if (!m_pMainFolderData || !m_pSecondFolderData) return;
-    const HeapsGroupSet& mainGroups = m_pMainFolderData->getGroups();
-    const HeapsGroupSet& secondGroups = m_pSecondFolderData->getGroups();
-    const HeapsGroupSet& smaller = mainGroups.size() <= secondGroups.size() ? mainGroups : secondGroups;
-    const HeapsGroupSet& larger = &smaller == &mainGroups ? secondGroups : mainGroups;
-    for (const auto& group : smaller)
-        if (larger.count(group)) m_arrGroups.push_back(group);
+    // Both lists are sorted by address, and so is their intersection.
+    const HeapsGroupList& mainGroups = m_pMainFolderData->getGroups();
+    const HeapsGroupList& secondGroups = m_pSecondFolderData->getGroups();
+    std::set_intersection(mainGroups.begin(), mainGroups.end(), secondGroups.begin(), secondGroups.end(),
+                          std::back_inserter(m_arrGroups));
     if (m_arrGroups.size() < 2) {
         HeapsGroupList().swap(m_arrGroups);
         return;
     }
-    std::sort(m_arrGroups.begin(), m_arrGroups.end());
     m_arrGroups.shrink_to_fit();
     // The two folders differ, so their members are distinct files.
     std::uint64_t size = 0;

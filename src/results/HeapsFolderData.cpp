@@ -29,18 +29,22 @@ void HeapsFolderData::refreshIfNeeded() {
         auto sharedMember = member->weak_from_this().lock();
         auto sharedGroup = group->weak_from_this().lock();
         if (!sharedMember || !sharedGroup) continue;
-        m_arrItems.insert(std::move(sharedMember));
-        m_arrGroups.insert(std::move(sharedGroup));
+        m_arrItems.push_back(std::move(sharedMember));
+        m_arrGroups.push_back(std::move(sharedGroup));
         m_nAllDuplicatesSize += static_cast<std::uint64_t>(std::max<std::int64_t>(0, member->getFileItemSize()));
     }
+    std::sort(m_arrGroups.begin(), m_arrGroups.end());
+    m_arrGroups.erase(std::unique(m_arrGroups.begin(), m_arrGroups.end()), m_arrGroups.end());
+    m_arrItems.shrink_to_fit();
+    m_arrGroups.shrink_to_fit();
 }
 
-const HeapsGroupSet& HeapsFolderData::getGroups() {
+const HeapsGroupList& HeapsFolderData::getGroups() {
     refreshIfNeeded();
     return m_arrGroups;
 }
 
-const HeapsItemSet& HeapsFolderData::getItems() {
+const std::vector<std::shared_ptr<DuplicateItem>>& HeapsFolderData::getItems() {
     refreshIfNeeded();
     return m_arrItems;
 }
@@ -48,17 +52,6 @@ const HeapsItemSet& HeapsFolderData::getItems() {
 std::uint64_t HeapsFolderData::getAllDuplicatesSize() {
     refreshIfNeeded();
     return m_nAllDuplicatesSize;
-}
-
-std::vector<std::shared_ptr<DuplicateItem>> HeapsFolderData::getItemsFromFolderInGroups(const HeapsGroupSet& groups) {
-    refreshIfNeeded();
-    std::vector<std::shared_ptr<DuplicateItem>> out;
-    for (const auto& item : m_arrItems) {
-        DuplicatesGroup* group = item->getGroup();
-        if (!group) continue;
-        if (auto shared = group->weak_from_this().lock(); shared && groups.count(shared)) out.push_back(item);
-    }
-    return out;
 }
 
 std::vector<std::shared_ptr<DuplicateItem>> HeapsFolderData::getItemsFromFolderInGroups(const HeapsGroupList& groups) {
@@ -80,9 +73,8 @@ void HeapsFolderData::calculateCountOfItems(std::uint64_t* count, std::uint64_t*
                                             std::uint64_t* countOfSimilarSelected, std::uint64_t* totalSize) {
     refreshIfNeeded();
     // A selected copy elsewhere than in this folder is a similar one.
-    const std::vector<std::shared_ptr<DuplicateItem>> items(m_arrItems.begin(), m_arrItems.end());
     HeapsGroup::calculateCountOfItemsIn(
-        items, m_pFolder, m_arrItems.size(), [this](const FolderSystemItem* parent) { return parent != m_pFolder; },
+        m_arrItems, m_pFolder, m_arrItems.size(), [this](const FolderSystemItem* parent) { return parent != m_pFolder; },
         count, countOfSelected, countOfSimilarSelected, totalSize);
 }
 
