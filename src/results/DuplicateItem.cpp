@@ -45,9 +45,6 @@ std::int64_t DuplicateItem::getFileItemSize() const { return m_pItem ? m_pItem->
 
 std::int64_t DuplicateItem::getDiskSize() const { return m_pItem ? m_pItem->gettotalsize() : 0; }
 
-std::string DuplicateItem::getParentFolderItemPath() const {
-    return m_sItemPath.substr(0, std::min<std::size_t>(m_nParentPathLength, m_sItemPath.size()));
-}
 
 std::int64_t DuplicateItem::getLastModificationDate() {
     if (m_lastModificationDate == kDateNotRead) {

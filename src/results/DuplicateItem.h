@@ -3,10 +3,12 @@
 // Used on the queue that changes the model; selection listeners hear changes later on the main thread.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "platform/ListenersContainer.h"
 #include "results/FileIdentity.h"
@@ -45,7 +47,11 @@ public:
     }
     // Empty once the member left its group.
     const std::string& getFileItemPath() const { return m_sItemPath; }
-    std::string getParentFolderItemPath() const;
+    std::string getParentFolderItemPath() const { return std::string(parentFolderItemPathView()); }
+    // The same, in this member's own path: valid while the member lives and keeps its path.
+    std::string_view parentFolderItemPathView() const {
+        return std::string_view(m_sItemPath).substr(0, std::min<std::size_t>(m_nParentPathLength, m_sItemPath.size()));
+    }
     // Seconds since 1970, read once; 0 when unreadable.
     std::int64_t getLastModificationDate();
     int getLevel();

@@ -83,8 +83,9 @@ void DuplicatesHeaps::updateDataOfFolders(const std::vector<std::string>& paths)
 }
 
 std::vector<std::string> DuplicatesHeaps::getAllFoldersOfGroup(const DuplicatesGroup& group) {
-    std::set<std::string> paths;
-    for (const auto& item : group.getItems()) paths.insert(item->getParentFolderItemPath());
+    // Views into the members' own paths: the group keeps its members while this runs.
+    std::set<std::string_view> paths;
+    for (const auto& item : group.getItems()) paths.insert(item->parentFolderItemPathView());
     return {paths.begin(), paths.end()};
 }
 
@@ -151,12 +152,14 @@ std::shared_ptr<DuplicatesHeap> DuplicatesHeaps::isCanCreateHeapFolder(const std
 // ---- Building the heaps ----
 
 std::vector<std::string> DuplicatesHeaps::getPossibleHeapsIntersectionPathsForFolder(const HeapsFolderData& folderData) const {
-    std::set<std::string> paths;
+    // Views into the members' own paths, copied once each at the end: a folder's groups hold many
+    // members in few folders.
+    std::set<std::string_view> paths;
     auto it = m_arrFoldersIntersections.find(folderData.getID());
     if (it == m_arrFoldersIntersections.end()) return {};
     for (const auto& group : it->second) {
         if (!group->getCategory()) continue;
-        for (const auto& item : group->getItems()) paths.insert(item->getParentFolderItemPath());
+        for (const auto& item : group->getItems()) paths.insert(item->parentFolderItemPathView());
     }
     return {paths.begin(), paths.end()};
 }
