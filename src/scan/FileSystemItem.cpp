@@ -9,7 +9,7 @@
 #include "scan/FolderSystemItem.h"
 #include "scan/VolumeSystemItem.h"
 
-// The walk builds one item per file of the tree: the hard-link flag has to fit the padding.
+// The walk builds one item per file of the tree: each byte of an item counts once per file scanned.
 static_assert(sizeof(void*) != 8 || sizeof(FileSystemItem) <= 40, "a file item grew");
 
 FileSystemItem::FileSystemItem(const char* name, std::size_t nameLength, FolderSystemItem* parent,
