@@ -45,7 +45,6 @@ std::int64_t DuplicateItem::getFileItemSize() const { return m_pItem ? m_pItem->
 
 std::int64_t DuplicateItem::getDiskSize() const { return m_pItem ? m_pItem->gettotalsize() : 0; }
 
-
 std::int64_t DuplicateItem::getLastModificationDate() {
     if (m_lastModificationDate == kDateNotRead) {
         std::int64_t seconds = 0;

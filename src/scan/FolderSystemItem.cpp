@@ -7,7 +7,9 @@
 FolderSystemItem::FolderSystemItem(const char* name, std::size_t nameLength, FolderSystemItem* parent,
                                    std::int64_t allocatedSize, bool package, std::uint8_t timeCode, bool hidden,
                                    std::int64_t logicalSize)
-    : FileSystemItem(name, nameLength, parent, 0, timeCode, hidden, logicalSize), m_nTotalSize(allocatedSize) {
+    // A folder's bytes are its own field; "none" keeps the file rule from ever reading past its name.
+    : FileSystemItem(name, nameLength, parent, kAllocationNoneBit, timeCode, hidden, logicalSize),
+      m_nTotalSize(allocatedSize) {
     if (package) SetitsLeafPackage();
 }
 
