@@ -24,6 +24,7 @@ void FolderScanWorker2::processTask(ObjectTask& task, const SubtaskCreator& subt
     auto& root = static_cast<FolderScanTask&>(task);
     scan(root);
     while (!_stackCollection.empty() && !isCanceled()) {
+        shareWithIdleWorker();
         auto next = std::move(_stackCollection.back());
         _stackCollection.pop_back();
         scan(*next);
@@ -53,22 +54,24 @@ void FolderScanWorker2::scan(FolderScanTask& task) {
     m_pCounters->foldersDone.fetch_add(1, std::memory_order_relaxed);
     if (m_subfolders.empty()) m_pCounters->shareDone.fetch_add(task.share, std::memory_order_relaxed);
     const double share = m_subfolders.empty() ? 0.0 : task.share / static_cast<double>(m_subfolders.size());
-    for (auto& [sub, large] : m_subfolders) {
+    for (auto& sub : m_subfolders) {
         sub->share = share;
-        if (!large) {
-            _stackCollection.push_back(std::move(sub));
-        } else if (_taskCreator && *_taskCreator) {
-            (*_taskCreator)(std::move(sub));
-        }
+        _stackCollection.push_back(std::move(sub));
     }
     m_subfolders.clear();
 }
 
-bool FolderScanWorker2::isLargeFolder(const DirectoryEntry& entry) {
-    // Linux cannot tell a folder's entry count before it is read. A folder with subfolders of its
-    // own (link count above 2 on ext4/xfs) or a directory file past one block holds enough work to
-    // be worth sharing; everything else stays on this worker's stack.
-    return entry.linkCount > 2 || entry.size > 4096;
+void FolderScanWorker2::shareWithIdleWorker() {
+    // Work moves between workers only when one of them has none: each hand-off wakes threads, which
+    // costs more than reading a small folder. The bottom of the stack holds the folders nearest the
+    // task's root, the largest amounts of work left.
+    if (_stackCollection.size() < 2 || !_taskCreator || !*_taskCreator || !claimIdleWorker()) return;
+    const auto half = static_cast<std::ptrdiff_t>(_stackCollection.size() / 2);
+    std::vector<std::unique_ptr<ObjectTask>> bunch;
+    bunch.reserve(static_cast<std::size_t>(half));
+    for (auto it = _stackCollection.begin(); it != _stackCollection.begin() + half; ++it) bunch.push_back(std::move(*it));
+    _stackCollection.erase(_stackCollection.begin(), _stackCollection.begin() + half);
+    (*_taskCreator)(std::move(bunch));
 }
 
 bool FolderScanWorker2::isValidUtf8(std::string_view text) {
@@ -121,7 +124,7 @@ void FolderScanWorker2::processDirEntry(const DirectoryEntry& entry, FolderScanT
         if (path.empty() || path.back() != '/') path.push_back('/');
         path.append(name);
         m_pCounters->foldersFound.fetch_add(1, std::memory_order_relaxed);
-        m_subfolders.emplace_back(std::make_unique<FolderScanTask>(std::move(path), folder), isLargeFolder(entry));
+        m_subfolders.push_back(std::make_unique<FolderScanTask>(std::move(path), folder));
         return;
     }
 

@@ -1,6 +1,6 @@
-// The worker core that enumerates folders: reads each folder in bulk, adds a node per kept entry,
-// walks small subfolders itself (depth first, on its own stack) and hands large ones to the pool.
-// Runs on its worker's queue only.
+// The worker core that enumerates folders: reads each folder in bulk, adds a node per kept entry and
+// walks the subfolders itself, depth first on its own stack, handing the older half of that stack to
+// the pool whenever another worker is idle. Runs on its worker's queue only.
 #pragma once
 
 #include <atomic>
@@ -32,18 +32,17 @@ public:
     void processTask(ObjectTask& task, const SubtaskCreator& subtaskCreator, const Completion& completion) override;
     void scan(FolderScanTask& task);
 
-    // A subfolder is shared with the other workers when it looks large (see the .cpp).
-    static bool isLargeFolder(const DirectoryEntry& entry);
     static bool isValidUtf8(std::string_view text);
 
 private:
     void processDirEntry(const DirectoryEntry& entry, FolderScanTask& task);
+    void shareWithIdleWorker();
 
     DirectoryReader m_reader;
     std::vector<DirectoryEntry> m_entries;
     std::vector<std::unique_ptr<FolderScanTask>> _stackCollection;
     // The subfolders of the folder being read, handed on once it is read whole and their shares known.
-    std::vector<std::pair<std::unique_ptr<FolderScanTask>, bool>> m_subfolders;  // (task, is large)
+    std::vector<std::unique_ptr<FolderScanTask>> m_subfolders;
     const SubtaskCreator* _taskCreator = nullptr;
     std::unique_ptr<FolderScanWorkerFilesCollector> _filesCollector;
     std::shared_ptr<FolderScanCounters> m_pCounters;

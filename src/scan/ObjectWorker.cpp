@@ -1,12 +1,16 @@
 #include "scan/ObjectWorker.h"
 
-ObjectWorker::ObjectWorker(const std::string& name, ObjectTaskFactory& factory, CreateBlock createBlock,
+ObjectWorker::ObjectWorker(const std::string& name, ObjectTaskFactory& factory,
+                           std::shared_ptr<std::atomic<int>> idleWorkers, CreateBlock createBlock,
                            CompletionBlock completion)
     : _createBlock(std::move(createBlock)),
       _completion(std::move(completion)),
       _worker(factory.createWorker()),
       _workQueue(std::make_unique<SerialQueue>(name)) {
-    _workerCreationTaskBlock = [this](std::unique_ptr<ObjectTask> task) { addSubTask(std::move(task)); };
+    if (_worker) _worker->setIdleWorkers(std::move(idleWorkers));
+    _workerCreationTaskBlock = [this](std::vector<std::unique_ptr<ObjectTask>> bunch) {
+        if (!bunch.empty()) _createBlock(this, std::move(bunch));
+    };
     _workerCompletion = [this] { complete(); };
 }
 
@@ -30,20 +34,7 @@ void ObjectWorker::cancel() {
 
 bool ObjectWorker::isCanceled() const { return _worker && _worker->isCanceled(); }
 
-void ObjectWorker::addSubTask(std::unique_ptr<ObjectTask> task) {
-    _subTasks.push_back(std::move(task));
-    if (static_cast<std::int64_t>(_subTasks.size()) >= _maxLengthOfSubtasksBunch) addSubTasks();
-}
-
-void ObjectWorker::addSubTasks() {
-    if (_subTasks.empty()) return;
-    std::vector<std::unique_ptr<ObjectTask>> bunch;
-    bunch.swap(_subTasks);
-    _createBlock(this, std::move(bunch));
-}
-
 void ObjectWorker::complete() {
-    addSubTasks();
     m_pCurrentTask.reset();
     _completion(this);
 }

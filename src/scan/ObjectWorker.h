@@ -1,6 +1,6 @@
 // One worker of the pool: runs its core on its own serial queue, one task at a time, and hands the
-// sub-tasks the core discovers back to the pool in bunches of up to 100. processTask() and cancel()
-// may be called from the pool's queue; everything else runs on the worker's queue.
+// bunches of sub-tasks its core gives back to the pool as they come. processTask() and cancel() may be
+// called from the pool's queue; everything else runs on the worker's queue.
 #pragma once
 
 #include <functional>
@@ -16,8 +16,9 @@ public:
     using CreateBlock = std::function<void(ObjectWorker*, std::vector<std::unique_ptr<ObjectTask>>)>;
     using CompletionBlock = std::function<void(ObjectWorker*)>;
 
-    ObjectWorker(const std::string& name, ObjectTaskFactory& factory, CreateBlock createBlock,
-                 CompletionBlock completion);
+    // `idleWorkers` is the pool's count of workers waiting for work (ObjectWorkerCore::claimIdleWorker).
+    ObjectWorker(const std::string& name, ObjectTaskFactory& factory, std::shared_ptr<std::atomic<int>> idleWorkers,
+                 CreateBlock createBlock, CompletionBlock completion);
     ~ObjectWorker();
     ObjectWorker(const ObjectWorker&) = delete;
     ObjectWorker& operator=(const ObjectWorker&) = delete;
@@ -27,16 +28,12 @@ public:
     bool isCanceled() const;
 
 private:
-    void addSubTask(std::unique_ptr<ObjectTask> task);
-    void addSubTasks();
     void complete();
 
-    std::int64_t _maxLengthOfSubtasksBunch = 100;
     CreateBlock _createBlock;
     CompletionBlock _completion;
     std::unique_ptr<ObjectWorkerCore> _worker;
-    std::unique_ptr<ObjectTask> m_pCurrentTask;             // touched on _workQueue only
-    std::vector<std::unique_ptr<ObjectTask>> _subTasks;     // touched on _workQueue only
+    std::unique_ptr<ObjectTask> m_pCurrentTask;  // touched on _workQueue only
     ObjectWorkerCore::SubtaskCreator _workerCreationTaskBlock;
     ObjectWorkerCore::Completion _workerCompletion;
     std::unique_ptr<SerialQueue> _workQueue;  // last member: destroyed (and drained) first

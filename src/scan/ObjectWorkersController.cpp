@@ -30,7 +30,7 @@ void ObjectWorkersController::start(const std::string& name, int countOfWorkers,
             char suffix[32];
             std::snprintf(suffix, sizeof suffix, "::w%d", i);
             auto worker = std::make_unique<ObjectWorker>(
-                name + suffix, *m_pFactory,
+                name + suffix, *m_pFactory, m_pIdleWorkers,
                 [weak](ObjectWorker*, std::vector<std::unique_ptr<ObjectTask>> bunch) {
                     auto controller = weak.lock();
                     if (!controller) return;
@@ -51,6 +51,7 @@ void ObjectWorkersController::start(const std::string& name, int countOfWorkers,
         }
         _completion = std::move(completion);
         wakeUpSleepedWorkers();
+        publishIdleWorkers();
         checkIsCompleted();
     });
 }
@@ -63,6 +64,7 @@ void ObjectWorkersController::cancel() {
         self->_isCanceled = true;
         self->_tasks.clear();
         for (auto& w : self->_workers) w->cancel();
+        self->publishIdleWorkers();
         self->checkIsCompleted();
     });
 }
@@ -96,11 +98,21 @@ void ObjectWorkersController::onWorkerCreateSubTasks(std::vector<std::unique_ptr
     if (_isCanceled) return;
     for (auto& t : tasks)
         if (t) _tasks.push_back(std::move(t));
+    // A bunch comes when a core saw an idle worker: it is woken now, not when some task ends.
+    wakeUpSleepedWorkers();
+    publishIdleWorkers();
 }
 
 void ObjectWorkersController::onWorkerDone(ObjectWorker* worker) {
     if (!processNextTaskByWorker(worker)) _sleepedWorkers.insert(worker);
+    publishIdleWorkers();
     checkIsCompleted();
+}
+
+void ObjectWorkersController::publishIdleWorkers() {
+    // A worker sleeps only while no task waits (wakeUpSleepedWorkers hands every waiting task out).
+    const bool hungry = !_isCanceled && _tasks.empty() && _completion;
+    m_pIdleWorkers->store(hungry ? static_cast<int>(_sleepedWorkers.size()) : 0, std::memory_order_relaxed);
 }
 
 void ObjectWorkersController::checkIsCompleted() {

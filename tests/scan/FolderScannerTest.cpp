@@ -105,6 +105,33 @@ TEST(FolderScanner, TreeMatchesTheDiskAndSkipsLinksAndJunk) {
     EXPECT_EQ(root->logicalSize(), 5 + 10000 + 1 + 2);
 }
 
+TEST(FolderScanner, AWideAndDeepTreeIsWalkedWholeWhileWorkersHandFoldersToEachOther) {
+    // Three workers wait when the walk begins, so the first one hands half its folders on at once,
+    // and the others keep doing so whenever one of them runs dry.
+    TempDir dir;
+    std::set<std::string> expected;
+    for (int a = 0; a < 12; ++a)
+        for (int b = 0; b < 6; ++b)
+            for (int c = 0; c < 3; ++c) {
+                const std::string folder = "t/a" + std::to_string(a) + "/b" + std::to_string(b) + "/c" + std::to_string(c);
+                for (int f = 0; f < 4; ++f) dir.writeFile(folder + "/f" + std::to_string(f), std::to_string(f));
+            }
+    for (const auto& entry : fs::recursive_directory_iterator(dir / "t")) expected.insert(entry.path().string());
+    auto listener = std::make_shared<RecordingListener>();
+    auto root = walk(dir / "t", listener);
+    ASSERT_TRUE(root);
+    std::map<std::string, FileSystemItem*> items;
+    collect(root.get(), items);
+    std::set<std::string> walked;
+    for (const auto& [path, item] : items) walked.insert(path);
+    EXPECT_EQ(walked, expected);
+    EXPECT_EQ(items.size(), 12u * (1 + 6 * (1 + 3 * (1 + 4))));
+    std::lock_guard lock(listener->mutex);
+    EXPECT_EQ(listener->found.size(), 12u * 6 * 3 * 4) << "each file reported once";
+    root->recalculateCountOfDeepChildren();
+    EXPECT_EQ(root->getCountOfDeepChildren(), items.size());
+}
+
 TEST(FolderScanner, EachFileKeepsTheDigestHintOfTheStampTheWalkSaw) {
     // Hints by inode, for files whose entry carries the stamp lstat gives.
     struct InodeHints : FolderScanDigestHints {
