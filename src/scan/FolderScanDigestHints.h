@@ -1,15 +1,13 @@
-// Gives the walk, for each regular file it has just examined, a digest hint to keep in the file's item
-// (FileSystemItem::setDigestHint). Called by all the walk's workers at once: an implementation is safe
-// for that and never waits.
+// Gives the walk's items the digest hints of the files just examined (FileSystemItem::setDigestHint).
+// Called by all the walk's workers at once: an implementation is safe for that and never waits; it may
+// keep a file to hint once the walk is over instead (see WalkDigestHints).
 #pragma once
 
-#include <cstdint>
-#include <optional>
-
 struct DirectoryEntry;
+class FileSystemItem;
 
 class FolderScanDigestHints {
 public:
     virtual ~FolderScanDigestHints() = default;
-    virtual std::optional<std::uint64_t> hintFor(const DirectoryEntry& file) const = 0;
+    virtual void giveHint(const DirectoryEntry& file, FileSystemItem& item) const = 0;
 };

@@ -132,7 +132,6 @@ void FolderScanWorker2::processDirEntry(const DirectoryEntry& entry, FolderScanT
     FileSystemItem* file = FileSystemItem::createFile(name, parent, static_cast<std::int64_t>(entry.allocatedSize), 0,
                                                       hidden, static_cast<std::int64_t>(entry.size), true);
     if (entry.linkCount > 1) file->setHasOtherNames(true);
-    if (m_pDigestHints && entry.size > 0)
-        if (std::optional<std::uint64_t> hint = m_pDigestHints->hintFor(entry)) file->setDigestHint(*hint);
+    if (m_pDigestHints && entry.size > 0) m_pDigestHints->giveHint(entry, *file);
     _filesCollector->addItem(file);
 }

@@ -98,13 +98,18 @@ void FoldersScanner::startScanAndUseMinimalFileSize(std::uint64_t size, bool ful
     FileSeparator::setUseForcedFullHashCalculation(fullHash);
     m_pDigestCache = m_bUseDigestCache ? DigestCache::forUser() : nullptr;
     FileSeparator::setDigestCache(m_pDigestCache);
-    // Read on the separations' queue while the walk goes on, so that the first separation finds it loaded.
-    if (m_pDigestCache) FileSeparator::workingQueue()->async([cache = m_pDigestCache] { cache->loadForScan(); });
-    // The walk asks the cache about each file it examines once the cache is read (it never waits for it),
-    // so that a file whose digest is known need not be examined again by the comparison.
+    // The walk asks the cache about each file it examines (it never waits for it), so that a file whose
+    // digest is known need not be examined again by the comparison; the files met before the cache is
+    // read are asked about once the walk is over (startFilterDuplicatesFiles).
     m_pWalkDigestHints = m_pDigestCache
                              ? std::make_shared<WalkDigestHints>(m_pDigestCache, Settings::standard().hashBlockSize())
                              : nullptr;
+    // Read on the separations' queue while the walk goes on, so that the first separation finds it loaded.
+    if (m_pDigestCache)
+        FileSeparator::workingQueue()->async([cache = m_pDigestCache, hints = m_pWalkDigestHints] {
+            cache->loadForScan();
+            hints->markCacheRead();
+        });
     m_bFullHash = fullHash;
     m_nDuplicatesMinimalFileSize = size;
     m_pDuplicatesFilterWorkingQueue = SerialQueue::create("com.quellnor.search.duplicates");
@@ -192,6 +197,9 @@ void FoldersScanner::onScannerCompletedScanItem(FolderScanner* scanner, VolumeSy
 void FoldersScanner::startFilterDuplicatesFiles() {
     std::weak_ptr<FoldersScanner> weak = weak_from_this();
     m_pDuplicatesFilterWorkingQueue->async([weak] {
+        // The filter has every batch of the walk: the files the walk met before the digest cache was read
+        // get their hints now, while this scanner holds the tree and no other thread touches the items.
+        if (auto self = weak.lock(); self && self->m_pWalkDigestHints) self->m_pWalkDigestHints->giveDeferredHints();
         dispatch::main().async([weak] {
             auto self = weak.lock();
             if (!self) return;

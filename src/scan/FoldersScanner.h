@@ -29,6 +29,7 @@ class DuplicatesFilter;
 class DuplicatesFolderFilter;
 class ExcludeChecker;
 class HeapsItemsFilter;
+class WalkDigestHints;
 
 class FoldersScanner : public FolderScannerListener,
                        public DuplicatesFilterProgressListener,
@@ -195,7 +196,7 @@ private:
     bool m_bFullHash = false;
     bool m_bUseDigestCache = true;
     std::shared_ptr<DigestCache> m_pDigestCache;         // this scan's, or none
-    std::shared_ptr<const FolderScanDigestHints> m_pWalkDigestHints;  // from m_pDigestCache, or none
+    std::shared_ptr<WalkDigestHints> m_pWalkDigestHints;  // from m_pDigestCache, or none
     std::vector<std::string> m_arrDigestCacheWarnings;  // main thread only
     bool m_bIsBackupsWereSkipped = false;
     bool useOldScanner = false;

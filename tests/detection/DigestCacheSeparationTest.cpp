@@ -223,6 +223,65 @@ TEST_F(CachedSeparationTest, TheWalksHintsServeKnownFilesWithoutLookingAtThemUnt
     EXPECT_EQ(opened, 1u);
 }
 
+TEST_F(CachedSeparationTest, FilesTheWalkMeetsBeforeTheCacheIsReadAreHintedOnceTheWalkIsOver) {
+    std::uint64_t opened = 0;
+    ASSERT_EQ(separate(opened), m_expected);
+    // The next process: its walk begins while the cache is still being read.
+    useCache(std::make_shared<DigestCache>(m_pCache->path(), DigestCache::kDefaultMaxBytes, 0));
+    WalkDigestHints hints(m_pCache, Settings::standard().hashBlockSize());
+    auto root = VolumeSystemItem::createRoot(m_dir.path(), 0, 0);
+    auto* folder = FolderSystemItem::createFolder("files", root.get(), 0, false, 0, false, 0);
+    std::map<std::string, FileSystemItem*> items;
+    DirectoryReader reader;
+    ASSERT_TRUE(reader.open(m_dir / "files"));
+    std::vector<DirectoryEntry> entries;
+    while (reader.readBatch(entries) > 0)
+        for (const DirectoryEntry& entry : entries) {
+            auto size = static_cast<std::int64_t>(entry.size);
+            FileSystemItem* item = FileSystemItem::createFile(entry.name, folder, size, 0, false, size);
+            items[std::string(entry.name)] = item;
+            hints.giveHint(entry, *item);
+        }
+    ASSERT_EQ(items.size(), 5u);
+    EXPECT_EQ(hints.deferredCount(), 5u);
+    for (const auto& [name, item] : items) EXPECT_FALSE(item->digestHint()) << name;
+
+    m_pCache->loadForScan();
+    hints.markCacheRead();
+    hints.giveDeferredHints();
+    EXPECT_EQ(hints.deferredCount(), 0u);
+    std::map<std::string, std::uint64_t> given;
+    for (const auto& [name, item] : items)
+        if (item->digestHint()) given[name] = *item->digestHint();
+    EXPECT_EQ(given, walkHints()) << "the hints a walk after the read would have given";
+    moveAside(true);
+    EXPECT_EQ(separate(opened, given), m_expected);
+    EXPECT_EQ(opened, 0u);
+}
+
+TEST_F(CachedSeparationTest, FilesKeptByAWalkThatEndsBeforeTheCacheIsReadAreLetGoUnhinted) {
+    std::uint64_t opened = 0;
+    ASSERT_EQ(separate(opened), m_expected);
+    useCache(std::make_shared<DigestCache>(m_pCache->path(), DigestCache::kDefaultMaxBytes, 0));
+    WalkDigestHints hints(m_pCache, Settings::standard().hashBlockSize());
+    auto root = VolumeSystemItem::createRoot(m_dir.path(), 0, 0);
+    std::vector<FileSystemItem*> items;
+    DirectoryReader reader;
+    ASSERT_TRUE(reader.open(m_dir / "files"));
+    std::vector<DirectoryEntry> entries;
+    while (reader.readBatch(entries) > 0)
+        for (const DirectoryEntry& entry : entries) {
+            items.push_back(FileSystemItem::createFile(entry.name, root.get(), 1, 0, false, 1));
+            hints.giveHint(entry, *items.back());
+        }
+    hints.giveDeferredHints();  // the walk is over; the cache is not read yet
+    EXPECT_EQ(hints.deferredCount(), 0u);
+    m_pCache->loadForScan();
+    hints.markCacheRead();
+    hints.giveDeferredHints();
+    for (FileSystemItem* item : items) EXPECT_FALSE(item->digestHint()) << item->name();
+}
+
 TEST_F(CachedSeparationTest, TheHintOfASampledDigestFindsTheWholeFileDigestForTheConfirmation) {
     std::uint64_t opened = 0;
     FileSeparator::setUseForcedFullHashCalculation(true);
