@@ -103,7 +103,7 @@ std::uint32_t DigestCache::today() {
     return static_cast<std::uint32_t>(std::max<std::int64_t>(0, days.count()));
 }
 
-std::optional<DigestCache::Digest> DigestCache::digestFromHex(const std::string& hex) {
+std::optional<DigestCache::Digest> DigestCache::digestFromHex(std::string_view hex) {
     if (hex.size() != 32) return std::nullopt;
     auto value = [](char c) -> int {
         if (c >= '0' && c <= '9') return c - '0';

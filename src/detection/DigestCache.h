@@ -109,7 +109,7 @@ public:
     bool hasEntriesFromEarlierScans() const { return m_bHasEarlierEntries.load(std::memory_order_relaxed); }
 
     // Hex digest (32 lower-case digits) <-> bytes.
-    static std::optional<Digest> digestFromHex(const std::string& hex);
+    static std::optional<Digest> digestFromHex(std::string_view hex);
     static std::string hexOfDigest(const Digest& digest);
 
     // The day stamp entries are marked with (days since the epoch); tests move it.

@@ -326,7 +326,7 @@ void FileSeparator::digestJobs() {
     // stay open only while in a lane, so a worker holds at most a lane count of them.
     MultiFileDigest lanes([this](std::uint64_t index, const FileReader& file, std::optional<std::string> digest) {
         Job& job = m_arrJobs[index];
-        job.key = std::move(digest);
+        if (digest) job.key = SetKey(*digest);
         if (!job.key) {
             job.readFailed = !m_bIsSeparationCanceled.load(std::memory_order_relaxed) && !dispatch::isShuttingDown();
             return;
@@ -392,7 +392,7 @@ void FileSeparator::calculateHashForJob(std::uint32_t index, const FileReader::F
                                      : FileReader::stampOfPath(jobPath(folderPath, job.name).c_str(), stamp);
         if (looked && stamp.isRegular && stamp.size == job.size)
             if (std::optional<DigestCache::Entry> found = m_pCache->find(DigestCache::Key::of(stamp, kind))) {
-                job.key = DigestCache::hexOfDigest(found->digest);
+                job.key = SetKey::ofDigest(found->digest);
                 job.cached = Job::Cached::Found;
                 job.cacheEntry = *found;
                 if (sampled) {
@@ -438,7 +438,7 @@ bool FileSeparator::takeDigestFromHint(Job& job) const {
         if (extensionRule(name) == ExtensionRule::PngCheck && !(found->flags & DigestCache::kPngChecked)) return false;
         job.needsFullConfirmation = needsWholeDigest(name, found->flags);  // no read: the answer is known
     }
-    job.key = DigestCache::hexOfDigest(found->digest);
+    job.key = SetKey::ofDigest(found->digest);
     job.cached = Job::Cached::Found;
     job.cacheEntry = *found;
     return true;
@@ -449,7 +449,7 @@ void FileSeparator::keepDigest(Job& job, const FileStamp& stamp, std::uint64_t k
     // before this pass began: any write after that (during the read, too) moves the change time past
     // the stamp kept, so the next scan reads the file again.
     if (m_pCache && stamp.size == job.size && stamp.changeNs <= m_nNewestCacheableChangeNs)
-        if (std::optional<DigestCache::Digest> digest = DigestCache::digestFromHex(*job.key)) {
+        if (std::optional<DigestCache::Digest> digest = DigestCache::digestFromHex(job.key->view())) {
             job.cached = Job::Cached::New;
             job.cacheEntry = {DigestCache::Key::of(stamp, kind), *digest, flags};
         }
@@ -499,7 +499,7 @@ void FileSeparator::onPassFinished() {
     bool confirm = false;
     for (std::size_t b = 0; b < m_arrBuckets.size(); ++b) {
         std::vector<FileSystemItem*> confirmation;
-        for (const std::string& key : m_arrHashThatNeedToCheckFully[b]) {
+        for (const SetKey& key : m_arrHashThatNeedToCheckFully[b]) {
             auto found = m_arrResults[b].find(key);
             if (found == m_arrResults[b].end() || found->second.size() < 2) continue;
             confirmation.insert(confirmation.end(), found->second.begin(), found->second.end());

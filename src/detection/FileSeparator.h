@@ -92,7 +92,7 @@ private:
     struct Job {
         FileSystemItem* item = nullptr;
         std::string name;  // the file's name in its folder, or its whole path when it has no folder
-        std::optional<std::string> key;
+        std::optional<SetKey> key;
         std::uint64_t size = 0;
         std::uint32_t folder = kNoFolder;  // index into m_arrFolderPaths
         std::uint32_t bucket = 0;
@@ -149,7 +149,7 @@ private:
     // partial digests that must be confirmed by whole-file digests.
     std::vector<std::vector<FileSystemItem*>> m_arrBuckets;
     std::vector<FileItemsByHash> m_arrResults;
-    std::vector<std::unordered_set<std::string>> m_arrHashThatNeedToCheckFully;
+    std::vector<std::unordered_set<SetKey>> m_arrHashThatNeedToCheckFully;
     bool m_bUseFullHash = false;  // set before a pass is handed over; read by the workers
     // A full-scale scan: every sampled digest shared by two files is confirmed by whole-file digests.
     // Set before the first pass is handed over; read by the workers.

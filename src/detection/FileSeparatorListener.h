@@ -3,9 +3,10 @@
 // separateBuckets). A listener that needs its own queue re-dispatches from there.
 #pragma once
 
-#include <string>
 #include <unordered_map>
 #include <vector>
+
+#include "detection/SetKey.h"
 
 class FileSystemItem;
 
@@ -13,7 +14,7 @@ class FileSystemItem;
 // included. A key is 32 lower-case hexadecimal MD5 digits (partial or whole-file digest), or, for an
 // empty file, its file name followed by ":#filename#". Files whose content could not be read are in
 // no set. The items stay owned by their tree.
-using FileItemsByHash = std::unordered_map<std::string, std::vector<FileSystemItem*>>;
+using FileItemsByHash = std::unordered_map<SetKey, std::vector<FileSystemItem*>>;
 
 class FileSeparatorListener {
 public:
