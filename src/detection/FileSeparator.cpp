@@ -229,23 +229,41 @@ void FileSeparator::startPass(bool fullHash) {
         // A cache without entries from earlier scans answers no look-up: the files are not even looked at.
         m_bCacheHadEntries = m_pCache->hasEntriesFromEarlierScans();
     }
-    std::unordered_map<const FolderSystemItem*, std::uint32_t> folders;
-    std::size_t known = 0;
     std::size_t files = 0;
     for (const auto& bucket : m_arrBuckets) files += bucket.size();
+    // First what needs no worker: an empty file's key is its name, and a file the walk's hint answers for
+    // has its digest. When that is every file, as in the rescan of an unchanged tree, the pass makes no
+    // jobs at all: its files go to their sets at once, in the order of the lists.
+    std::vector<Answer> answers(files);
+    std::size_t known = 0;
+    std::size_t index = 0;
+    for (const auto& bucket : m_arrBuckets)
+        for (FileSystemItem* item : bucket) {
+            item->setIsCheckedForDuplicates(true);
+            if (answerWithoutReading(*item, answers[index++])) ++known;
+        }
+    if (known == files) {
+        index = 0;
+        for (std::size_t b = 0; b < m_arrBuckets.size(); ++b)
+            for (FileSystemItem* item : m_arrBuckets[b]) fileAnswer(static_cast<std::uint32_t>(b), item, answers[index++]);
+        if (m_pCache) m_pCache->update({}, std::exchange(m_arrUsedEntries, {}));
+        finishPass();
+        return;
+    }
+
+    std::unordered_map<const FolderSystemItem*, std::uint32_t> folders;
     m_arrJobs.reserve(files);  // jobs are large: growing by doubling would hold them about twice
+    index = 0;
     for (std::size_t b = 0; b < m_arrBuckets.size(); ++b)
         for (FileSystemItem* item : m_arrBuckets[b]) {
-            item->setIsCheckedForDuplicates(true);
+            const Answer& answer = answers[index++];
             Job& job = m_arrJobs.emplace_back();
             job.item = item;
             job.size = item->logicalSize() > 0 ? static_cast<std::uint64_t>(item->logicalSize()) : 0;
             job.bucket = static_cast<std::uint32_t>(b);
-            // An empty file's key is its name, and a file the walk's hint answers for has its digest: neither
-            // needs a worker.
-            if (job.size == 0) job.key = item->parent() ? keyForEmptyFile(item->name()) : keyForEmptyFile(item->path());
-            if (job.key || takeDigestFromHint(job)) {
-                ++known;
+            if (answer.state != Answer::State::None) {
+                job.key = keyOf(*item, answer);
+                job.needsFullConfirmation = answer.needsFullConfirmation;
                 continue;
             }
             // Names and folder paths are copied here, on the queue that owns the tree for now, so that a
@@ -260,10 +278,7 @@ void FileSeparator::startPass(bool fullHash) {
                 job.name = item->path();
             }
         }
-    if (m_arrJobs.empty()) {
-        notifyListenerAboutFinish();
-        return;
-    }
+    answers = {};
     // The files of one folder are read one after the other, by name relative to the folder opened once.
     // Files whose keys are known already (empty files, and those the walk's hints answered for) take no part.
     m_arrJobOrder.clear();
@@ -415,17 +430,22 @@ void FileSeparator::calculateHashForJob(std::uint32_t index, const FileReader::F
         lanes.add(index, std::move(file), *regions);
 }
 
-bool FileSeparator::takeDigestFromHint(Job& job) const {
-    if (!m_pCache || !m_bCacheHadEntries || job.size == 0) return false;
-    const std::optional<std::uint64_t> hint = job.item->digestHint();
+bool FileSeparator::answerWithoutReading(const FileSystemItem& item, Answer& answer) {
+    const std::uint64_t size = item.logicalSize() > 0 ? static_cast<std::uint64_t>(item.logicalSize()) : 0;
+    if (size == 0) {
+        answer.state = Answer::State::EmptyFile;
+        return true;
+    }
+    if (!m_pCache || !m_bCacheHadEntries) return false;
+    const std::optional<std::uint64_t> hint = item.digestHint();
     if (!hint) return false;
-    const bool sampled = isSampled(job);
+    const bool sampled = !m_bUseFullHash && firstPassKind(size, m_nHashBlockSize) != DigestCache::kWholeFile;
     std::optional<DigestCache::Entry> found =
-        m_pCache->entryForHint(*hint, job.size, sampled ? m_nHashBlockSize : DigestCache::kWholeFile);
-    if (!found && !sampled && firstPassKind(job.size, m_nHashBlockSize) != DigestCache::kWholeFile) {
+        m_pCache->entryForHint(*hint, size, sampled ? m_nHashBlockSize : DigestCache::kWholeFile);
+    if (!found && !sampled && firstPassKind(size, m_nHashBlockSize) != DigestCache::kWholeFile) {
         // A confirmation: the hint names the file's sampled digest, kept under the stamp the walk saw,
         // and under that stamp the whole-file digest is looked up.
-        if (std::optional<DigestCache::Entry> samples = m_pCache->entryForHint(*hint, job.size, m_nHashBlockSize)) {
+        if (std::optional<DigestCache::Entry> samples = m_pCache->entryForHint(*hint, size, m_nHashBlockSize)) {
             DigestCache::Key whole = samples->key;
             whole.kind = DigestCache::kWholeFile;
             found = m_pCache->find(whole);
@@ -434,14 +454,26 @@ bool FileSeparator::takeDigestFromHint(Job& job) const {
     if (!found) return false;
     if (sampled) {
         // The PNG check reads the file: a PNG file the cache has no answer for goes to the workers.
-        const std::string_view name = job.item->name();
+        const std::string_view name = item.name();
         if (extensionRule(name) == ExtensionRule::PngCheck && !(found->flags & DigestCache::kPngChecked)) return false;
-        job.needsFullConfirmation = needsWholeDigest(name, found->flags);  // no read: the answer is known
+        answer.needsFullConfirmation = needsWholeDigest(name, found->flags);  // no read: the answer is known
     }
-    job.key = SetKey::ofDigest(found->digest);
-    job.cached = Job::Cached::Found;
-    job.cacheEntry = *found;
+    answer.state = Answer::State::Digest;
+    answer.digest = found->digest;
+    if (!found->usedToday) m_arrUsedEntries.push_back(found->key);
     return true;
+}
+
+SetKey FileSeparator::keyOf(const FileSystemItem& item, const Answer& answer) {
+    if (answer.state == Answer::State::Digest) return SetKey::ofDigest(answer.digest);
+    return item.parent() ? keyForEmptyFile(item.name()) : keyForEmptyFile(item.path());
+}
+
+void FileSeparator::fileAnswer(std::uint32_t bucket, FileSystemItem* item, const Answer& answer) {
+    if (answer.state == Answer::State::Digest) item->setWasContentRead(true);
+    SetKey key = keyOf(*item, answer);
+    if (!m_bUseFullHash && answer.needsFullConfirmation) m_arrHashThatNeedToCheckFully[bucket].insert(key);
+    m_arrResults[bucket][std::move(key)].push_back(item);
 }
 
 void FileSeparator::keepDigest(Job& job, const FileStamp& stamp, std::uint64_t kind, std::uint32_t flags) const {
@@ -480,7 +512,7 @@ void FileSeparator::onPassFinished() {
     if (m_pCache) {
         // Digests read before a stop are as good as any: they are kept too.
         std::vector<DigestCache::Entry> fresh;
-        std::vector<DigestCache::Key> used;
+        std::vector<DigestCache::Key> used = std::exchange(m_arrUsedEntries, {});
         for (const Job& job : jobs) {
             if (job.cached == Job::Cached::New) fresh.push_back(job.cacheEntry);
             else if (job.cached == Job::Cached::Found && !job.cacheEntry.usedToday) used.push_back(job.cacheEntry.key);
@@ -496,6 +528,10 @@ void FileSeparator::onPassFinished() {
         m_arrResults[job.bucket][std::move(*job.key)].push_back(job.item);
     }
     jobs = {};
+    finishPass();
+}
+
+void FileSeparator::finishPass() {
     bool confirm = false;
     for (std::size_t b = 0; b < m_arrBuckets.size(); ++b) {
         std::vector<FileSystemItem*> confirmation;

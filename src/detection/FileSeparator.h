@@ -127,9 +127,21 @@ private:
     // Whether this pass digests the job's file by samples (else whole).
     bool isSampled(const Job& job) const;
     const std::string* folderPathOf(const Job& job) const;
-    // Working queue, as a pass is made: gives the job the digest the walk's hint names, when it still names
-    // one; the job then needs no worker. Only what the entry holds decides: the file is not looked at.
-    bool takeDigestFromHint(Job& job) const;
+    // A file's key when the pass knows it without reading: an empty file's, or the digest the walk's hint
+    // names (when it still names one; only what the entry holds decides, the file is not looked at).
+    struct Answer {
+        enum class State : std::uint8_t { None, EmptyFile, Digest } state = State::None;
+        bool needsFullConfirmation = false;
+        DigestCache::Digest digest{};
+    };
+    // Working queue, as a pass is made. A cache entry it answers with and that was not used today yet
+    // goes to m_arrUsedEntries.
+    bool answerWithoutReading(const FileSystemItem& item, Answer& answer);
+    static SetKey keyOf(const FileSystemItem& item, const Answer& answer);
+    // Puts an answered file in its set (and among the digests to confirm, when its answer says so).
+    void fileAnswer(std::uint32_t bucket, FileSystemItem* item, const Answer& answer);
+    // After a pass's files are in their sets: starts the confirmation pass, or reports the result.
+    void finishPass();
     // Marks the job's digest for the cache when the file's stamp at open allows it.
     void keepDigest(Job& job, const FileStamp& stamp, std::uint64_t kind, std::uint32_t flags) const;
     // Whether the sets of this sampled digest must be confirmed by whole-file digests; `flags` holds
@@ -166,6 +178,7 @@ private:
     std::int64_t m_nNewestCacheableChangeNs = 0;  // set before a pass is handed over
     bool m_bCacheHadEntries = false;              // set before a pass is handed over
     std::vector<Job> m_arrJobs;                // in the order of the lists
+    std::vector<DigestCache::Key> m_arrUsedEntries;  // the entries answered with, to mark used at the pass's end
     std::vector<std::string> m_arrFolderPaths;  // the folders of the pass's files, each path built once
     std::vector<std::uint32_t> m_arrJobOrder;   // the jobs sorted by folder
     std::vector<Run> m_arrRuns;
