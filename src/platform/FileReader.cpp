@@ -2,8 +2,10 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 
@@ -146,7 +148,14 @@ namespace {
 std::atomic<std::uint64_t> g_faultInode{0};
 std::atomic<int> g_faultError{0};
 std::atomic<std::uint64_t> g_faultOffset{0};
+std::atomic<std::uint64_t> g_uncachedInode{0};
+std::atomic<std::uint64_t> g_bytesCached{0};
 }  // namespace
+
+void FileReader::setCacheFaultForTests(CacheFault fault) {
+    g_bytesCached.store(fault.bytesCached, std::memory_order_relaxed);
+    g_uncachedInode.store(fault.inode, std::memory_order_release);
+}
 
 void FileReader::setReadFaultForTests(ReadFault fault) {
     g_faultError.store(fault.error, std::memory_order_relaxed);
@@ -154,18 +163,24 @@ void FileReader::setReadFaultForTests(ReadFault fault) {
     g_faultInode.store(fault.inode, std::memory_order_release);
 }
 
+namespace {
+// Whether a read fault set by a test applies to this read; errno is then set to it.
+bool faultApplies(const FileStamp& stamp, std::uint64_t offset) {
+    const std::uint64_t inode = g_faultInode.load(std::memory_order_acquire);
+    if (inode == 0 || inode != stamp.inode) return false;
+    const std::uint64_t at = g_faultOffset.load(std::memory_order_relaxed);
+    if (at != FileReader::ReadFault::kAnyOffset && at != offset) return false;
+    errno = g_faultError.load(std::memory_order_relaxed);
+    return true;
+}
+}  // namespace
+
 std::int64_t FileReader::readAt(void* buffer, std::size_t size, std::uint64_t offset) const {
     if (m_nFd < 0) {
         errno = EBADF;
         return -1;
     }
-    if (const std::uint64_t inode = g_faultInode.load(std::memory_order_acquire);
-        inode != 0 && inode == m_stampAtOpen.inode &&
-        (g_faultOffset.load(std::memory_order_relaxed) == ReadFault::kAnyOffset ||
-         g_faultOffset.load(std::memory_order_relaxed) == offset)) {
-        errno = g_faultError.load(std::memory_order_relaxed);
-        return -1;
-    }
+    if (faultApplies(m_stampAtOpen, offset)) return -1;
     for (;;) {
         ssize_t count = ::pread(m_nFd, buffer, size, static_cast<off_t>(offset));
         if (count >= 0) return count;
@@ -183,6 +198,28 @@ std::int64_t FileReader::readFullyAt(void* buffer, std::size_t size, std::uint64
         done += static_cast<std::size_t>(count);
     }
     return static_cast<std::int64_t>(done);
+}
+
+std::int64_t FileReader::readCachedAt(void* buffer, std::size_t size, std::uint64_t offset) const {
+    if (m_nFd < 0) {
+        errno = EBADF;
+        return -1;
+    }
+    if (faultApplies(m_stampAtOpen, offset)) return -1;
+    if (const std::uint64_t inode = g_uncachedInode.load(std::memory_order_acquire);
+        inode != 0 && inode == m_stampAtOpen.inode) {
+        size = static_cast<std::size_t>(std::min<std::uint64_t>(size, g_bytesCached.load(std::memory_order_relaxed)));
+        if (size == 0) {
+            errno = EAGAIN;
+            return -1;
+        }
+    }
+    iovec piece{buffer, size};
+    for (;;) {
+        ssize_t count = ::preadv2(m_nFd, &piece, 1, static_cast<off_t>(offset), RWF_NOWAIT);
+        if (count >= 0) return count;
+        if (errno != EINTR) return -1;
+    }
 }
 
 void FileReader::adviseSequential() const {

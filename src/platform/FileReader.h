@@ -93,6 +93,16 @@ public:
     std::int64_t readAt(void* buffer, std::size_t size, std::uint64_t offset) const;
     // Reads until `size` bytes are in or the file ends: the count read, -1 on an error.
     std::int64_t readFullyAt(void* buffer, std::size_t size, std::uint64_t offset) const;
+    // Reads up to `size` bytes at `offset` as far as the page cache holds them, without waiting for the
+    // disk: the count read (fewer than asked when the rest is not cached, 0 at the end of the file), or
+    // -1 with errno (EAGAIN: nothing at `offset` is cached; EOPNOTSUPP: the file system cannot tell).
+    // Read faults apply as to readAt. Tests make a file look cached only up to a number of bytes.
+    std::int64_t readCachedAt(void* buffer, std::size_t size, std::uint64_t offset) const;
+    struct CacheFault {
+        std::uint64_t inode = 0;
+        std::uint64_t bytesCached = 0;  // of each read
+    };
+    static void setCacheFaultForTests(CacheFault fault);
     // Tells the kernel the whole file will be read from start to end (larger read-ahead).
     void adviseSequential() const;
     // Starts reading the range in the background.

@@ -82,17 +82,10 @@ void MultiFileDigest::add(std::uint64_t tag, std::unique_ptr<FileReader> file, c
     for (int i = 0; i < m_nLanes; ++i) {
         Lane& lane = m_arrLanes[static_cast<std::size_t>(i)];
         if (lane.file) continue;
-        if (regions.size <= kSmallFileSize) {
-            if (regions.isSampled()) file->adviseWillNeed(0, regions.size);
-        } else if (regions.isSampled()) {
-            // Only the regions are wanted, all of them requested at once. The reads then find their pages
-            // in the cache (or being read), so they start no read-ahead of their own either.
-            for (int r = 0; r < regions.count; ++r) file->adviseWillNeed(regions.region[r].offset, regions.region[r].length);
-        } else {
-            file->adviseSequential();
-        }
+        if (!regions.isSampled() && regions.size > kSmallFileSize) file->adviseSequential();
         lane = Lane{std::move(file), tag, regions};
         lane.position = regions.region[0].offset;
+        if (regions.isSampled()) probeCache(i);
         Md5Lanes::startLane(m_states, i);
         ++m_nActive;
         return;
@@ -141,6 +134,34 @@ void MultiFileDigest::step() {
     }
     for (Lane& lane : m_arrLanes)
         if (lane.file) lane.begin += blocks * Md5Lanes::kBlockSize;
+}
+
+void MultiFileDigest::probeCache(int index) {
+    // A sampled file's regions lie apart, and the kernel's read-ahead would read past each of them:
+    // they are asked for exactly, all at once, unless they are cached already. Asking costs a call per
+    // region, for nothing when the pages are in memory (a warm scan), so the first piece is read first
+    // from the cache alone; only when it is not all there are the regions asked for.
+    // Done as the file is added, so that its regions are asked for before the next file is opened.
+    Lane& lane = m_arrLanes[static_cast<std::size_t>(index)];
+    const FileDigest::Regions::Region& first = lane.regions.region[0];
+    const std::size_t wanted = static_cast<std::size_t>(std::min<std::uint64_t>(m_nPieceSize, first.length));
+    const std::int64_t count = lane.file->readCachedAt(buffer(index) + lane.end, wanted, lane.position);
+    if (count == static_cast<std::int64_t>(wanted)) {
+        lane.position += wanted;
+        lane.fed += wanted;
+        lane.end += wanted;
+        if (lane.position == first.offset + first.length && ++lane.region == lane.regions.count) lane.ended = true;
+        else if (lane.position == first.offset + first.length) lane.position = lane.regions.region[lane.region].offset;
+        return;
+    }
+    // Not cached, partly cached, ended early (the file shrank) or failed: what was read is read again,
+    // and the regular reads tell an end or an error apart.
+    if (lane.regions.size <= kSmallFileSize) {
+        lane.file->adviseWillNeed(0, lane.regions.size);
+    } else {
+        for (int r = 0; r < lane.regions.count; ++r)
+            lane.file->adviseWillNeed(lane.regions.region[r].offset, lane.regions.region[r].length);
+    }
 }
 
 bool MultiFileDigest::readPiece(int index) {

@@ -63,6 +63,7 @@ private:
 
     void step();
     bool readPiece(int index);
+    void probeCache(int index);
     void report(int index, std::optional<std::string> digest);
     void stopAll();
     unsigned char* buffer(int index) { return m_pBuffers.get() + static_cast<std::size_t>(index) * m_nBufferSize; }

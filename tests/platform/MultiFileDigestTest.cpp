@@ -4,6 +4,10 @@
 // without a digest.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
+#include <cerrno>
+
 #include <map>
 #include <memory>
 #include <optional>
@@ -112,6 +116,37 @@ TEST_P(MultiFileDigestEngines, SampledDigestsAreTheMd5OfThePlannedRegions) {
     for (std::size_t i = 0; i < cases.size(); ++i)
         EXPECT_EQ(reported[i].digest, expected[i])
             << "size " << cases[i].size << " listed " << cases[i].listed << " block " << cases[i].block;
+}
+
+TEST_P(MultiFileDigestEngines, ASampledFileDigestsAlikeWhateverPartOfItThePageCacheHolds) {
+    // The first read of a sampled file asks the page cache alone; all of it, some of it, none of it or
+    // a failure: the digest is the same, and a failure that stays is no digest.
+    const std::uint64_t size = 100003;
+    const std::string path = dir.writePatternFile("f", size, 9);
+    struct stat st {};
+    ASSERT_EQ(::stat(path.c_str(), &st), 0);
+    const std::optional<FileDigest::Regions> regions = FileDigest::regionsFor(size, 8192, 3 * 8192);
+    ASSERT_TRUE(regions && regions->isSampled());
+    const std::string content = readAll(path);
+    std::string bytes;
+    for (int r = 0; r < regions->count; ++r) bytes += content.substr(regions->region[r].offset, regions->region[r].length);
+    const auto digestNow = [&] {
+        reported.clear();
+        MultiFileDigest lanes(recorder(), GetParam(), 64 * 1024);
+        lanes.add(0, openFile(path), *regions);
+        lanes.finish();
+        return reported[0].digest;
+    };
+    EXPECT_EQ(digestNow(), md5Hex(bytes));
+    for (std::uint64_t cached : {std::uint64_t{0}, std::uint64_t{1}, std::uint64_t{4096}, std::uint64_t{8191}}) {
+        FileReader::setCacheFaultForTests({st.st_ino, cached});
+        EXPECT_EQ(digestNow(), md5Hex(bytes)) << cached << " bytes cached";
+    }
+    FileReader::setCacheFaultForTests({});
+    FileReader::setReadFaultForTests({st.st_ino, EIO, 0});
+    EXPECT_FALSE(digestNow()) << "a read that fails at the start fails the file, asked of the cache or not";
+    FileReader::setReadFaultForTests({});
+    EXPECT_EQ(digestNow(), md5Hex(bytes));
 }
 
 TEST_P(MultiFileDigestEngines, AReadErrorFailsThatFileOnly) {
