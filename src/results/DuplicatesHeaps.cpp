@@ -32,8 +32,8 @@ std::string smallFolderKey(const FolderSystemItem& folder) {
 }
 
 // Folder datas in path order, so that every walk over them is repeatable.
-std::vector<std::pair<std::string, std::shared_ptr<HeapsFolderData>>> sortedByPath(
-    const std::unordered_map<std::string, std::shared_ptr<HeapsFolderData>>& map) {
+template <typename Map>
+std::vector<std::pair<std::string, std::shared_ptr<HeapsFolderData>>> sortedByPath(const Map& map) {
     std::vector<std::pair<std::string, std::shared_ptr<HeapsFolderData>>> out(map.begin(), map.end());
     std::sort(out.begin(), out.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
     return out;
@@ -50,17 +50,19 @@ void DuplicatesHeaps::addGroup(const std::shared_ptr<DuplicatesGroup>& group) {
         FileSystemItem* node = item->getFileSystemItem();
         FolderSystemItem* parent = node ? node->parent() : nullptr;
         if (!parent) continue;
-        std::string path = item->getParentFolderItemPath();
-        auto& data = m_arrFoldersData[path];
-        if (!data) {
-            auto hidden = m_arrHiddenFoldersData.find(path);
-            if (hidden != m_arrHiddenFoldersData.end()) {
-                data = hidden->second;
+        const std::string_view path = item->parentFolderItemPathView();
+        auto known = m_arrFoldersData.find(path);
+        if (known == m_arrFoldersData.end()) {
+            std::shared_ptr<HeapsFolderData> added;
+            if (auto hidden = m_arrHiddenFoldersData.find(path); hidden != m_arrHiddenFoldersData.end()) {
+                added = std::move(hidden->second);
                 m_arrHiddenFoldersData.erase(hidden);
             } else {
-                data = std::make_shared<HeapsFolderData>(parent);
+                added = std::make_shared<HeapsFolderData>(parent);
             }
+            known = m_arrFoldersData.emplace(std::string(path), std::move(added)).first;
         }
+        const std::shared_ptr<HeapsFolderData>& data = known->second;
         auto& intersection = m_arrFoldersIntersections[data->getID()];
         intersection.insert(group);
         if (intersection.size() >= 2) m_nPossibleHeapsSize += sizeOf(*item);

@@ -6,10 +6,12 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -77,10 +79,16 @@ public:
 
 private:
     using Clock = std::chrono::steady_clock;
+    // Folder paths are looked up by the views members keep of them, without a copy.
+    struct PathHash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view path) const noexcept { return std::hash<std::string_view>()(path); }
+    };
+    using FoldersData = std::unordered_map<std::string, std::shared_ptr<HeapsFolderData>, PathHash, std::equal_to<>>;
 
-    std::unordered_map<std::string, std::shared_ptr<HeapsFolderData>> m_arrFoldersData;  // by parent path
-    std::unordered_map<std::int64_t, HeapsGroupSet> m_arrFoldersIntersections;        // by folder-data ID
-    std::unordered_map<std::string, std::shared_ptr<HeapsFolderData>> m_arrHiddenFoldersData;
+    FoldersData m_arrFoldersData;                                               // by parent path
+    std::unordered_map<std::int64_t, HeapsGroupSet> m_arrFoldersIntersections;  // by folder-data ID
+    FoldersData m_arrHiddenFoldersData;
     std::optional<std::map<std::int64_t, std::shared_ptr<HeapsGroup>>> m_arrHeapsGroups;  // by folder-data ID
     bool m_bNeedRecalculateTotalHeapsSize = true;
     std::uint64_t m_nPossibleHeapsSize = 0;
