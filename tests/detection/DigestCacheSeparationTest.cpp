@@ -138,6 +138,21 @@ protected:
                 if (auto hint = hints.hintFor(entry)) found[std::string(entry.name)] = *hint;
         return found;
     }
+    // A walk of the files' folder as the scan's would go, each file given to `hints` as it is met.
+    std::map<std::string, FileSystemItem*> walkGivingHints(const WalkDigestHints& hints, FolderSystemItem* folder) {
+        std::map<std::string, FileSystemItem*> items;
+        DirectoryReader reader;
+        EXPECT_TRUE(reader.open(m_dir / "files"));
+        std::vector<DirectoryEntry> entries;
+        while (reader.readBatch(entries) > 0)
+            for (const DirectoryEntry& entry : entries) {
+                auto size = static_cast<std::int64_t>(entry.size);
+                FileSystemItem* item = FileSystemItem::createFile(entry.name, folder, size, 0, false, size);
+                items[std::string(entry.name)] = item;
+                hints.giveHint(entry, *item);
+            }
+        return items;
+    }
     void moveAside(bool away) {
         for (const char* name : {"a.bin", "b.bin", "c.bin", "d.txt", "e.txt"}) {
             const std::string here = m_dir / ("files/" + std::string(name)), aside = here + ".aside";
@@ -231,17 +246,7 @@ TEST_F(CachedSeparationTest, FilesTheWalkMeetsBeforeTheCacheIsReadAreHintedOnceT
     WalkDigestHints hints(m_pCache, Settings::standard().hashBlockSize());
     auto root = VolumeSystemItem::createRoot(m_dir.path(), 0, 0);
     auto* folder = FolderSystemItem::createFolder("files", root.get(), 0, false, 0, false, 0);
-    std::map<std::string, FileSystemItem*> items;
-    DirectoryReader reader;
-    ASSERT_TRUE(reader.open(m_dir / "files"));
-    std::vector<DirectoryEntry> entries;
-    while (reader.readBatch(entries) > 0)
-        for (const DirectoryEntry& entry : entries) {
-            auto size = static_cast<std::int64_t>(entry.size);
-            FileSystemItem* item = FileSystemItem::createFile(entry.name, folder, size, 0, false, size);
-            items[std::string(entry.name)] = item;
-            hints.giveHint(entry, *item);
-        }
+    const std::map<std::string, FileSystemItem*> items = walkGivingHints(hints, folder);
     ASSERT_EQ(items.size(), 5u);
     EXPECT_EQ(hints.deferredCount(), 5u);
     for (const auto& [name, item] : items) EXPECT_FALSE(item->digestHint()) << name;
@@ -265,21 +270,14 @@ TEST_F(CachedSeparationTest, FilesKeptByAWalkThatEndsBeforeTheCacheIsReadAreLetG
     useCache(std::make_shared<DigestCache>(m_pCache->path(), DigestCache::kDefaultMaxBytes, 0));
     WalkDigestHints hints(m_pCache, Settings::standard().hashBlockSize());
     auto root = VolumeSystemItem::createRoot(m_dir.path(), 0, 0);
-    std::vector<FileSystemItem*> items;
-    DirectoryReader reader;
-    ASSERT_TRUE(reader.open(m_dir / "files"));
-    std::vector<DirectoryEntry> entries;
-    while (reader.readBatch(entries) > 0)
-        for (const DirectoryEntry& entry : entries) {
-            items.push_back(FileSystemItem::createFile(entry.name, root.get(), 1, 0, false, 1));
-            hints.giveHint(entry, *items.back());
-        }
+    const std::map<std::string, FileSystemItem*> items = walkGivingHints(hints, root.get());
+    EXPECT_EQ(hints.deferredCount(), 5u);
     hints.giveDeferredHints();  // the walk is over; the cache is not read yet
     EXPECT_EQ(hints.deferredCount(), 0u);
     m_pCache->loadForScan();
     hints.markCacheRead();
     hints.giveDeferredHints();
-    for (FileSystemItem* item : items) EXPECT_FALSE(item->digestHint()) << item->name();
+    for (const auto& [name, item] : items) EXPECT_FALSE(item->digestHint()) << name;
 }
 
 TEST_F(CachedSeparationTest, TheHintOfASampledDigestFindsTheWholeFileDigestForTheConfirmation) {
