@@ -119,16 +119,6 @@ std::optional<DigestCache::Digest> DigestCache::digestFromHex(std::string_view h
     return digest;
 }
 
-std::string DigestCache::hexOfDigest(const Digest& digest) {
-    static constexpr char kDigits[] = "0123456789abcdef";
-    std::string hex(32, '\0');
-    for (std::size_t i = 0; i < digest.size(); ++i) {
-        hex[2 * i] = kDigits[digest[i] >> 4];
-        hex[2 * i + 1] = kDigits[digest[i] & 0x0F];
-    }
-    return hex;
-}
-
 // Loading.
 
 void DigestCache::load() {

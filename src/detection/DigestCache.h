@@ -108,9 +108,8 @@ public:
     // anything (within one scan, no file is digested twice), so a first scan does not look at all.
     bool hasEntriesFromEarlierScans() const { return m_bHasEarlierEntries.load(std::memory_order_relaxed); }
 
-    // Hex digest (32 lower-case digits) <-> bytes.
+    // The bytes of a digest written as 32 lower-case hexadecimal digits (SetKey::ofDigest writes them).
     static std::optional<Digest> digestFromHex(std::string_view hex);
-    static std::string hexOfDigest(const Digest& digest);
 
     // The day stamp entries are marked with (days since the epoch); tests move it.
     static void setTodayForTesting(std::optional<std::uint32_t> day);
