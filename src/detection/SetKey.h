@@ -41,9 +41,7 @@ public:
 
     std::string_view view() const { return m_bInline ? std::string_view(m_digits, kDigestLength) : std::string_view(m_text); }
     std::size_t size() const { return view().size(); }
-    std::string str() const { return std::string(view()); }
     bool operator==(const SetKey& other) const { return view() == other.view(); }
-    bool operator<(const SetKey& other) const { return view() < other.view(); }
     friend std::ostream& operator<<(std::ostream& out, const SetKey& key) { return out << key.view(); }
 
 private:

@@ -150,8 +150,9 @@ void MultiFileDigest::probeCache(int index) {
         lane.position += wanted;
         lane.fed += wanted;
         lane.end += wanted;
-        if (lane.position == first.offset + first.length && ++lane.region == lane.regions.count) lane.ended = true;
-        else if (lane.position == first.offset + first.length) lane.position = lane.regions.region[lane.region].offset;
+        if (lane.position != first.offset + first.length) return;  // the region goes on in the next piece
+        if (++lane.region == lane.regions.count) lane.ended = true;
+        else lane.position = lane.regions.region[lane.region].offset;
         return;
     }
     // Not cached, partly cached, ended early (the file shrank) or failed: what was read is read again,
