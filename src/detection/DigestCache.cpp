@@ -178,13 +178,8 @@ void DigestCache::loadLocked() {
                                       r.kind > FileSeparator::kMaximalHashBlockSize)) ||
             (r.flags & ~std::uint32_t{kKnownFlags}) != 0)
             return discard("is damaged (an entry holds impossible values)");
-    rebuildIndex();
     // Each file and kind once: a file that says otherwise was not written by this cache.
-    for (std::size_t i = 0; i < m_arrRecords.size(); ++i) {
-        const Record& r = m_arrRecords[i];
-        const std::uint32_t entry = m_arrIndex[slotOf({r.device, r.inode, 0, 0, 0, r.kind})];
-        if (entry == 0 || &m_arrRecords[entry - 1] != &r) return discard("is damaged (an entry is repeated)");
-    }
+    if (!rebuildIndex()) return discard("is damaged (an entry is repeated)");
 }
 
 // The index.
@@ -205,17 +200,20 @@ std::uint32_t DigestCache::slotOf(const Key& key) const {
     }
 }
 
-void DigestCache::rebuildIndex(std::size_t capacity) {
+bool DigestCache::rebuildIndex(std::size_t capacity) {
     std::size_t size = kMinimalIndexSize;
     while (size < 2 * std::max(capacity, m_arrRecords.size()) + 2) size *= 2;
     m_arrIndex.assign(size, 0);
     m_nGeneration = (m_nGeneration + 1) & kHintGenerationMask;
+    bool eachOnce = true;
     for (std::size_t i = 0; i < m_arrRecords.size(); ++i) {
         const Record& r = m_arrRecords[i];
         const std::uint32_t slot = slotOf({r.device, r.inode, 0, 0, 0, r.kind});
-        // A repeated file and kind keeps its first record in the index (load() rejects such a file).
+        // A repeated file and kind keeps its first record in the index.
         if (m_arrIndex[slot] == 0) m_arrIndex[slot] = static_cast<std::uint32_t>(i + 1);
+        else eachOnce = false;
     }
+    return eachOnce;
 }
 
 // Use.

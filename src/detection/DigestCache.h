@@ -144,8 +144,9 @@ private:
     // The hash of a file and a kind of digest: the index's slots, and the repeated keys of a write.
     static std::uint64_t fileAndKindOf(std::uint64_t device, std::uint64_t inode, std::uint64_t kind);
     std::uint32_t slotOf(const Key& key) const;  // the index slot of the key's file and kind (maybe empty)
-    // Index room for `capacity` records at least (at most half of the slots taken).
-    void rebuildIndex(std::size_t capacity = 0);
+    // Index room for `capacity` records at least (at most half of the slots taken); false when a file
+    // and kind has more than one record (the first is the one indexed).
+    bool rebuildIndex(std::size_t capacity = 0);
     static std::uint32_t today();
 
     const std::string m_path;
