@@ -38,6 +38,10 @@ void ScanSession::stop(bool ignoreResult) {
     m_pScanner->stopWithIgnoreResult(ignoreResult);
 }
 
+void ScanSession::onFilesCompared(const std::shared_ptr<DuplicatesContainer>& container) {
+    if (m_filesCompared) m_filesCompared(container);
+}
+
 void ScanSession::onScanCompleteWithResult(std::shared_ptr<DuplicatesContainer> container) {
     // The results manager keeps the outcome until the next scan.
     DuplicatesManager& manager = DuplicatesManager::sharedManager();

@@ -130,6 +130,28 @@ void append(LeftOut& out, LeftOut&& part) {
 }
 }  // namespace
 
+void LeftOut::addLaterReadFailures(const std::vector<const FolderSystemItem*>& roots) {
+    const auto byPath = [](const Unreadable& a, const Unreadable& b) { return a.path < b.path; };
+    std::vector<Unreadable> later;
+    const auto look = [&](const auto& self, const FolderSystemItem& folder) -> void {
+        for (const auto& child : folder.childrenArray()) {
+            if (child->isDir()) {
+                self(self, static_cast<const FolderSystemItem&>(*child));
+                continue;
+            }
+            if (!child->didContentReadFail()) continue;
+            Unreadable u{child->path(), {}, false};
+            if (std::binary_search(unreadable.begin(), unreadable.end(), u, byPath)) continue;
+            u.reason = reasonOfFailedRead(u.path);
+            later.push_back(std::move(u));
+        }
+    };
+    for (const FolderSystemItem* root : roots) look(look, *root);
+    if (later.empty()) return;
+    for (Unreadable& u : later) unreadable.push_back(std::move(u));
+    std::sort(unreadable.begin(), unreadable.end(), byPath);
+}
+
 std::uint64_t LeftOut::unreadableFolders() const {
     return static_cast<std::uint64_t>(std::count_if(unreadable.begin(), unreadable.end(), [](const Unreadable& u) { return u.folder; }));
 }

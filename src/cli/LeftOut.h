@@ -31,4 +31,7 @@ struct LeftOut {
     static LeftOut collect(const std::vector<const FolderSystemItem*>& roots, bool includeHidden,
                            const std::vector<std::string>& excludedExtensions,
                            const std::vector<std::string>& excludedFolders = {});
+    // Adds the files a phase after collect() failed to read (the heap search reads small files), unless
+    // listed already; one pass over the tree, no system call but for each such file.
+    void addLaterReadFailures(const std::vector<const FolderSystemItem*>& roots);
 };

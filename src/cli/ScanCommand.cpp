@@ -8,12 +8,12 @@
 #include <exception>
 #include <fstream>
 #include <functional>
-#include <future>
 #include <iostream>
 
 #include "app/FolderAdmission.h"
 #include "app/ScanSession.h"
 #include "cli/Format.h"
+#include "cli/LeftOutCollection.h"
 #include "cli/RemoveRun.h"
 #include "cli/ReportWriter.h"
 #include "cli/ScanOptions.h"
@@ -21,10 +21,8 @@
 #include "cli/ScanRun.h"
 #include "cli/StopSignals.h"
 #include "cli/UnusableSettings.h"
-#include "platform/Dispatch.h"
 #include "platform/FileSystem.h"
 #include "platform/Terminal.h"
-#include "platform/ThreadPool.h"
 #include "results/DuplicatesContainer.h"
 #include "selection/OperationsManager.h"
 #include "scan/FolderSystemItem.h"
@@ -165,7 +163,13 @@ int runScanCommand(const std::vector<std::string>& arguments) {
 
     const stop_signals::Handlers handlers;
     const bool showProgress = !options.quiet && Terminal::standard().isTerminal(STDERR_FILENO);
-    auto [session, result] = ScanRun::run(folders, options.choices, showProgress);
+    // What was left out is read from the tree while the folder phases run, once every file has been
+    // compared: a system call for each file the comparison did not read, on the core those phases leave free.
+    Settings& settings = Settings::standard();
+    LeftOutCollection leftOut(options.choices.includeHidden.value_or(settings.scanInHiddenFolders()),
+                              settings.excludeExtensions(), *excluded);
+    auto [session, result] = ScanRun::run(folders, options.choices, showProgress,
+                                          [&](const std::shared_ptr<DuplicatesContainer>& c) { leftOut.start(c); });
 
     const FoldersScanner& scanner = *session->scanner();
     for (const std::string& warning : scanner.digestCacheWarnings()) std::fprintf(stderr, "dorvane: %s\n", warning.c_str());
@@ -197,28 +201,9 @@ int runScanCommand(const std::vector<std::string>& arguments) {
         // container's, and their memory serves what follows.
         report.addHeaps(*result);
         result->letHeapsGo();
-        // What was left out is read from the tree, the groups from the results: both only read, so they
-        // are worked out side by side, the left-out files on the background pool.
-        Settings& settings = Settings::standard();
-        const bool includeHidden = options.choices.includeHidden.value_or(settings.scanInHiddenFolders());
-        const std::vector<std::string> excludedExtensions = settings.excludeExtensions();
-        std::promise<LeftOut> leftOutPromise;
-        std::future<LeftOut> leftOut = leftOutPromise.get_future();
-        dispatch::background().async([&] {
-            try {
-                leftOutPromise.set_value(LeftOut::collect(roots, includeHidden, excludedExtensions, *excluded));
-            } catch (...) {
-                leftOutPromise.set_exception(std::current_exception());
-            }
-        });
-        struct WaitForLeftOut {  // the task reads this frame: it must end before the frame does
-            std::future<LeftOut>& future;
-            ~WaitForLeftOut() {
-                if (future.valid()) future.wait();
-            }
-        } waitForLeftOut{leftOut};
+        leftOut.start(result);  // unless started when the files had been compared: beside the groups' report
         report.addResults(*result, json);
-        report.leftOut = leftOut.get();
+        report.leftOut = leftOut.take(roots);
         // Files scanned are those that took part; the ones left out by rule are named on their own.
         const std::uint64_t byRule = report.leftOut.filesInHiddenFolders + report.leftOut.filesWithExcludedExtension +
                                      report.leftOut.filesInExcludedFolders;

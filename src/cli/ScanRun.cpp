@@ -13,7 +13,8 @@
 #include "cli/StopSignals.h"
 #include "platform/Terminal.h"
 
-ScanRun ScanRun::run(const std::vector<std::string>& folders, const ScanChoices& choices, bool showProgress) {
+ScanRun ScanRun::run(const std::vector<std::string>& folders, const ScanChoices& choices, bool showProgress,
+                     std::function<void(const std::shared_ptr<DuplicatesContainer>&)> filesCompared) {
     ScanRun out;
     bool finished = false;
     out.session = ScanSession::create(folders, choices, [&](std::shared_ptr<DuplicatesContainer> c) {
@@ -21,6 +22,7 @@ ScanRun ScanRun::run(const std::vector<std::string>& folders, const ScanChoices&
         finished = true;
         QCoreApplication::quit();
     });
+    out.session->setFilesCompared(std::move(filesCompared));
     QTimer ticker;
     bool stopRequested = false;
     progress_line::ScanPercentage percentage(choices.searchDuplicateFolders);

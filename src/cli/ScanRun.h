@@ -3,6 +3,7 @@
 // holds the stop-signal handlers.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -16,5 +17,8 @@ struct ScanRun {
     std::shared_ptr<ScanSession> session;
     std::shared_ptr<DuplicatesContainer> container;  // null when the scan delivered nothing
 
-    static ScanRun run(const std::vector<std::string>& folders, const ScanChoices& choices, bool showProgress);
+    // `filesCompared`, when given, is called on the main thread once every file has been compared and
+    // the folder phases start (ScanSession::FilesCompared).
+    static ScanRun run(const std::vector<std::string>& folders, const ScanChoices& choices, bool showProgress,
+                       std::function<void(const std::shared_ptr<DuplicatesContainer>&)> filesCompared = {});
 };

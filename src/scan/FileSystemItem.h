@@ -4,6 +4,7 @@
 // FileSystemItem::create… so that the name lives in the same allocation as the item, in the arena.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -70,13 +71,15 @@ public:
     void setHasOtherNames(bool hasOtherNames) { m_bHasOtherNames = hasOtherNames; }
 
     // Whether this scan read the file's content (a digest came back): it could be opened and read then.
-    bool wasContentRead() const { return m_bWasContentRead; }
-    void setWasContentRead(bool read) { m_bWasContentRead = read; }
+    // Atomic (relaxed): the command line's report of what was left out reads it while the heap search
+    // may still read small files.
+    bool wasContentRead() const { return m_bWasContentRead.load(std::memory_order_relaxed); }
+    void setWasContentRead(bool read) { m_bWasContentRead.store(read, std::memory_order_relaxed); }
 
     // Whether the comparison tried to read the file and could not (it could not be opened as a regular
-    // file, or a read failed): it took no part, and the command line's report names it.
-    bool didContentReadFail() const { return m_bContentReadFailed; }
-    void setContentReadFailed(bool failed) { m_bContentReadFailed = failed; }
+    // file, or a read failed): it took no part, and the command line's report names it. Atomic likewise.
+    bool didContentReadFail() const { return m_bContentReadFailed.load(std::memory_order_relaxed); }
+    void setContentReadFailed(bool failed) { m_bContentReadFailed.store(failed, std::memory_order_relaxed); }
 
     bool isCheckedForDuplicates() const { return m_bIsCheckedForDuplicates; }
     void setIsCheckedForDuplicates(bool checked) { m_bIsCheckedForDuplicates = checked; }
@@ -125,8 +128,9 @@ protected:
     std::uint8_t m_nTimeCode;             // bit 5 is the hidden flag, bits 6 and 7 the allocation's; set once
     bool m_bIsCheckedForDuplicates = false;
     bool m_bHasOtherNames = false;        // bytes, not bits: a bit set on one thread would race with
-    bool m_bWasContentRead = false;       // its neighbour set on another
-    bool m_bContentReadFailed = false;
+    std::atomic<bool> m_bWasContentRead = false;  // its neighbour set on another
+    std::atomic<bool> m_bContentReadFailed = false;
+    static_assert(sizeof(std::atomic<bool>) == 1 && std::atomic<bool>::is_always_lock_free);
     // The name follows the item in its allocation (allocateWithName), this many bytes from its start:
     // the size of the item's class. Kept instead of a pointer.
     std::uint8_t m_nNameOffset;

@@ -270,6 +270,7 @@ void FoldersScanner::startFilterDuplicatesFoldersInContainer(std::shared_ptr<Dup
     for (auto& root : m_arrRoots) roots.push_back(root.get());
     container->saveRoots(std::move(m_arrRoots));
     m_arrRoots.clear();
+    if (auto listener = m_pListener.lock()) listener->onFilesCompared(container);
     m_pDuplicatesFolderFilter = DuplicatesFolderFilter::create(container, m_pDuplicatesFilter->getCurrentMinimalFileSize());
     m_pDuplicatesFolderFilter->setListener(weak_from_this());
     m_eCurrentState = FoldersScannerStateFilteringFolders;

@@ -44,3 +44,29 @@ TEST(LeftOut, StretchesOfFoldersAddUpToOneWalkInFolderOrder) {
         EXPECT_FALSE(out.unreadable[i].reason.empty());
     }
 }
+
+// The report is collected while the heap search may still read small files: a file that search fails
+// to read afterwards is added, in path order, and one listed already is not listed twice.
+TEST(LeftOut, AFileALaterPhaseFailsToReadIsAddedOnce) {
+    TempDir dir;
+    dir.writeFile("b.txt", "bbbb");
+    dir.writeFile("m.txt", "mmmm");
+    auto root = VolumeSystemItem::createRoot(dir.path(), 0, 0);
+    auto* failedEarlier = FileSystemItem::createFile("b.txt", root.get(), 4, 0, false, 10);
+    FileSystemItem::createFile("gone.txt", root.get(), 4, 0, false, 10);  // not on the disk
+    auto* failedLater = FileSystemItem::createFile("m.txt", root.get(), 4, 0, false, 10);
+    failedEarlier->setContentReadFailed(true);
+
+    LeftOut out = LeftOut::collect({root.get()}, false, {});
+    ASSERT_EQ(out.unreadable.size(), 2u);
+    failedLater->setContentReadFailed(true);
+    out.addLaterReadFailures({root.get()});
+    out.addLaterReadFailures({root.get()});
+    ASSERT_EQ(out.unreadable.size(), 3u);
+    EXPECT_EQ(out.unreadable[0].path, dir / "b.txt");
+    EXPECT_EQ(out.unreadable[1].path, dir / "gone.txt");
+    EXPECT_EQ(out.unreadable[2].path, dir / "m.txt");
+    // It reads well now: its read failed for a moment only, and it is named all the same.
+    EXPECT_EQ(out.unreadable[2].reason, "could not be read while it was compared");
+    EXPECT_EQ(out.unreadableFiles(), 3u);
+}

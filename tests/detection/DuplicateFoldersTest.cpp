@@ -21,6 +21,7 @@ using PathSets = std::set<std::set<std::string>>;
 
 class Listener : public FoldersScannerListener {
 public:
+    void onFilesCompared(const std::shared_ptr<DuplicatesContainer>&) override {}
     void onScanCompleteWithResult(std::shared_ptr<DuplicatesContainer> c) override {
         container = std::move(c);
         ++calls;

@@ -43,12 +43,18 @@ struct ManualClock : MonotonicClock {
 
 class Listener : public FoldersScannerListener {
 public:
+    void onFilesCompared(const std::shared_ptr<DuplicatesContainer>& c) override {
+        comparedBeforeResult = calls == 0 && c != nullptr;
+        ++comparedCalls;
+    }
     void onScanCompleteWithResult(std::shared_ptr<DuplicatesContainer> c) override {
         container = std::move(c);
         ++calls;
     }
     std::shared_ptr<DuplicatesContainer> container;
     int calls = 0;
+    int comparedCalls = 0;
+    bool comparedBeforeResult = false;
 };
 
 class FoldersScannerTest : public ::testing::Test {
@@ -93,6 +99,7 @@ TEST_F(FoldersScannerTest, AScanWalksFiltersAndDeliversTheContainerOnce) {
     ASSERT_TRUE(runMainLoopUntil([&] { return listener->calls > 0; }));
     drainMainLoop();
     EXPECT_EQ(listener->calls, 1);
+    EXPECT_EQ(listener->comparedCalls, 0);  // no folder phases to announce
     EXPECT_EQ(scanner->getCurrentState(), FoldersScannerStateCompleted);
     EXPECT_EQ(scanner->getCountOfScannedFiles(), 5u);
     EXPECT_EQ(scanner->getCountOfPossibleDuplicates(), 5u);  // the unique text shares size and kind
@@ -202,6 +209,24 @@ TEST_F(FoldersScannerTest, AStopAskedForIsNotTheAutomaticStop) {
     runMainLoopUntil([&] { return listener->calls > 0; }, std::chrono::seconds(10));
     EXPECT_FALSE(scanner->wasAutomaticStopApplied());
     EXPECT_LE(scanner->getBytesCompared(), scanner->getBytesToCompare());
+}
+
+// The command line starts its report of unread files when this is heard: the files must all be
+// compared by then, and the tree still whole.
+TEST_F(FoldersScannerTest, TheEndOfTheFileComparisonIsHeardOnceBeforeTheFolderPhases) {
+    std::string tree = makeTree();
+    auto listener = std::make_shared<Listener>();
+    auto scanner = FoldersScanner::create({tree}, listener);
+    scanner->enableSearchDuplicatesFoldersAndSimilars(true);
+    scanner->startScanAndUseMinimalFileSize(0, false);
+    ASSERT_TRUE(runMainLoopUntil([&] { return listener->comparedCalls > 0; }));
+    EXPECT_TRUE(listener->comparedBeforeResult);
+    EXPECT_EQ(scanner->getCurrentState(), FoldersScannerStateFilteringFolders);
+    EXPECT_EQ(scanner->getCountOfActualDuplicates(), 4u);
+    ASSERT_TRUE(runMainLoopUntil([&] { return listener->calls > 0; }));
+    drainMainLoop();
+    EXPECT_EQ(listener->comparedCalls, 1);
+    EXPECT_EQ(listener->calls, 1);
 }
 
 TEST_F(FoldersScannerTest, TheWalksShareOfUnevenTreesAddsUpToTheWhole) {
