@@ -14,6 +14,7 @@
 #include "app/ScanSession.h"
 #include "cli/Format.h"
 #include "cli/LeftOutCollection.h"
+#include "cli/ProcessEnd.h"
 #include "cli/RemoveRun.h"
 #include "cli/ReportWriter.h"
 #include "cli/ScanOptions.h"
@@ -170,6 +171,11 @@ int runScanCommand(const std::vector<std::string>& arguments) {
                               settings.excludeExtensions(), *excluded);
     auto [session, result] = ScanRun::run(folders, options.choices, showProgress,
                                           [&](const std::shared_ptr<DuplicatesContainer>& c) { leftOut.start(c); });
+    // The results (and the tree they own) outlive this function, whichever way it returns.
+    struct KeepResults {
+        const std::shared_ptr<DuplicatesContainer>& results;
+        ~KeepResults() { process_end::keep(results); }
+    } keepResults{result};
 
     const FoldersScanner& scanner = *session->scanner();
     for (const std::string& warning : scanner.digestCacheWarnings()) std::fprintf(stderr, "dorvane: %s\n", warning.c_str());
