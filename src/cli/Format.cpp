@@ -1,6 +1,7 @@
 #include "cli/Format.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <ctime>
@@ -40,9 +41,31 @@ std::string duration(double seconds) {
 }
 
 std::string isoTimeUtc(std::int64_t secondsSinceEpoch) {
-    std::time_t t = static_cast<std::time_t>(secondsSinceEpoch);
+    // A report states this for every group member: the calendar is worked out here rather than through
+    // gmtime_r (which takes the time zone lock) and strftime (which consults the locale).
+    using namespace std::chrono;
+    const sys_seconds t{seconds{secondsSinceEpoch}};
+    const sys_days day = floor<days>(t);
+    const year_month_day date{day};
+    const int y = static_cast<int>(date.year());
+    if (y >= 1000 && y <= 9999) {  // strftime pads no year to four digits
+        const long long inDay = (t - day).count();
+        const unsigned fields[6] = {static_cast<unsigned>(y) / 100, static_cast<unsigned>(y) % 100,
+                                    static_cast<unsigned>(date.month()), static_cast<unsigned>(date.day()),
+                                    static_cast<unsigned>(inDay / 3600), static_cast<unsigned>(inDay / 60 % 60)};
+        std::string out = "0000-00-00T00:00:00Z";
+        static constexpr std::size_t kAt[6] = {0, 2, 5, 8, 11, 14};
+        for (std::size_t k = 0; k < 6; ++k) {
+            out[kAt[k]] = static_cast<char>('0' + fields[k] / 10);
+            out[kAt[k] + 1] = static_cast<char>('0' + fields[k] % 10);
+        }
+        out[17] = static_cast<char>('0' + inDay % 60 / 10);
+        out[18] = static_cast<char>('0' + inDay % 10);
+        return out;
+    }
+    const std::time_t when = static_cast<std::time_t>(secondsSinceEpoch);
     std::tm tm{};
-    gmtime_r(&t, &tm);
+    gmtime_r(&when, &tm);
     char buffer[32];
     std::strftime(buffer, sizeof buffer, "%Y-%m-%dT%H:%M:%SZ", &tm);
     return buffer;
@@ -73,7 +96,15 @@ std::size_t sequenceLength(std::string_view text, std::size_t i) {
 }  // namespace
 
 bool isValidUtf8(std::string_view text) {
+    // Most names are ASCII: one pass the compiler runs on vector registers tells.
+    unsigned char any = 0;
+    for (const char c : text) any |= static_cast<unsigned char>(c);
+    if (any < 0x80) return true;
     for (std::size_t i = 0; i < text.size();) {
+        if (static_cast<unsigned char>(text[i]) < 0x80) {
+            ++i;
+            continue;
+        }
         const std::size_t n = sequenceLength(text, i);
         if (n == 0) return false;
         i += n;
@@ -147,7 +178,13 @@ std::string jsonString(std::string_view given) {
     std::string out;
     out.reserve(text.size() + 2);
     out.push_back('"');
-    for (unsigned char c : text) {
+    // Copied in stretches between the characters JSON wants escaped.
+    std::size_t from = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (c >= 0x20 && c != '"' && c != '\\') continue;
+        out.append(text, from, i - from);
+        from = i + 1;
         switch (c) {
             case '"': out += "\\\""; break;
             case '\\': out += "\\\\"; break;
@@ -156,16 +193,14 @@ std::string jsonString(std::string_view given) {
             case '\t': out += "\\t"; break;
             case '\b': out += "\\b"; break;
             case '\f': out += "\\f"; break;
-            default:
-                if (c < 0x20) {
-                    char buffer[8];
-                    std::snprintf(buffer, sizeof buffer, "\\u%04x", c);
-                    out += buffer;
-                } else {
-                    out.push_back(static_cast<char>(c));
-                }
+            default: {
+                char buffer[8];
+                std::snprintf(buffer, sizeof buffer, "\\u%04x", c);
+                out += buffer;
+            }
         }
     }
+    out.append(text, from);
     out.push_back('"');
     return out;
 }

@@ -1,9 +1,11 @@
 // The command line's text helpers: names that are not UTF-8, status lines that fit the terminal,
-// counted nouns.
+// counted nouns, the JSON report's strings and times.
 #include <gtest/gtest.h>
 
 // The helpers are part of the `dorvane` executable, not of the core library: compile them in here.
 #include "cli/Format.cpp"
+
+#include <ctime>
 
 TEST(Format, NamesThatAreNotUtf8AreShownEscapedAndKeptAsBytes) {
     const std::string name = "/t/caf\xe9 \xff.jpg";
@@ -20,6 +22,38 @@ TEST(Format, NamesThatAreNotUtf8AreShownEscapedAndKeptAsBytes) {
     EXPECT_EQ(format::base64("a\xff"), "Yf8=");
     EXPECT_EQ(format::base64("ab\xff"), "YWL/");
     EXPECT_EQ(format::base64("abcd"), "YWJjZA==");
+}
+
+TEST(Format, JsonStringsEscapeWhatJsonRequiresAndKeepTheRest) {
+    EXPECT_EQ(format::jsonString(""), "\"\"");
+    EXPECT_EQ(format::jsonString("/a/caf\xc3\xa9 \"x\"\\y.jpg"), "\"/a/caf\xc3\xa9 \\\"x\\\"\\\\y.jpg\"");
+    EXPECT_EQ(format::jsonString(std::string("\n\x01" "a\x1f\x7f\t")), "\"\\n\\u0001a\\u001f\x7f\\t\"");
+    EXPECT_EQ(format::jsonString("\\"), "\"\\\\\"");
+    EXPECT_EQ(format::jsonString("\"end"), "\"\\\"end\"");
+    // Valid and invalid sequences after a long ASCII stretch.
+    const std::string ascii(100, 'a');
+    EXPECT_TRUE(format::isValidUtf8(ascii + "\xf0\x9f\x98\x80"));
+    EXPECT_FALSE(format::isValidUtf8(ascii + "\xf0\x9f\x98"));
+    EXPECT_FALSE(format::isValidUtf8(ascii + "\x80" + ascii));
+}
+
+// The report's dates against the C library's calendar: leap days, the turn of centuries, times before 1970.
+TEST(Format, IsoTimesAgreeWithTheCalendarOfTheCLibrary) {
+    const auto reference = [](std::int64_t seconds) {
+        const std::time_t t = static_cast<std::time_t>(seconds);
+        std::tm tm{};
+        gmtime_r(&t, &tm);
+        char buffer[32];
+        std::strftime(buffer, sizeof buffer, "%Y-%m-%dT%H:%M:%SZ", &tm);
+        return std::string(buffer);
+    };
+    EXPECT_EQ(format::isoTimeUtc(0), "1970-01-01T00:00:00Z");
+    EXPECT_EQ(format::isoTimeUtc(951782400), "2000-02-29T00:00:00Z");
+    EXPECT_EQ(format::isoTimeUtc(-1), "1969-12-31T23:59:59Z");
+    for (std::int64_t t = -62167219200LL; t < 253402300800LL; t += 86400LL * 97 + 3607)  // years 0 to 9999
+        ASSERT_EQ(format::isoTimeUtc(t), reference(t)) << t;
+    for (std::int64_t t : {-62167219201LL, -30610224001LL, -30610224000LL, 253402300799LL, 253402300800LL})
+        EXPECT_EQ(format::isoTimeUtc(t), reference(t)) << t;
 }
 
 TEST(Format, StatusLinesFitTheTerminalLeavingTheLastPartsOut) {
