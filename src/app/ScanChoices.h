@@ -16,6 +16,7 @@ struct ScanChoices {
     std::optional<bool> useDigestCache;   // else "KEY_useDigestCache"
     bool searchDuplicateFolders = true;   // duplicate-folder and heap phases
     std::vector<std::string> excludeFolders;  // absolute, left out of this scan besides the stored list
+    bool keepSeenFiles = false;  // the results keep what the walk saw of members (a report states it)
 
     // What the settings and the overrides give together.
     struct Resolved {

@@ -26,6 +26,7 @@ void ScanSession::start() {
     m_pScanner->enableSearchDuplicatesFoldersAndSimilars(m_resolved.searchDuplicateFolders);
     m_pScanner->excludeFoldersForThisScan(m_choices.excludeFolders);
     m_pScanner->useDigestCache(m_resolved.useDigestCache);
+    m_pScanner->keepSeenFiles(m_choices.keepSeenFiles);
     if (m_resolved.automaticMinimalSize)
         m_pScanner->startScanAndUseAutoDefineMinimalFileSizeWithFullHashCalculation(m_resolved.fullHash);
     else

@@ -161,6 +161,9 @@ int runScanCommand(const std::vector<std::string>& arguments) {
                 return 2;
             }
     options.choices.excludeFolders = *excluded;
+    // A JSON report states each member's device, inode and date: what the walk saw of them spares
+    // asking the system about every member once more.
+    options.choices.keepSeenFiles = options.format == ScanOptions::Format::Json;
 
     const stop_signals::Handlers handlers;
     const bool showProgress = !options.quiet && Terminal::standard().isTerminal(STDERR_FILENO);

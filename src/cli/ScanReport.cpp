@@ -15,6 +15,7 @@
 #include "results/DuplicatesGroup.h"
 #include "results/DuplicatesHeap.h"
 #include "results/DuplicatesHeaps.h"
+#include "results/SeenFiles.h"
 #include "scan/FolderSystemItem.h"
 
 namespace {
@@ -59,7 +60,10 @@ void readFileFacts(std::vector<ScanReport::Member*>& members) {
 }
 }  // namespace
 
-void ScanReport::addResults(const DuplicatesContainer& container, bool readFileFacts) {
+void ScanReport::addResults(DuplicatesContainer& container, bool readFileFacts) {
+    // What the walk saw of members the digest cache answered for; the others are read afterwards.
+    SeenFiles& seen = container.seenFiles();
+    seen.seal();
     for (const auto& k : kKinds) {
         DuplicatesCategory* category = container.getCategoryWithType(k.type);
         if (!category) continue;
@@ -87,7 +91,12 @@ void ScanReport::addResults(const DuplicatesContainer& container, bool readFileF
                 m.size = static_cast<std::uint64_t>(std::max<std::int64_t>(0, item->getFileItemSize()));
                 m.diskSize = static_cast<std::uint64_t>(std::max<std::int64_t>(0, item->getDiskSize()));
                 m.selected = item->isSelected();
-                if (const auto& identity = item->getFileIdentity()) {
+                if (const SeenFiles::Facts* facts = seen.find(item->getFileSystemItem())) {
+                    m.device = facts->device;
+                    m.inode = facts->inode;
+                    m.modified = facts->modificationSeconds;
+                    m.seen = true;
+                } else if (const auto& identity = item->getFileIdentity()) {
                     m.device = identity->device;
                     m.inode = identity->inode;
                 }
@@ -118,7 +127,8 @@ void ScanReport::addResults(const DuplicatesContainer& container, bool readFileF
         std::vector<Member*> members;
         for (Category& category : categories)
             for (Group& group : category.groups)
-                for (Member& member : group.members) members.push_back(&member);
+                for (Member& member : group.members)
+                    if (!member.seen) members.push_back(&member);
         ::readFileFacts(members);
     }
 }

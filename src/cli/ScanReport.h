@@ -24,9 +24,10 @@ struct ScanReport {
         std::uint64_t size = 0;
         std::uint64_t diskSize = 0;
         std::int64_t modified = 0;  // seconds since 1970
-        std::uint64_t device = 0;   // read when the report is made (0 when unreadable), so that a
-        std::uint64_t inode = 0;    // plan made of the report can tell a replaced file
+        std::uint64_t device = 0;   // as the walk saw them, or read when the report is made (0 when
+        std::uint64_t inode = 0;    // unreadable), so that a plan made of the report can tell a replaced file
         bool selected = false;
+        bool seen = false;  // device, inode and date as the walk saw them (SeenFiles)
     };
     struct Group {
         std::int64_t id = 0;
@@ -80,10 +81,11 @@ struct ScanReport {
 
     // Fills categories and summary from the container. Groups lying wholly inside duplicate
     // folders are in the hidden category and are not listed on their own.
-    // With readFileFacts, each member's modification time, device and inode are read from the disk
-    // (one lstat each, shared out among the spread executor's workers and the calling thread); without,
-    // they stay 0 (the text report shows none of them).
-    void addResults(const DuplicatesContainer& container, bool readFileFacts = false);
+    // With readFileFacts, each member's modification time, device and inode are stated: as the walk saw
+    // them when the container kept that (DuplicatesContainer::seenFiles; sealed here), else read from the
+    // disk (one lstat each, shared out among the spread executor's workers and the calling thread);
+    // without, they stay 0 unless the walk's are kept (the text report shows none of them).
+    void addResults(DuplicatesContainer& container, bool readFileFacts = false);
     // Fills heaps: each pair of folders once, largest first.
     void addHeaps(const DuplicatesContainer& container);
     // Copies the members' paths into the report, before anything may let the results' items go

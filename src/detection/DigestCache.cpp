@@ -312,6 +312,14 @@ std::optional<DigestCache::Entry> DigestCache::entryForHint(std::uint64_t hint, 
                  r.lastUsedDay == today()};
 }
 
+std::optional<DigestCache::Key> DigestCache::keyForHint(std::uint64_t hint) const {
+    std::shared_lock lock(m_mutex);
+    const std::uint64_t record = hint & 0xFFFFFFFFu;
+    if ((hint >> 32) != m_nGeneration || record >= m_arrRecords.size()) return std::nullopt;
+    const Record& r = m_arrRecords[record];
+    return Key{r.device, r.inode, r.size, r.modificationNs, r.changeNs, r.kind};
+}
+
 Status DigestCache::save() {
     // The records are written from memory and from the scratch file, under the exclusive lock; they are
     // never all in memory at once (a scan's peak would hold them).

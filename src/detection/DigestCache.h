@@ -79,6 +79,8 @@ public:
     std::optional<std::uint64_t> hintFor(const Key& key) const;
     // The entry a hint names, when it still names one of this size and kind.
     std::optional<Entry> entryForHint(std::uint64_t hint, std::uint64_t size, std::uint64_t kind) const;
+    // The key a hint names (the file's stamp as the walk saw it, whatever the kind), while it names one.
+    std::optional<Key> keyForHint(std::uint64_t hint) const;
     // Stores new digests (an entry for the same file and kind with another stamp is replaced: the file
     // changed) and marks the entries found for them as used today. New digests wait in a scratch file
     // beside the cache's file, not in memory, and are found only once the file is written and read

@@ -205,11 +205,12 @@ void DuplicatesFilter::onFinishSeparateBuckets(std::vector<FileItemsByHash> resu
         const OtherNames otherNames = std::move(self->m_otherNames);
         self->m_otherNames.clear();
         const bool more = self->startNextSeparation();
+        const std::shared_ptr<DigestCache> cache = self->m_bKeepSeenFiles ? FileSeparator::digestCache() : nullptr;
         const std::int64_t last = self->m_nCurrentFilterIndexInKeys;
         for (std::size_t i = 0; i < holder->size() && !self->isFilterCanceled(); ++i) {
             // Progress is reported bucket by bucket, as if each had been hashed on its own.
             self->m_nCurrentFilterIndexInKeys = first + static_cast<std::int64_t>(i);
-            self->saveHashHeaps((*holder)[i], otherNames);
+            self->saveHashHeaps((*holder)[i], otherNames, cache.get());
         }
         self->m_nCurrentFilterIndexInKeys = last;
         self->notifyListenerAboutFoundGroups();
@@ -217,7 +218,7 @@ void DuplicatesFilter::onFinishSeparateBuckets(std::vector<FileItemsByHash> resu
     });
 }
 
-void DuplicatesFilter::saveHashHeaps(FileItemsByHash& result, const OtherNames& otherNames) {
+void DuplicatesFilter::saveHashHeaps(FileItemsByHash& result, const OtherNames& otherNames, const DigestCache* cache) {
     for (auto& [key, files] : result) {
         if (!otherNames.empty()) {
             const std::size_t hashed = files.size();
@@ -230,9 +231,25 @@ void DuplicatesFilter::saveHashHeaps(FileItemsByHash& result, const OtherNames& 
         auto size = static_cast<std::uint64_t>(sample->logicalSize());
         if (size < m_nCurrentMinimalDuplicatesFileSize.load()) m_nCurrentMinimalDuplicatesFileSize.store(size);
         FileType type = typeOfFileAtPath(sample->name());
+        // Read before the group links its members: linking an item forgets its hint.
+        if (cache) keepSeenFilesOf(files, *cache);
         if (auto* category = m_pDuplicatesContainer->getCategoryWithType(type)) category->addGroupWithItems(files);
         for (FileSystemItem* f : files) updatePossibleDuplicateFolderInformationByFolder(f->parent());
         m_arrFoundGroups.push_back({static_cast<std::int32_t>(files.size()), size, type});
+    }
+}
+
+void DuplicatesFilter::keepSeenFilesOf(const std::vector<FileSystemItem*>& files, const DigestCache& cache) {
+    SeenFiles& seen = m_pDuplicatesContainer->seenFiles();
+    for (const FileSystemItem* f : files) {
+        const std::optional<std::uint64_t> hint = f->digestHint();
+        if (!hint) continue;
+        const std::optional<DigestCache::Key> key = cache.keyForHint(*hint);
+        if (!key) continue;
+        // Seconds of a time in nanoseconds, rounded down as the system rounds stat's seconds.
+        const std::int64_t ns = key->modificationNs;
+        const std::int64_t seconds = ns / 1000000000 - (ns % 1000000000 < 0 ? 1 : 0);
+        seen.add(f, {FileStamp::attributesDevice(key->device), key->inode, seconds});
     }
 }
 

@@ -18,6 +18,7 @@
 #include "detection/FileSeparatorListener.h"
 #include "detection/FileType.h"
 
+class DigestCache;
 class DuplicatesContainer;
 class ExcludeChecker;
 class FileSeparator;
@@ -40,6 +41,8 @@ public:
     void setWorkingQueue(std::shared_ptr<SerialQueue> queue) { m_pWorkingQueue = std::move(queue); }
     void setListener(std::weak_ptr<DuplicatesFilterProgressListener> listener) { m_pListener = std::move(listener); }
     void setDuplicateContainer(std::shared_ptr<DuplicatesContainer> container);
+    // Before filtering: the container keeps what the walk saw of members the cache answered for.
+    void keepSeenFiles(bool keep) { m_bKeepSeenFiles = keep; }
     std::shared_ptr<DuplicatesContainer> getContainer() const { return m_pDuplicatesContainer; }
 
     bool isNeedScanFileItem(FileSystemItem* item, bool includeHidden) const;
@@ -90,7 +93,9 @@ private:
     // others are set aside in m_otherNames, to join their first name's set after hashing.
     std::vector<FileSystemItem*> setAsideOtherNames(std::vector<FileSystemItem*> items);
     using OtherNames = std::unordered_map<FileSystemItem*, std::vector<FileSystemItem*>>;
-    void saveHashHeaps(FileItemsByHash& result, const OtherNames& otherNames);
+    // With `cache`, what the walk saw of the files its hints name is kept in the container.
+    void saveHashHeaps(FileItemsByHash& result, const OtherNames& otherNames, const DigestCache* cache);
+    void keepSeenFilesOf(const std::vector<FileSystemItem*>& files, const DigestCache& cache);
     void updatePossibleDuplicateFolderInformationByFolder(FolderSystemItem* folder);
     // Tells the listener, in one main-queue task, about the groups found since the last time.
     void notifyListenerAboutFoundGroups();
@@ -120,6 +125,7 @@ private:
     std::atomic<bool> m_bIsFilterCanceled{false};  // read by the driver for the final minimal size
     std::int64_t m_nMinimalCountOfGroups = 0;
     bool m_bFinished = false;
+    bool m_bKeepSeenFiles = false;
     struct FoundGroup {
         std::int32_t count;
         std::uint64_t eachSize;

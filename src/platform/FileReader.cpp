@@ -2,12 +2,17 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/uio.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+
+std::uint64_t FileStamp::attributesDevice(std::uint64_t device) {
+    return (static_cast<std::uint64_t>(major(device)) << 32) | minor(device);
+}
 
 FileReader::~FileReader() { close(); }
 

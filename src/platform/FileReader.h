@@ -20,6 +20,8 @@ struct FileStamp {
     bool isRegular = false;
 
     bool operator==(const FileStamp&) const = default;
+    // A stamp's device (st_dev's encoding) as FileAttributes gives it: (major << 32) | minor.
+    static std::uint64_t attributesDevice(std::uint64_t device);
 };
 
 class FileReader {

@@ -11,6 +11,7 @@
 #include "results/DuplicatesCategoryListener.h"
 #include "results/DuplicatesGroup.h"
 #include "results/IndexedList.h"
+#include "results/SeenFiles.h"
 
 class DuplicateItem;
 class DuplicatesCategory;
@@ -52,6 +53,8 @@ public:
     // For a caller done with the heaps for good (the command line, once its report holds them): the
     // container goes on as one made without heaps.
     void letHeapsGo();
+    // Filled only for a scan asked to keep them (FoldersScanner::keepSeenFiles).
+    SeenFiles& seenFiles() { return m_seenFiles; }
     // Every group currently in a kind category, in order of arrival. Valid until the model changes:
     // copy it before changing groups while iterating.
     const std::vector<std::shared_ptr<DuplicatesGroup>>& getAllFilesGroups() { return m_arrAllFilesGroups.items(); }
@@ -109,4 +112,5 @@ private:
     IndexedList<DuplicatesGroup, &DuplicatesGroup::m_nAllFilesIndex> m_arrAllFilesGroups;
     std::unique_ptr<DuplicatesHeaps> m_pHeaps;
     std::shared_ptr<ExcludeChecker> m_pExcludeChecker;
+    SeenFiles m_seenFiles;
 };

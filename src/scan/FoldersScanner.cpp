@@ -119,6 +119,7 @@ void FoldersScanner::startScanAndUseMinimalFileSize(std::uint64_t size, bool ful
     m_pExcludeChecker->prepareForUse();
     m_pDuplicatesFilter = DuplicatesFilter::create(size, m_bSearchDuplicatesFoldersAndSimilars, m_pExcludeChecker);
     m_pDuplicatesFilter->setWorkingQueue(m_pDuplicatesFilterWorkingQueue);
+    m_pDuplicatesFilter->keepSeenFiles(m_bKeepSeenFiles);
     m_pDuplicatesFilter->setListener(weak_from_this());
     startScan();
 }

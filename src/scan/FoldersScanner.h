@@ -53,6 +53,9 @@ public:
     // Whether this scan uses and updates the user's digest cache (on unless told otherwise); set before
     // the scan starts. The cache is written once, when the scan ends, before the listener hears.
     void useDigestCache(bool use) { m_bUseDigestCache = use; }
+    // Whether the results keep what the walk saw of group members whose digests came from the cache
+    // (DuplicatesContainer::seenFiles), for a report that states them; set before the scan starts.
+    void keepSeenFiles(bool keep) { m_bKeepSeenFiles = keep; }
     // What went wrong with the digest cache during this scan (one line each), read once the scan ended.
     const std::vector<std::string>& digestCacheWarnings() const { return m_arrDigestCacheWarnings; }
     void startScanAndUseAutoDefineMinimalFileSizeWithFullHashCalculation(bool fullHash);
@@ -195,6 +198,7 @@ private:
     bool m_bIncludeHiddenFiles = false;
     bool m_bFullHash = false;
     bool m_bUseDigestCache = true;
+    bool m_bKeepSeenFiles = false;
     std::shared_ptr<DigestCache> m_pDigestCache;         // this scan's, or none
     std::shared_ptr<WalkDigestHints> m_pWalkDigestHints;  // from m_pDigestCache, or none
     std::vector<std::string> m_arrDigestCacheWarnings;  // main thread only
