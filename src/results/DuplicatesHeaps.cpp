@@ -153,9 +153,8 @@ std::shared_ptr<DuplicatesHeap> DuplicatesHeaps::isCanCreateHeapFolder(const std
 
 // ---- Building the heaps ----
 
-std::vector<std::string> DuplicatesHeaps::getPossibleHeapsIntersectionPathsForFolder(const HeapsFolderData& folderData) const {
-    // Views into the members' own paths, copied once each at the end: a folder's groups hold many
-    // members in few folders.
+std::vector<std::string_view> DuplicatesHeaps::getPossibleHeapsIntersectionPathsForFolder(
+    const HeapsFolderData& folderData) const {
     std::set<std::string_view> paths;
     auto it = m_arrFoldersIntersections.find(folderData.getID());
     if (it == m_arrFoldersIntersections.end()) return {};

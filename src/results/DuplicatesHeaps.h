@@ -61,7 +61,9 @@ public:
     void updateDataOfFolders(const std::vector<std::string>& paths);
     // The distinct parent folder paths of the group's members.
     static std::vector<std::string> getAllFoldersOfGroup(const DuplicatesGroup& group);
-    std::vector<std::string> getPossibleHeapsIntersectionPathsForFolder(const HeapsFolderData& folderData) const;
+    // The parent folder paths of the members of the folder's groups, in path order: views into the
+    // members' own paths, valid while those groups keep their members.
+    std::vector<std::string_view> getPossibleHeapsIntersectionPathsForFolder(const HeapsFolderData& folderData) const;
     std::shared_ptr<HeapsGroup> recalculateHeapsGroupOfFolder(const std::shared_ptr<HeapsFolderData>& folderData) const;
     std::shared_ptr<HeapsGroup> generateNewHeapsGroupOfFolder(const std::shared_ptr<HeapsFolderData>& folderData) const;
     void createRevertHeapsIfNeededIn(std::map<std::int64_t, std::shared_ptr<HeapsGroup>>& groups) const;
