@@ -189,8 +189,12 @@ std::uint64_t DigestCache::fileAndKindOf(std::uint64_t device, std::uint64_t ino
 }
 
 std::uint32_t DigestCache::slotOf(const Key& key) const {
+    return slotFrom(key, fileAndKindOf(key.device, key.inode, key.kind));
+}
+
+std::uint32_t DigestCache::slotFrom(const Key& key, std::size_t home) const {
     const std::size_t mask = m_arrIndex.size() - 1;
-    std::size_t slot = fileAndKindOf(key.device, key.inode, key.kind) & mask;
+    std::size_t slot = home & mask;
     for (;;) {
         const std::uint32_t entry = m_arrIndex[slot];
         if (entry == 0) return static_cast<std::uint32_t>(slot);
@@ -294,7 +298,35 @@ Status DigestCache::forEachSpilledLocked(const std::function<void(const Record&)
 std::optional<std::uint64_t> DigestCache::hintFor(const Key& key) const {
     std::shared_lock lock(m_mutex, std::try_to_lock);
     if (!lock.owns_lock() || m_arrRecords.empty()) return std::nullopt;
-    const std::uint32_t entry = m_arrIndex[slotOf(key)];
+    return hintAt(key, slotOf(key));
+}
+
+void DigestCache::hintsFor(const Key* keys, std::size_t count, std::optional<std::uint64_t>* hints) const {
+    std::fill(hints, hints + count, std::nullopt);
+    std::shared_lock lock(m_mutex, std::try_to_lock);
+    if (!lock.owns_lock() || m_arrRecords.empty()) return;
+    const std::size_t mask = m_arrIndex.size() - 1;
+    constexpr std::size_t kWindow = 32;  // slots asked for at once; far fewer than the lines a core keeps
+    std::size_t homes[kWindow];
+    for (std::size_t from = 0; from < count; from += kWindow) {
+        const std::size_t n = std::min(kWindow, count - from);
+        for (std::size_t i = 0; i < n; ++i) {
+            const Key& key = keys[from + i];
+            homes[i] = fileAndKindOf(key.device, key.inode, key.kind) & mask;
+            __builtin_prefetch(&m_arrIndex[homes[i]]);
+        }
+        for (std::size_t i = 0; i < n; ++i)
+            if (const std::uint32_t entry = m_arrIndex[homes[i]]; entry != 0) {
+                const char* record = reinterpret_cast<const char*>(&m_arrRecords[entry - 1]);
+                __builtin_prefetch(record);
+                __builtin_prefetch(record + sizeof(Record) - 1);
+            }
+        for (std::size_t i = 0; i < n; ++i) hints[from + i] = hintAt(keys[from + i], slotFrom(keys[from + i], homes[i]));
+    }
+}
+
+std::optional<std::uint64_t> DigestCache::hintAt(const Key& key, std::uint32_t slot) const {
+    const std::uint32_t entry = m_arrIndex[slot];
     if (entry == 0) return std::nullopt;
     const Record& r = m_arrRecords[entry - 1];
     if (r.size != key.size || r.modificationNs != key.modificationNs || r.changeNs != key.changeNs) return std::nullopt;

@@ -77,6 +77,11 @@ public:
     // not busy this moment (it never waits). It names that entry until the entries are next read,
     // written, let go or grown; entryForHint then answers nothing and the caller looks the file up again.
     std::optional<std::uint64_t> hintFor(const Key& key) const;
+    // As hintFor for each of `count` keys, under one look at the lock: each key's index slot, and then
+    // its record, is asked of memory for the whole batch before any is compared, so that their cache
+    // and TLB misses overlap instead of following one another (the index and records are megabytes,
+    // met in no order).
+    void hintsFor(const Key* keys, std::size_t count, std::optional<std::uint64_t>* hints) const;
     // The entry a hint names, when it still names one of this size and kind.
     std::optional<Entry> entryForHint(std::uint64_t hint, std::uint64_t size, std::uint64_t kind) const;
     // The key a hint names (the file's stamp as the walk saw it, whatever the kind), while it names one.
@@ -146,6 +151,8 @@ private:
     // The hash of a file and a kind of digest: the index's slots, and the repeated keys of a write.
     static std::uint64_t fileAndKindOf(std::uint64_t device, std::uint64_t inode, std::uint64_t kind);
     std::uint32_t slotOf(const Key& key) const;  // the index slot of the key's file and kind (maybe empty)
+    std::uint32_t slotFrom(const Key& key, std::size_t home) const;  // as slotOf, probing from `home`
+    std::optional<std::uint64_t> hintAt(const Key& key, std::uint32_t slot) const;  // the lock held
     // Index room for `capacity` records at least (at most half of the slots taken); false when a file
     // and kind has more than one record (the first is the one indexed).
     bool rebuildIndex(std::size_t capacity = 0);

@@ -1,5 +1,7 @@
 #include "detection/WalkDigestHints.h"
 
+#include <algorithm>
+
 #include "detection/FileSeparator.h"
 #include "platform/DirectoryReader.h"
 #include "scan/FileSystemItem.h"
@@ -12,17 +14,34 @@ DigestCache::Key WalkDigestHints::keyOf(const DirectoryEntry& file) const {
     return {file.device, file.inode, file.size, file.modificationNs, file.changeNs, kind};
 }
 
-void WalkDigestHints::giveHint(const DirectoryEntry& file, FileSystemItem& item) const {
-    if (!m_pCache) return;
+void WalkDigestHints::giveHints(std::span<const DirectoryEntry* const> files, std::span<FileSystemItem* const> items) const {
+    if (!m_pCache || files.empty()) return;
     if (!m_bCacheRead.load(std::memory_order_acquire)) {
         // Reading the cache takes a while (about 0.1 s for 140 000 entries) and the walk does not wait:
         // a file met meanwhile would otherwise be examined again by the comparison.
-        const Deferred deferred{&item, keyOf(file)};
         std::lock_guard lock(m_deferredMutex);
-        m_arrDeferred.append(reinterpret_cast<const char*>(&deferred), 1);
+        for (std::size_t i = 0; i < files.size(); ++i) {
+            const Deferred deferred{items[i], keyOf(*files[i])};
+            m_arrDeferred.append(reinterpret_cast<const char*>(&deferred), 1);
+        }
         return;
     }
-    if (std::optional<std::uint64_t> hint = hintFor(file)) item.setDigestHint(*hint);
+    if (!m_pCache->hasEntriesFromEarlierScans()) return;
+    DigestCache::Key keys[kBatch];
+    std::optional<std::uint64_t> hints[kBatch];
+    for (std::size_t from = 0; from < files.size(); from += kBatch) {
+        const std::size_t n = std::min(kBatch, files.size() - from);
+        for (std::size_t i = 0; i < n; ++i) keys[i] = keyOf(*files[from + i]);
+        m_pCache->hintsFor(keys, n, hints);
+        for (std::size_t i = 0; i < n; ++i)
+            if (hints[i]) items[from + i]->setDigestHint(*hints[i]);
+    }
+}
+
+void WalkDigestHints::giveHint(const DirectoryEntry& file, FileSystemItem& item) const {
+    const DirectoryEntry* files[] = {&file};
+    FileSystemItem* items[] = {&item};
+    giveHints(files, items);
 }
 
 std::optional<std::uint64_t> WalkDigestHints::hintFor(const DirectoryEntry& file) const {
@@ -41,8 +60,15 @@ void WalkDigestHints::giveDeferredHints() {
     // The walk does not wait for the cache, nor does the comparison's start: a cache still being read
     // now has its files looked up by the comparison.
     if (!m_bCacheRead.load(std::memory_order_acquire) || !m_pCache || !m_pCache->hasEntriesFromEarlierScans()) return;
-    for (std::size_t i = 0; i < deferred.size(); ++i)
-        if (std::optional<std::uint64_t> hint = m_pCache->hintFor(deferred[i].key)) deferred[i].item->setDigestHint(*hint);
+    DigestCache::Key keys[kBatch];
+    std::optional<std::uint64_t> hints[kBatch];
+    for (std::size_t from = 0; from < deferred.size(); from += kBatch) {
+        const std::size_t n = std::min(kBatch, deferred.size() - from);
+        for (std::size_t i = 0; i < n; ++i) keys[i] = deferred[from + i].key;
+        m_pCache->hintsFor(keys, n, hints);
+        for (std::size_t i = 0; i < n; ++i)
+            if (hints[i]) deferred[from + i].item->setDigestHint(*hints[i]);
+    }
 }
 
 std::size_t WalkDigestHints::deferredCount() const {

@@ -18,8 +18,10 @@ public:
     WalkDigestHints(std::shared_ptr<const DigestCache> cache, std::uint64_t blockLength);
 
     // Until markCacheRead, a file is kept (with its stamp) to be hinted by giveDeferredHints; after it, the
-    // item gets the hint the cache gives at once, or none.
-    void giveHint(const DirectoryEntry& file, FileSystemItem& item) const override;
+    // item gets the hint the cache gives at once, or none. A batch is looked up in one go
+    // (DigestCache::hintsFor).
+    void giveHints(std::span<const DirectoryEntry* const> files, std::span<FileSystemItem* const> items) const override;
+    void giveHint(const DirectoryEntry& file, FileSystemItem& item) const;
     // The hint for a file as the cache answers this moment: none while it is being read or busy.
     std::optional<std::uint64_t> hintFor(const DirectoryEntry& file) const;
     // Called once the cache has been read for this scan.
@@ -35,6 +37,7 @@ private:
         FileSystemItem* item;
         DigestCache::Key key;
     };
+    static constexpr std::size_t kBatch = 64;  // keys looked up together, on the stack
     DigestCache::Key keyOf(const DirectoryEntry& file) const;
 
     std::shared_ptr<const DigestCache> m_pCache;

@@ -3,11 +3,15 @@
 // keep a file to hint once the walk is over instead (see WalkDigestHints).
 #pragma once
 
+#include <span>
+
 struct DirectoryEntry;
 class FileSystemItem;
 
 class FolderScanDigestHints {
 public:
     virtual ~FolderScanDigestHints() = default;
-    virtual void giveHint(const DirectoryEntry& file, FileSystemItem& item) const = 0;
+    // Each of `files` and the item made for it at the same place of `items`: a batch of one folder,
+    // given before the items go on to the comparison.
+    virtual void giveHints(std::span<const DirectoryEntry* const> files, std::span<FileSystemItem* const> items) const = 0;
 };

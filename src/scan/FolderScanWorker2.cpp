@@ -46,6 +46,11 @@ void FolderScanWorker2::scan(FolderScanTask& task) {
     m_subfolders.clear();
     while (m_reader.readBatch(m_entries) > 0) {
         for (const auto& entry : m_entries) processDirEntry(entry, task);
+        // The batch's files go on once their hints are given, all of them in one look at the cache.
+        if (m_pDigestHints) m_pDigestHints->giveHints(m_hintedFiles, m_hintedItems);
+        for (FileSystemItem* file : m_hintedItems) _filesCollector->addItem(file);
+        m_hintedFiles.clear();
+        m_hintedItems.clear();
         if (isCanceled()) break;
         _filesCollector->updateForced(false);
     }
@@ -132,6 +137,10 @@ void FolderScanWorker2::processDirEntry(const DirectoryEntry& entry, FolderScanT
     FileSystemItem* file = FileSystemItem::createFile(name, parent, static_cast<std::int64_t>(entry.allocatedSize), 0,
                                                       hidden, static_cast<std::int64_t>(entry.size), true);
     if (entry.linkCount > 1) file->setHasOtherNames(true);
-    if (m_pDigestHints && entry.size > 0) m_pDigestHints->giveHint(entry, *file);
+    if (m_pDigestHints && entry.size > 0) {
+        m_hintedFiles.push_back(&entry);
+        m_hintedItems.push_back(file);
+        return;
+    }
     _filesCollector->addItem(file);
 }

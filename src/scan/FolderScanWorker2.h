@@ -40,6 +40,9 @@ private:
 
     DirectoryReader m_reader;
     std::vector<DirectoryEntry> m_entries;
+    // The files of the batch waiting for their digest hints, and their items (same places).
+    std::vector<const DirectoryEntry*> m_hintedFiles;
+    std::vector<FileSystemItem*> m_hintedItems;
     std::vector<std::unique_ptr<FolderScanTask>> _stackCollection;
     // The subfolders of the folder being read, handed on once it is read whole and their shares known.
     std::vector<std::unique_ptr<FolderScanTask>> m_subfolders;

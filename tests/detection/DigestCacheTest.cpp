@@ -2,6 +2,8 @@
 // age, two writers at once).
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <fcntl.h>
 #include <sys/stat.h>
 
@@ -112,6 +114,37 @@ TEST_F(DigestCacheFileTest, AHintNamesTheEntryOfItsExactStampUntilTheEntriesMove
     // Let go: no hints at all.
     cache.unload();
     EXPECT_FALSE(cache.hintFor(keyNumber(2, 8192)));
+}
+
+// The walk looks its batches up together: each answer must be the one a look-up of that key alone gives,
+// in its own place, across the windows the batch is cut into, and keyForHint names the key looked up.
+TEST_F(DigestCacheFileTest, ABatchOfLookUpsAnswersAsEachLookUpAlone) {
+    DigestCache cache(path);
+    cache.load();
+    std::vector<DigestCache::Entry> stored;
+    for (std::uint64_t n = 0; n < 300; n += 2) stored.push_back(entryNumber(n, n % 4 == 0 ? DigestCache::kWholeFile : 8192));
+    cache.update(stored, {});
+    ASSERT_TRUE(cache.save());
+    cache.loadForScan();
+    std::vector<DigestCache::Key> keys;
+    for (std::uint64_t n = 0; n < 150; ++n) {
+        DigestCache::Key key = keyNumber(n, n % 4 == 0 ? DigestCache::kWholeFile : 8192);  // odd n: never stored
+        if (n % 10 == 6) ++key.modificationNs;                                              // stored, but changed since
+        keys.push_back(key);
+    }
+    std::vector<std::optional<std::uint64_t>> batch(keys.size(), 12345);
+    cache.hintsFor(keys.data(), keys.size(), batch.data());
+    std::size_t found = 0;
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+        EXPECT_EQ(batch[i], cache.hintFor(keys[i])) << i;
+        if (!batch[i]) continue;
+        ++found;
+        EXPECT_EQ(cache.keyForHint(*batch[i]), keys[i]) << i;
+    }
+    EXPECT_EQ(found, 60u);
+    cache.unload();
+    cache.hintsFor(keys.data(), keys.size(), batch.data());
+    EXPECT_EQ(std::count(batch.begin(), batch.end(), std::nullopt), 150) << "let go: no hints at all";
 }
 
 TEST_F(DigestCacheFileTest, SavedEntriesComeBackInTheNextProcessAndAnUnchangedCacheIsNotWrittenAgain) {

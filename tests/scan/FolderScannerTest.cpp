@@ -135,14 +135,17 @@ TEST(FolderScanner, AWideAndDeepTreeIsWalkedWholeWhileWorkersHandFoldersToEachOt
 TEST(FolderScanner, EachFileKeepsTheDigestHintOfTheStampTheWalkSaw) {
     // Hints by inode, for files whose entry carries the stamp lstat gives.
     struct InodeHints : FolderScanDigestHints {
-        void giveHint(const DirectoryEntry& file, FileSystemItem& item) const override {
-            struct stat st {};
-            const std::string path = folder + "/" + std::string(file.name);
-            if (::lstat(path.c_str(), &st) != 0 || file.device != st.st_dev || file.inode != st.st_ino ||
-                file.modificationNs != st.st_mtim.tv_sec * 1'000'000'000 + st.st_mtim.tv_nsec ||
-                file.changeNs != st.st_ctim.tv_sec * 1'000'000'000 + st.st_ctim.tv_nsec)
-                return;
-            item.setDigestHint(file.inode);
+        void giveHints(std::span<const DirectoryEntry* const> files, std::span<FileSystemItem* const> items) const override {
+            for (std::size_t i = 0; i < files.size(); ++i) {
+                const DirectoryEntry& file = *files[i];
+                struct stat st {};
+                const std::string path = folder + "/" + std::string(file.name);
+                if (::lstat(path.c_str(), &st) != 0 || file.device != st.st_dev || file.inode != st.st_ino ||
+                    file.modificationNs != st.st_mtim.tv_sec * 1'000'000'000 + st.st_mtim.tv_nsec ||
+                    file.changeNs != st.st_ctim.tv_sec * 1'000'000'000 + st.st_ctim.tv_nsec)
+                    continue;
+                items[i]->setDigestHint(file.inode);
+            }
         }
         std::string folder;
     };
