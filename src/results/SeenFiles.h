@@ -21,7 +21,6 @@ public:
     // Makes find() answer; nothing may be added afterwards.
     void seal();
     const Facts* find(const FileSystemItem* item) const;
-    bool empty() const { return m_arrSeen.empty(); }
 
 private:
     std::vector<std::pair<const FileSystemItem*, Facts>> m_arrSeen;
