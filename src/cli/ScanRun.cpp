@@ -14,7 +14,7 @@
 #include "platform/Terminal.h"
 
 ScanRun ScanRun::run(const std::vector<std::string>& folders, const ScanChoices& choices, bool showProgress,
-                     std::function<void(const std::shared_ptr<DuplicatesContainer>&)> filesCompared) {
+                     ScanSession::FilesCompared filesCompared) {
     ScanRun out;
     bool finished = false;
     out.session = ScanSession::create(folders, choices, [&](std::shared_ptr<DuplicatesContainer> c) {

@@ -3,15 +3,14 @@
 // holds the stop-signal handlers.
 #pragma once
 
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "app/ScanChoices.h"
+#include "app/ScanSession.h"
 
 class DuplicatesContainer;
-class ScanSession;
 
 struct ScanRun {
     std::shared_ptr<ScanSession> session;
@@ -20,5 +19,5 @@ struct ScanRun {
     // `filesCompared`, when given, is called on the main thread once every file has been compared and
     // the folder phases start (ScanSession::FilesCompared).
     static ScanRun run(const std::vector<std::string>& folders, const ScanChoices& choices, bool showProgress,
-                       std::function<void(const std::shared_ptr<DuplicatesContainer>&)> filesCompared = {});
+                       ScanSession::FilesCompared filesCompared = {});
 };

@@ -38,12 +38,6 @@ void WalkDigestHints::giveHints(std::span<const DirectoryEntry* const> files, st
     }
 }
 
-void WalkDigestHints::giveHint(const DirectoryEntry& file, FileSystemItem& item) const {
-    const DirectoryEntry* files[] = {&file};
-    FileSystemItem* items[] = {&item};
-    giveHints(files, items);
-}
-
 std::optional<std::uint64_t> WalkDigestHints::hintFor(const DirectoryEntry& file) const {
     if (!m_pCache || !m_pCache->hasEntriesFromEarlierScans()) return std::nullopt;
     return m_pCache->hintFor(keyOf(file));

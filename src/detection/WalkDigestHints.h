@@ -21,7 +21,6 @@ public:
     // item gets the hint the cache gives at once, or none. A batch is looked up in one go
     // (DigestCache::hintsFor).
     void giveHints(std::span<const DirectoryEntry* const> files, std::span<FileSystemItem* const> items) const override;
-    void giveHint(const DirectoryEntry& file, FileSystemItem& item) const;
     // The hint for a file as the cache answers this moment: none while it is being read or busy.
     std::optional<std::uint64_t> hintFor(const DirectoryEntry& file) const;
     // Called once the cache has been read for this scan.

@@ -138,19 +138,24 @@ protected:
                 if (auto hint = hints.hintFor(entry)) found[std::string(entry.name)] = *hint;
         return found;
     }
-    // A walk of the files' folder as the scan's would go, each file given to `hints` as it is met.
+    // A walk of the files' folder as the scan's would go, each batch of files given to `hints` as it is met.
     std::map<std::string, FileSystemItem*> walkGivingHints(const WalkDigestHints& hints, FolderSystemItem* folder) {
         std::map<std::string, FileSystemItem*> items;
         DirectoryReader reader;
         EXPECT_TRUE(reader.open(m_dir / "files"));
         std::vector<DirectoryEntry> entries;
-        while (reader.readBatch(entries) > 0)
+        while (reader.readBatch(entries) > 0) {
+            std::vector<const DirectoryEntry*> files;
+            std::vector<FileSystemItem*> made;
             for (const DirectoryEntry& entry : entries) {
                 auto size = static_cast<std::int64_t>(entry.size);
                 FileSystemItem* item = FileSystemItem::createFile(entry.name, folder, size, 0, false, size);
                 items[std::string(entry.name)] = item;
-                hints.giveHint(entry, *item);
+                files.push_back(&entry);
+                made.push_back(item);
             }
+            hints.giveHints(files, made);
+        }
         return items;
     }
     void moveAside(bool away) {
