@@ -201,6 +201,9 @@ std::int64_t FileReader::readFullyAt(void* buffer, std::size_t size, std::uint64
         if (count < 0) return -1;
         if (count == 0) break;
         done += static_cast<std::size_t>(count);
+        // A short read that reaches the size the file had when opened is its end: asking again would
+        // only return nothing (one call per file read to its end). A file that grew since goes on.
+        if (done < size && offset + done == m_stampAtOpen.size) break;
     }
     return static_cast<std::int64_t>(done);
 }

@@ -93,7 +93,8 @@ public:
     };
     static void setReadFaultForTests(ReadFault fault);
     std::int64_t readAt(void* buffer, std::size_t size, std::uint64_t offset) const;
-    // Reads until `size` bytes are in or the file ends: the count read, -1 on an error.
+    // Reads until `size` bytes are in or the file ends (a short read up to its size at open ends it): the
+    // count read, -1 on an error.
     std::int64_t readFullyAt(void* buffer, std::size_t size, std::uint64_t offset) const;
     // Reads up to `size` bytes at `offset` as far as the page cache holds them, without waiting for the
     // disk: the count read (fewer than asked when the rest is not cached, 0 at the end of the file), or

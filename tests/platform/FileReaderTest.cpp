@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <string>
 
 #include "platform/FileReader.h"
@@ -62,4 +63,30 @@ TEST(FileReader, AFaultAtAnOffsetFailsOnlyTheReadsThatStartThere) {
     // A read that runs across the offset is not hit: the fault names where a read begins.
     EXPECT_EQ(reader.readAt(buffer, sizeof buffer, 100), 4096);
     EXPECT_EQ(reader.readFullyAt(buffer, sizeof buffer, 8192), 10000 - 8192);
+}
+
+TEST(FileReader, AReadToTheEndAsOpenedAsksNoMoreWhileAGrownFileIsReadOn) {
+    ClearFault clear;
+    TempDir dir;
+    const std::string path = dir.writePatternFile("f", 10000, 4);
+    FileReader reader;
+    ASSERT_TRUE(reader.open(path));
+    // A read at the end would fail: the short read up to the size at open must be taken as the end.
+    FileReader::ReadFault fault{inodeOf(path), EIO};
+    fault.offset = 10000;
+    FileReader::setReadFaultForTests(fault);
+    char buffer[8192];
+    EXPECT_EQ(reader.readFullyAt(buffer, sizeof buffer, 4096), 10000 - 4096);
+    FileReader::setReadFaultForTests({});
+
+    // Bytes added after the open are read too: the size at open ends nothing by itself.
+    {
+        FILE* f = std::fopen(path.c_str(), "ab");
+        ASSERT_NE(f, nullptr);
+        const std::string more(3000, 'x');
+        ASSERT_EQ(std::fwrite(more.data(), 1, more.size(), f), more.size());
+        std::fclose(f);
+    }
+    EXPECT_EQ(reader.readFullyAt(buffer, sizeof buffer, 8192), 13000 - 8192);
+    EXPECT_EQ(std::string(buffer + 10000 - 8192, 3000), std::string(3000, 'x'));
 }
