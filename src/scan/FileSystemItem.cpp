@@ -99,9 +99,7 @@ bool FileSystemItem::isTopHiddenFlag() const {
 }
 
 bool FileSystemItem::isInPackage() const {
-    for (FolderSystemItem* i = m_pParent; i; i = i->m_pParent)
-        if (i->isPackage()) return true;
-    return false;
+    return m_pParent && (m_pParent->isPackage() || m_pParent->isBelowPackage());
 }
 
 std::int64_t FileSystemItem::calctotalsize() { return std::max<std::int64_t>(0, fileAllocatedSize()); }

@@ -9,9 +9,11 @@ FolderSystemItem::FolderSystemItem(const char* name, std::size_t nameLength, Fol
                                    std::int64_t logicalSize)
     // A folder's bytes are its own field; "none" keeps the file rule from ever reading past its name.
     : FileSystemItem(name, nameLength, parent, kAllocationNoneBit, timeCode, hidden, logicalSize),
-      m_nTotalSize(allocatedSize) {
-    if (package) SetitsLeafPackage();
-}
+      m_nTotalSize(allocatedSize),
+      // Linux has no bundle flag: a package is a folder named like an application or a framework.
+      m_bIsPackage(package || (nameLength > 4 && std::string_view(name, nameLength).ends_with(".app")) ||
+                   (nameLength > 10 && std::string_view(name, nameLength).ends_with(".framework"))),
+      m_bIsBelowPackage(parent && (parent->m_bIsPackage || parent->m_bIsBelowPackage)) {}
 
 FolderSystemItem::~FolderSystemItem() = default;
 
@@ -22,16 +24,6 @@ FolderSystemItem* FolderSystemItem::createFolder(std::string_view name, FolderSy
         allocateWithName<FolderSystemItem>(name, 0, parent, allocatedSize, package, timeCode, hidden, logicalSize);
     if (addToParent && parent) parent->addChild(folder);
     return folder;
-}
-
-bool FolderSystemItem::isPackage() {
-    if (!m_bIsCheckedForPackage) {
-        m_bIsCheckedForPackage = true;
-        std::string_view n = name();
-        // Linux has no bundle flag: a package is a folder named like an application or a framework.
-        m_bIsPackage = (n.size() > 4 && n.ends_with(".app")) || (n.size() > 10 && n.ends_with(".framework"));
-    }
-    return m_bIsPackage;
 }
 
 std::int64_t FolderSystemItem::calctotalsize() {

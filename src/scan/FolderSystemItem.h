@@ -19,11 +19,9 @@ public:
     ~FolderSystemItem() override;
 
     bool isDir() const override { return true; }
-    bool isPackage() override;
-    void SetitsLeafPackage() {
-        m_bIsCheckedForPackage = true;
-        m_bIsPackage = true;
-    }
+    bool isPackage() override { return m_bIsPackage; }
+    // Whether a folder above this one is a package; fixed when the folder is made, as its parent is.
+    bool isBelowPackage() const { return m_bIsBelowPackage; }
 
     std::int64_t calctotalsize() override;
     std::int64_t gettotalsize() const override { return m_nTotalSize; }
@@ -66,6 +64,8 @@ protected:
     std::int64_t m_nTotalSize;  // allocated bytes of everything below, once calctotalsize() has run
     std::uint64_t m_nCountOfDeepChildren = 0;
     FSFolder* m_pFsFolder = nullptr;  // weak
-    bool m_bIsCheckedForPackage = false;
+    // Worked out from the name and the parent when the folder is made, and only read afterwards, so
+    // that any thread may ask while the walk still adds folders.
     bool m_bIsPackage = false;
+    bool m_bIsBelowPackage = false;
 };

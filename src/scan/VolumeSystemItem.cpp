@@ -5,7 +5,7 @@ VolumeSystemItem::VolumeSystemItem(const char* name, std::size_t nameLength, std
     : FolderSystemItem(name, nameLength, nullptr, 0, false, 0, false, 0),
       nVolSize(volumeSize),
       nVolFreeSize(volumeFreeSize) {
-    m_bIsCheckedForPackage = true;  // a root is never a package
+    m_bIsPackage = false;  // a root is never a package, whatever its path ends with
 }
 
 std::unique_ptr<VolumeSystemItem> VolumeSystemItem::createRoot(std::string_view path, std::int64_t volumeSize,

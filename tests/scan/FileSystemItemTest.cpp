@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "scan/FolderSystemItem.h"
+#include "scan/VolumeSystemItem.h"
 
 namespace {
 struct Shape {
@@ -49,4 +50,30 @@ TEST(FileSystemItem, EveryFilesAllocatedBytesComeBackExactlyAndAddUpInItsFolder)
         }
     EXPECT_EQ(folder->calctotalsize(), total);
     EXPECT_EQ(folder->gettotalsize(), total);
+}
+
+// Package content is left out of the comparison at every depth below the package, and only there: a
+// folder chosen for the scan is never a package itself, whatever its path ends with.
+TEST(FileSystemItem, PackageContentIsKnownAtEveryDepthAndARootIsNeverAPackage) {
+    std::unique_ptr<VolumeSystemItem> root = VolumeSystemItem::createRoot("/home/me/Tools.app", 0, 0);
+    EXPECT_FALSE(root->isPackage());
+    FileSystemItem* top = FileSystemItem::createFile("a.txt", root.get(), 4096, 0, false, 10);
+    EXPECT_FALSE(top->isInPackage());
+
+    FolderSystemItem* app = FolderSystemItem::createFolder("Viewer.app", root.get(), 0, false, 0, false, 0);
+    FolderSystemItem* framework = FolderSystemItem::createFolder("Kit.framework", root.get(), 0, false, 0, false, 0);
+    FolderSystemItem* plain = FolderSystemItem::createFolder("photos", root.get(), 0, false, 0, false, 0);
+    FolderSystemItem* named = FolderSystemItem::createFolder("my", root.get(), 0, /*package*/ true, 0, false, 0);
+    EXPECT_TRUE(app->isPackage());
+    EXPECT_TRUE(framework->isPackage());
+    EXPECT_TRUE(named->isPackage());
+    EXPECT_FALSE(plain->isPackage());
+    EXPECT_FALSE(app->isInPackage());  // a package is not inside itself
+
+    FolderSystemItem* deep = FolderSystemItem::createFolder(
+        "Resources", FolderSystemItem::createFolder("Contents", framework, 0, false, 0, false, 0), 0, false, 0, false, 0);
+    EXPECT_TRUE(deep->isInPackage());
+    EXPECT_TRUE(FileSystemItem::createFile("icon.png", deep, 4096, 0, false, 10)->isInPackage());
+    EXPECT_TRUE(FileSystemItem::createFile("run", app, 4096, 0, false, 10)->isInPackage());
+    EXPECT_FALSE(FileSystemItem::createFile("b.jpg", plain, 4096, 0, false, 10)->isInPackage());
 }
