@@ -120,9 +120,9 @@ void FolderScanWorker2::processDirEntry(const DirectoryEntry& entry, FolderScanT
     FolderSystemItem* parent = task.item;
 
     if (entry.type == DirectoryEntryType::Folder) {
-        bool package = name.size() > 4 && name.ends_with(".app");
+        // Whether it is a package follows from its name as the folder is made.
         FolderSystemItem* folder =
-            FolderSystemItem::createFolder(name, parent, 0, package, 0, hidden, 0, /*addToParent*/ true);
+            FolderSystemItem::createFolder(name, parent, 0, false, 0, hidden, 0, /*addToParent*/ true);
         std::string path;
         path.reserve(task.path.size() + 1 + name.size());
         path.append(task.path);

@@ -24,6 +24,13 @@ std::uint64_t inodeOf(const std::string& path) {
     return static_cast<std::uint64_t>(st.st_ino);
 }
 
+// Fails the reads of the file that start at `offset` with EIO.
+void failReadsAt(const std::string& path, std::uint64_t offset) {
+    FileReader::ReadFault fault{inodeOf(path), EIO};
+    fault.offset = offset;
+    FileReader::setReadFaultForTests(fault);
+}
+
 }  // namespace
 
 TEST(FileReader, TryingToReadNamesTheReasonOfAFailureThatHoldsNow) {
@@ -46,15 +53,19 @@ TEST(FileReader, TryingToReadNamesTheReasonOfAFailureThatHoldsNow) {
     EXPECT_TRUE(FileReader::tryReading(bad.c_str()));
 }
 
-TEST(FileReader, AFaultAtAnOffsetFailsOnlyTheReadsThatStartThere) {
+// An open reader of a 10 000-byte file, and no fault left behind.
+class OpenFile : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(reader.open(path)); }
+
     ClearFault clear;
     TempDir dir;
     const std::string path = dir.writePatternFile("f", 10000, 3);
     FileReader reader;
-    ASSERT_TRUE(reader.open(path));
-    FileReader::ReadFault fault{inodeOf(path), EIO};
-    fault.offset = 4096;
-    FileReader::setReadFaultForTests(fault);
+};
+
+TEST_F(OpenFile, AFaultAtAnOffsetFailsOnlyTheReadsThatStartThere) {
+    failReadsAt(path, 4096);
     char buffer[4096];
     EXPECT_EQ(reader.readAt(buffer, sizeof buffer, 0), 4096);
     errno = 0;
@@ -65,16 +76,9 @@ TEST(FileReader, AFaultAtAnOffsetFailsOnlyTheReadsThatStartThere) {
     EXPECT_EQ(reader.readFullyAt(buffer, sizeof buffer, 8192), 10000 - 8192);
 }
 
-TEST(FileReader, AReadToTheEndAsOpenedAsksNoMoreWhileAGrownFileIsReadOn) {
-    ClearFault clear;
-    TempDir dir;
-    const std::string path = dir.writePatternFile("f", 10000, 4);
-    FileReader reader;
-    ASSERT_TRUE(reader.open(path));
+TEST_F(OpenFile, AReadToTheEndAsOpenedAsksNoMoreWhileAGrownFileIsReadOn) {
     // A read at the end would fail: the short read up to the size at open must be taken as the end.
-    FileReader::ReadFault fault{inodeOf(path), EIO};
-    fault.offset = 10000;
-    FileReader::setReadFaultForTests(fault);
+    failReadsAt(path, 10000);
     char buffer[8192];
     EXPECT_EQ(reader.readFullyAt(buffer, sizeof buffer, 4096), 10000 - 4096);
     FileReader::setReadFaultForTests({});
