@@ -6,6 +6,25 @@
 #include "platform/DirectoryReader.h"
 #include "scan/FileSystemItem.h"
 
+namespace {
+constexpr std::size_t kBatch = 64;  // keys looked up together, on the stack
+
+// Looks up `count` keys in batches and gives each item found its hint: keyAt(i) and itemAt(i) name the
+// i-th file.
+template <typename KeyAt, typename ItemAt>
+void giveFound(const DigestCache& cache, std::size_t count, KeyAt keyAt, ItemAt itemAt) {
+    DigestCache::Key keys[kBatch];
+    std::optional<std::uint64_t> hints[kBatch];
+    for (std::size_t from = 0; from < count; from += kBatch) {
+        const std::size_t n = std::min(kBatch, count - from);
+        for (std::size_t i = 0; i < n; ++i) keys[i] = keyAt(from + i);
+        cache.hintsFor(keys, n, hints);
+        for (std::size_t i = 0; i < n; ++i)
+            if (hints[i]) itemAt(from + i)->setDigestHint(*hints[i]);
+    }
+}
+}  // namespace
+
 WalkDigestHints::WalkDigestHints(std::shared_ptr<const DigestCache> cache, std::uint64_t blockLength)
     : m_pCache(std::move(cache)), m_nBlockLength(FileSeparator::effectiveHashBlockSize(blockLength)) {}
 
@@ -27,15 +46,8 @@ void WalkDigestHints::giveHints(std::span<const DirectoryEntry* const> files, st
         return;
     }
     if (!m_pCache->hasEntriesFromEarlierScans()) return;
-    DigestCache::Key keys[kBatch];
-    std::optional<std::uint64_t> hints[kBatch];
-    for (std::size_t from = 0; from < files.size(); from += kBatch) {
-        const std::size_t n = std::min(kBatch, files.size() - from);
-        for (std::size_t i = 0; i < n; ++i) keys[i] = keyOf(*files[from + i]);
-        m_pCache->hintsFor(keys, n, hints);
-        for (std::size_t i = 0; i < n; ++i)
-            if (hints[i]) items[from + i]->setDigestHint(*hints[i]);
-    }
+    giveFound(*m_pCache, files.size(), [&](std::size_t i) { return keyOf(*files[i]); },
+              [&](std::size_t i) { return items[i]; });
 }
 
 std::optional<std::uint64_t> WalkDigestHints::hintFor(const DirectoryEntry& file) const {
@@ -54,15 +66,8 @@ void WalkDigestHints::giveDeferredHints() {
     // The walk does not wait for the cache, nor does the comparison's start: a cache still being read
     // now has its files looked up by the comparison.
     if (!m_bCacheRead.load(std::memory_order_acquire) || !m_pCache || !m_pCache->hasEntriesFromEarlierScans()) return;
-    DigestCache::Key keys[kBatch];
-    std::optional<std::uint64_t> hints[kBatch];
-    for (std::size_t from = 0; from < deferred.size(); from += kBatch) {
-        const std::size_t n = std::min(kBatch, deferred.size() - from);
-        for (std::size_t i = 0; i < n; ++i) keys[i] = deferred[from + i].key;
-        m_pCache->hintsFor(keys, n, hints);
-        for (std::size_t i = 0; i < n; ++i)
-            if (hints[i]) deferred[from + i].item->setDigestHint(*hints[i]);
-    }
+    giveFound(*m_pCache, deferred.size(), [&](std::size_t i) { return deferred[i].key; },
+              [&](std::size_t i) { return deferred[i].item; });
 }
 
 std::size_t WalkDigestHints::deferredCount() const {

@@ -36,7 +36,6 @@ private:
         FileSystemItem* item;
         DigestCache::Key key;
     };
-    static constexpr std::size_t kBatch = 64;  // keys looked up together, on the stack
     DigestCache::Key keyOf(const DirectoryEntry& file) const;
 
     std::shared_ptr<const DigestCache> m_pCache;
